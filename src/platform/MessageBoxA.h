@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QObject;
+
+namespace ferrolux {
+
+// Button and icon flags, with the values callers of a message box know.
+enum MessageBoxFlags : unsigned {
+    MB_OK = 0x0,
+    MB_YESNO = 0x4,
+    MB_ICONHAND = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONEXCLAMATION = 0x30,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
+};
+
+enum MessageBoxResult : int { IDOK = 1, IDYES = 6, IDNO = 7 };
+
+// Every message box of Ferrolux goes through this one function, so that the
+// window build can show a real dialog, the command line can print the text,
+// and tests can record it and answer without blocking.
+int MessageBoxA(QObject* owner, const QString& text, const QString& caption, unsigned flags);
+
+using MessageBoxHandler =
+    std::function<int(QObject* owner, const QString& text, const QString& caption, unsigned flags)>;
+
+// Installs the handler that shows message boxes and returns the previous one.
+// Without a handler the text goes to stderr and the box answers IDOK
+// (or IDNO for a Yes/No question, the answer that changes nothing).
+MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
+
+} // namespace ferrolux

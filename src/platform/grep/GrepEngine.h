@@ -1,0 +1,85 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ferrolux {
+
+class CompiledPattern;
+class LineSearch;
+
+// Engine flags: 0 is false, -1 is true. The case flag is -1 for a
+// case-sensitive search.
+constexpr int GrepFalse = 0;
+constexpr int GrepTrue = -1;
+
+// Stands in for the engine's state block: the compiled pattern and the bounds
+// of the last match found by RGrep.
+struct RGrepState {
+    std::shared_ptr<const CompiledPattern> pattern;
+    const char* matchStart = nullptr; // first matched character
+    const char* matchEnd = nullptr;   // just past the last matched character
+    std::string error;                // why CompileRGrep rejected the pattern
+};
+
+// The grep engine: the in-memory interface (CompileRGrep, RGrep) for binary
+// files and the line-oriented file interface (SCompileRGrep .. SFileClose) for
+// text files. Each object holds one file search, so two callers that each own
+// an engine can never disturb each other.
+class GrepEngine {
+public:
+    GrepEngine();
+    ~GrepEngine();
+    GrepEngine(const GrepEngine&) = delete;
+    GrepEngine& operator=(const GrepEngine&) = delete;
+
+    // 0 when the pattern (UTF-8) is accepted; otherwise non-zero and
+    // state.error tells why.
+    int CompileRGrep(std::string_view pattern, int caseFlag, RGrepState& state) const;
+
+    // Leftmost match in text, searching from `from` (a pointer into text;
+    // text.data() on the first call, the end of the previous match after
+    // that). The text before `from` is context for ^ and word starts.
+    // 1 = a match was found and state holds its bounds, 0 = none. An empty
+    // match at the end of the previous one is stepped over, so loops end.
+    int RGrep(std::string_view text, const char* from, RGrepState& state) const;
+
+    // Compiles the pattern into this engine's file search. 0 = accepted;
+    // otherwise lastError() tells why and the file search finds nothing.
+    int SCompileRGrep(std::string_view pattern, int caseFlag);
+
+    // Flag 3 set: SFileRGrep delivers each matching line as its 1-based
+    // number, ":", its text and CR LF. Flag 4 set: only count; SFileRGrep
+    // then returns no lines and SFileClose the number of matching lines.
+    void SFileSetFlags(int flag1, int flag2, int flag3, int flag4, int flag5, int flag6);
+
+    // Opens a file for the file search. 0 = opened; an unreadable file or one
+    // that is not a regular file yields no lines.
+    int SFileOpen(const std::string& path);
+    // Same, for a regular file the caller has opened already; the engine
+    // takes ownership of the descriptor and reads from offset 0.
+    int SFileOpenDescriptor(int fd);
+
+    // The next matching line, or nothing at the end of the file (or when the
+    // cancel flag was raised). The view stays valid until the next call.
+    std::optional<std::string_view> SFileRGrep();
+
+    // Number of matching lines found since SFileOpen; ends the file search.
+    int SFileClose();
+
+    // Checked between chunks of a file; when it becomes true the file search
+    // ends early. Pass nullptr to remove it.
+    void setCancelFlag(const std::atomic<bool>* canceled);
+
+    const std::string& lastError() const;
+
+private:
+    std::unique_ptr<LineSearch> fileSearch_;
+    std::string lastError_;
+    const std::atomic<bool>* canceled_ = nullptr;
+};
+
+} // namespace ferrolux

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+namespace ferrolux {
+
+// One row of the file list. Paths are bytes, as the file system has them.
+struct FileResult {
+    std::string FileName;      // the file's name without directory
+    std::string Directory;     // ends in "/"; for an archive member: the archive's full path
+    int32_t Matches = 0;       // at least 1
+    QString Type;              // "T" text, "B" binary
+    int64_t Size = 0;          // bytes
+    QString DateTime;          // last-write time, formatted with DateDisplayFormat
+    std::string ExtractedPath; // the extracted copy of an archive member, else empty
+    int64_t ModifiedTime = 0;  // last-write time in seconds since the epoch, kept for sorting
+
+    // The file the row stands for: the extracted copy, else Directory + FileName.
+    std::string fullPath() const {
+        return ExtractedPath.empty() ? Directory + FileName : ExtractedPath;
+    }
+};
+
+// One row of the match list: a text line with its number, or a snippet
+// around a match in a binary file (LineNumber empty).
+struct MatchLine {
+    std::string LineNumber;
+    std::string Text;       // raw bytes of the line or snippet
+    bool Truncated = false; // Text was cut to keep very long lines usable
+};
+
+} // namespace ferrolux
