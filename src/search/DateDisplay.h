@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+
+#include <cstdint>
+
+namespace ferrolux {
+
+// The Date/Time column pattern chosen from a locale: "mm/dd/yyyy  h:mm",
+// "dd/mm/yyyy  h:mm" or "yyyy/mm/dd  h:mm", with "am/pm" appended for a
+// 12-hour clock; empty when the short date pattern starts otherwise.
+QString chooseDateDisplayFormat(const QLocale& locale);
+
+// A time (seconds since the epoch, shown in local time) in that pattern, with
+// the locale's date and time separators.
+QString formatDateTime(int64_t secondsSinceEpoch, const QString& dateDisplayFormat,
+                       const QLocale& locale);
+
+} // namespace ferrolux

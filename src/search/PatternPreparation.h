@@ -1,0 +1,34 @@
+#pragma once
+
+#include "search/SearchRequest.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+
+namespace ferrolux {
+
+class GrepEngine;
+
+// A request the search refuses, with the message box that says why.
+struct Refusal {
+    QString text;
+    QString caption;
+};
+
+// Checks the typed request before anything changes: the blank-input rule, the
+// seven patterns that match everything, and (outside literal mode) whether the
+// engine accepts the pattern; a rejected pattern is refused with the engine's
+// reason under the caption "Regular Expression Error".
+std::optional<Refusal> validateRequest(const SearchRequest& request, const GrepEngine& engine);
+
+// The pattern handed to the engine: end-of-line rule, literal escaping and
+// whole-word wrapping, applied to the text as typed.
+std::string prepareSearchPattern(const std::string& typed, bool literal, bool wholeWords);
+
+// The file specifications the walk uses: upper-cased, with ",*.ZIP" appended
+// when archives are searched and nothing already covers them.
+std::string workingFileSpecs(const std::string& typed, bool searchZipFiles);
+
+} // namespace ferrolux

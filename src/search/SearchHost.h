@@ -1,0 +1,31 @@
+#pragma once
+
+#include "search/FileResult.h"
+
+#include <QString>
+
+class QObject;
+
+namespace ferrolux {
+
+// What a running search needs from whoever runs it: the main window or the
+// command line. Calls come from the thread that runs the search.
+class SearchHost {
+public:
+    virtual ~SearchHost() = default;
+
+    // Called before every directory and every file, so that the window can
+    // handle Stop and other input. The command line does nothing here.
+    virtual void processPendingMessages() {}
+
+    // The status line: " Searching <path>", "Extracting Zip file <path>", ...
+    virtual void setStatus(const QString& text) { (void)text; }
+
+    // A file with at least one match, in the order the walk reports it.
+    virtual void appendFileRow(const FileResult& row) = 0;
+
+    // Owner of the message boxes the search shows (archive problems).
+    virtual QObject* messageOwner() { return nullptr; }
+};
+
+} // namespace ferrolux

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace ferrolux {
+
+// Walks a directory tree depth-first: every directory is reported before its
+// contents, the files of a directory (fitting FileMask, in case-insensitive
+// order) before its subdirectories. Paths are bytes; only regular files (or
+// links to them) are reported and links to directories are never entered.
+class TTreeScanner {
+public:
+    using NotifyEvent = std::function<void(TTreeScanner& sender)>;
+
+    NotifyEvent OnDirectoryFound; // FileFound() holds the directory, ending in "/"
+    NotifyEvent OnDirectoryDone;
+    NotifyEvent OnFileFound;      // FileFound() holds the file's full path
+
+    // Called before each directory so the owner can handle pending input.
+    std::function<void()> ProcessMessages;
+
+    // The walk goes on while true; Scan sets it, handlers may clear it.
+    bool KeepScanning = false;
+
+    void Scan();
+
+    const std::string& FileFound() const { return fileFound_; }
+    bool SearchInProgress() const { return searchInProgress_; }
+    const std::string& InitialDirectory() const { return initialDirectory_; }
+    void setInitialDirectory(std::string dir) { initialDirectory_ = std::move(dir); }
+    const std::string& FileMask() const { return fileMask_; }
+    void setFileMask(std::string mask) { fileMask_ = std::move(mask); }
+
+private:
+    void ScanDirectory(const std::string& dir);
+
+    std::string fileFound_;
+    std::string initialDirectory_;
+    std::string fileMask_;
+    bool searchInProgress_ = false;
+};
+
+} // namespace ferrolux
