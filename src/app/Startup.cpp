@@ -1,13 +1,8 @@
 #include "app/Startup.h"
 
-#include "app/TfrmAbout.h"
-#include "app/TfrmMain.h"
-#include "app/TfrmSplash.h"
 #include "platform/MessageBoxA.h"
-#include "platform/ui/QtMessageBox.h"
-#include "platform/ui/ScreenFonts.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace ferrolux {
@@ -36,21 +31,6 @@ QString helpDocumentPath() {
     return QFileInfo(programFolder + QStringLiteral("/../share/ferrolux/") +
                      QLatin1String(helpDocumentName))
         .absoluteFilePath();
-}
-
-int runApplication(QApplication& app) {
-    app.setApplicationName(QStringLiteral("Ferrolux"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("ferrolux"));
-    installQtMessageBoxes();
-    const QSize screen = primaryScreenSize();
-    if (refuseScreenWidth(screen.width())) return 0;
-    auto* splash = new TfrmSplash;
-    splash->showCentred(screen);
-    TfrmMain frmMain(splash);
-    TfrmAbout frmAbout(&frmMain);
-    frmMain.frmAbout = &frmAbout;
-    frmMain.show();
-    return app.exec();
 }
 
 } // namespace ferrolux

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-class QApplication;
-
 namespace ferrolux {
 
 // The message shown, and the process ended, on a screen exactly 640 pixels
@@ -13,8 +11,5 @@ bool refuseScreenWidth(int screenWidth);
 // Where the help document is: beside the program (the build tree), else in
 // the installed data folder.
 QString helpDocumentPath();
-
-// Start-up in order: title, screen check, splash, the windows, message loop.
-int runApplication(QApplication& app);
 
 } // namespace ferrolux

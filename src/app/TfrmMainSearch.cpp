@@ -42,9 +42,7 @@ void TfrmMain::cmdSearchClick() {
         return;
     }
     showBusyState();
-    State.InZipPass = false;
-    State.Canceled = false;
-    State.FilesSearched = State.FilesWithMatches = State.TotalMatches = 0;
+    beginSearch(State, request);
     cboRegExp->setCurrentIndex(-1);
     lstFiles1->setEnabled(true);
     lstLines1->setEnabled(false);

@@ -33,7 +33,8 @@ FileRowComparer::FileRowComparer(const std::vector<FileResult>& rows, int column
     keys_.reserve(rows_.size());
     for (const FileResult& row : rows_) {
         const QString text = column_ == ColType ? row.Type : displayText(textOf(row, column_));
-        keys_.push_back(collator.sortKey(text));
+        // Folded first: in the C locale the collator's keys ignore its case setting.
+        keys_.push_back(collator.sortKey(text.toCaseFolded()));
     }
 }
 

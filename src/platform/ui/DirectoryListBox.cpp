@@ -48,6 +48,14 @@ std::vector<std::string> subdirectoryNames(const std::string& path) {
     return names;
 }
 
+// parent (ending in "/") + name + "/", built by appending: the chained
+// operator+ trips a false -Wrestrict warning in GCC 12.
+std::string childPath(const std::string& parent, const std::string& name) {
+    std::string path = parent;
+    path.append(name).push_back('/');
+    return path;
+}
+
 std::vector<std::string> components(const std::string& path) {
     std::vector<std::string> parts;
     std::size_t start = 0;
@@ -97,8 +105,8 @@ void DirectoryTreeModel::reload() {
     root_ = std::make_unique<Node>();
     root_->loaded = true;
     auto top = std::make_unique<Node>();
-    top->name = "/";
-    top->path = "/";
+    top->name.assign(1, '/');
+    top->path = top->name;
     top->parent = root_.get();
     root_->children.push_back(std::move(top));
     endResetModel();
@@ -111,7 +119,7 @@ DirectoryTreeModel::Node* DirectoryTreeModel::nodeOf(const QModelIndex& index) c
 void DirectoryTreeModel::addChild(Node* node, const std::string& name) {
     auto child = std::make_unique<Node>();
     child->name = name;
-    child->path = node->path + name + "/";
+    child->path = childPath(node->path, name);
     child->parent = node;
     child->row = int(node->children.size());
     node->children.push_back(std::move(child));
@@ -181,7 +189,7 @@ QModelIndex DirectoryTreeModel::indexOf(const std::string& path) {
             continue;
         }
         // A folder that may be entered inside one that may not be listed.
-        if (!canEnterDirectory(node->path + part + "/")) return {};
+        if (!canEnterDirectory(childPath(node->path, part))) return {};
         const int row = int(node->children.size());
         beginInsertRows(current, row, row);
         addChild(node, part);
