@@ -74,7 +74,7 @@ TEST_F(RegistryStoreFile, DamagedFilesAreKeptAsideAndReadAsEmpty) {
 }
 
 TEST_F(RegistryStoreFile, EmptyAndBlankFilesAreFreshStores) {
-    for (const std::string bytes : {"", " \n\n\t\n"}) {
+    for (const std::string bytes : {"", " \n\n\t\n", "Windows Registry Editor Version 5.00"}) {
         seed(bytes);
         RegistryKey writer;
         ASSERT_TRUE(writer.create(store, key));

@@ -285,7 +285,7 @@ bool RegistryDocument::hasKey(const QString& key) const {
 }
 
 void RegistryDocument::addKey(const QString& key) {
-    if (!entries_.empty() && !isBlank(entries_.back().raw))
+    if (entries_.empty() || !isBlank(entries_.back().raw))
         entries_.push_back(Entry{Kind::Other, {""}, {}, {}});
     entries_.push_back(generated(Kind::Key, key));
 }
