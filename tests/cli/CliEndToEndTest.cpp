@@ -1,6 +1,7 @@
 #include "RunProgram.h"
 #include "TempDir.h"
 
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
 
@@ -110,6 +111,23 @@ TEST(CliEndToEnd, NamesThatAreNotUtf8AreEscaped) {
     const ProgramResult r = search({"word", dir.path()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(r.out.starts_with("caf\\xE9.txt\t")) << r.out;
+}
+
+TEST(CliEndToEnd, LimitsComeFromTheStoreUnlessOverridden) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 9; ++i)
+        text += "hit\n";
+    dir.write("nine.txt", text);
+    const std::string store = dir.write("store.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
+                                                     "[HKEY_LOCAL_MACHINE\\Software\\Ferrolux]\r\n"
+                                                     "\"MaxMatches\"=dword:00000003\r\n");
+    ::setenv("FERROLUX_REGISTRY", store.c_str(), 1);
+    ProgramResult r = search({"--lines", "--files", "*.txt", "hit", dir.path()});
+    EXPECT_EQ(lines(r.out).size(), 4u) << "the row and three stored-limit lines";
+    r = search({"--lines", "--max-matches", "5", "--files", "*.txt", "hit", dir.path()});
+    EXPECT_EQ(lines(r.out).size(), 6u);
+    ::unsetenv("FERROLUX_REGISTRY");
 }
 
 TEST(CliEndToEnd, BinaryLimitsFromOptions) {

@@ -9,7 +9,7 @@
 #include "search/SearchHost.h"
 #include "search/SearchRun.h"
 #include "search/SearchState.h"
-#include "settings/Settings.h"
+#include "settings/SettingsStore.h"
 
 #include <QLocale>
 #include <cstdio>
@@ -78,8 +78,9 @@ SearchRequest requestFrom(const CliOptions& options) {
     return request;
 }
 
+// The limits come from the stored preferences unless the options say otherwise.
 Settings settingsFor(const CliOptions& options) {
-    Settings settings = defaultSettings();
+    Settings settings = readStoredSettings();
     if (options.maxMatches) settings.MaxMatches = *options.maxMatches;
     if (options.maxMatchLen) settings.MaxMatchLen = *options.maxMatchLen;
     return settings;
