@@ -8,17 +8,20 @@
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
 #include "platform/ui/HelpWindow.h"
+#include "platform/ui/HintSwitch.h"
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 #include "search/DateDisplay.h"
 #include "search/SearchRun.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -345,6 +348,31 @@ void TfrmMain::FormShow() {
     splash_ = nullptr;
     if (usesCompactLayout(primaryScreenSize())) applyCompactLayout();
     placeStatusPanel();
+    LoadSettings(true);
+}
+
+void TfrmMain::LoadSettings(bool applyStartupDir) {
+    ::ferrolux::LoadSettings(Settings, *this, RegistryStore::standard(), applyStartupDir);
+}
+
+bool TfrmMain::showHint() const {
+    return HintSwitch::instance().hintsShown();
+}
+
+void TfrmMain::setShowHint(bool on) {
+    HintSwitch::instance().setHintsShown(on);
+}
+
+void TfrmMain::setMatchListFont(const QString& name, int32_t size) {
+    lstLines1->setListFont(screenFont(name, size, QFont::Monospace));
+}
+
+bool TfrmMain::setDirectory(const QString& directory) {
+    return Dir1->setDirectory(QFile::encodeName(directory).toStdString());
+}
+
+void TfrmMain::setRootDirectory() {
+    Dir1->setDirectory(Drive1->Drive());
 }
 
 bool TfrmMain::usesCompactLayout(QSize screen) {

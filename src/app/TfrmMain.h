@@ -4,6 +4,7 @@
 #include "search/SearchRequest.h"
 #include "search/SearchState.h"
 #include "settings/Settings.h"
+#include "settings/SettingsTarget.h"
 
 #include <QLocale>
 #include <QMainWindow>
@@ -35,7 +36,7 @@ class TfrmSplash;
 // The main window: owns the search state, the settings record, the result
 // lists and every search control. Handlers are thin: they read controls, call
 // the core and write controls.
-class TfrmMain : public QMainWindow {
+class TfrmMain : public QMainWindow, public SettingsTarget {
     Q_OBJECT
 public:
     // splash, when given, is removed when the window is first shown.
@@ -101,6 +102,10 @@ public:
 
     // Start-up and shut-down.
     void FormShow();
+    // Reads the stored preferences into Settings and applies the tool tip
+    // switch, the match-list font and (with applyStartupDir) the start-up
+    // directory.
+    void LoadSettings(bool applyStartupDir);
     void FormActivate(const QLocale& locale = QLocale::system());
     void FormClose();
 
@@ -125,6 +130,14 @@ public:
     // The layout for screens 800 pixels wide or 600 high.
     static bool usesCompactLayout(QSize screen);
     void applyCompactLayout();
+
+    // What the stored settings act on.
+    bool showHint() const override;
+    void setShowHint(bool on) override;
+    void setMatchListFont(const QString& name, int32_t size) override;
+    bool setDirectory(const QString& directory) override;
+    void setRootDirectory() override;
+    QObject* messageOwner() override { return this; }
 
 signals:
     // A search from cmdSearchClick has ended and its outcome was shown.
