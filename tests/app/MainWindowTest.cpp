@@ -1,10 +1,13 @@
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
+#include "platform/registry/Registry.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
+#include "platform/ui/HintSwitch.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
+#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -55,6 +58,16 @@ protected:
     test::MessageBoxRecorder boxes;
     void SetUp() override {
         qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
+    }
+    void TearDown() override { HintSwitch::instance().setHintsShown(true); }
+
+    void storeValues(const QString& startupDir, int32_t showHint, const QString& font) {
+        RegistryKey key;
+        ASSERT_TRUE(key.create(RegistryStore::standard(), settingsKeyPath()));
+        ASSERT_TRUE(key.writeString(QStringLiteral("StartupDir"), startupDir));
+        ASSERT_TRUE(key.writeNumber(QStringLiteral("ShowHint"), showHint));
+        ASSERT_TRUE(key.writeString(QStringLiteral("MatchFontName"), font));
+        ASSERT_TRUE(key.writeNumber(QStringLiteral("MatchFontSize"), 9));
     }
 };
 
@@ -161,6 +174,40 @@ TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) 
     EXPECT_EQ(window.pnlStatus->geometry(), QRect(0, 529 - 32, 792, 32));
     // Nothing overlaps: the panels stack down the window.
     EXPECT_LE(window.pnlBottom->geometry().bottom(), window.pnlStatus->y());
+}
+
+TEST_F(MainWindow, FirstShowLoadsTheSettingsAndStartsInTheStartupDirectory) {
+    test::TempDir tree;
+    storeValues(QString::fromStdString(tree.path()), 0, QStringLiteral("Fixedsys"));
+    TfrmMain window;
+    window.show();
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(window.Dir1->Directory(), tree.path());
+    EXPECT_EQ(tree.path().rfind(window.Drive1->Drive(), 0), 0u);
+    EXPECT_EQ(window.Settings.MaxMatches, 500);
+    EXPECT_FALSE(HintSwitch::instance().hintsShown());
+    // "Fixedsys" is not installed: the closest monospace face, at the stored size.
+    EXPECT_EQ(window.lstLines1->font().pointSize(), 9);
+    EXPECT_TRUE(QFontInfo(window.lstLines1->font()).fixedPitch());
+}
+
+TEST_F(MainWindow, AMissingStartupDirectoryIsWarnedAboutAndTheRootIsShown) {
+    storeValues(QStringLiteral("/no/such/folder"), 1, QStringLiteral("Fixedsys"));
+    TfrmMain window;
+    window.show();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text,
+              QStringLiteral("Default startup directory is invalid - \nstarting in root "
+                             "directory\n\nPlease correct this in File/Preferences"));
+    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Warning"));
+    EXPECT_EQ(window.Dir1->Directory(), "/");
+    EXPECT_EQ(window.Settings.StartupDir, QStringLiteral("/no/such/folder"));
+    EXPECT_TRUE(HintSwitch::instance().hintsShown());
+    // Later loads never move the directory list.
+    window.Dir1->setDirectory(store.path());
+    window.LoadSettings(false);
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(window.Dir1->Directory(), store.path());
 }
 
 TEST_F(MainWindow, DateDisplayFormatFollowsTheLocaleAtEachActivation) {

@@ -4,7 +4,10 @@
 #include "app/TfrmAbout.h"
 #include "app/TfrmSplash.h"
 #include "platform/ui/HelpWindow.h"
+#include "platform/ui/HintSwitch.h"
 
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTextBrowser>
@@ -48,6 +51,35 @@ TEST(Startup, AboutBoxShowsNameAndVersion) {
     ok->click();
     EXPECT_FALSE(about.isVisible());
     EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+// Counts the tool tip requests that reach a widget.
+class ToolTipCounter : public QObject {
+public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip) ++count;
+        return false;
+    }
+};
+
+TEST(HintSwitch, ToolTipsFollowTheApplicationWideSwitch) {
+    QLabel widget(QStringLiteral("x"));
+    widget.setToolTip(QStringLiteral("a hint"));
+    ToolTipCounter counter;
+    widget.installEventFilter(&counter);
+    const auto ask = [&] {
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), QPoint(5, 5));
+        QApplication::sendEvent(&widget, &help);
+    };
+    ask();
+    EXPECT_EQ(counter.count, 1);
+    HintSwitch::instance().setHintsShown(false);
+    ask();
+    EXPECT_EQ(counter.count, 1);
+    HintSwitch::instance().setHintsShown(true);
+    ask();
+    EXPECT_EQ(counter.count, 2);
 }
 
 TEST(HelpWindow, OpensTheDocumentAtItsContents) {
