@@ -1,6 +1,7 @@
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
+#include "app/TfrmSplash.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
@@ -18,6 +19,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QElapsedTimer>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <gtest/gtest.h>
@@ -174,6 +177,17 @@ TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) 
     EXPECT_EQ(window.pnlStatus->geometry(), QRect(0, 529 - 32, 792, 32));
     // Nothing overlaps: the panels stack down the window.
     EXPECT_LE(window.pnlBottom->geometry().bottom(), window.pnlStatus->y());
+}
+
+TEST_F(MainWindow, TheSplashGoesAtLeast200MsAfterTheFirstShowBegan) {
+    QPointer<TfrmSplash> splash = new TfrmSplash;
+    splash->show();
+    TfrmMain window(splash);
+    QElapsedTimer shown;
+    shown.start();
+    window.show();
+    EXPECT_GE(shown.elapsed(), 200);
+    EXPECT_TRUE(splash.isNull());
 }
 
 TEST_F(MainWindow, FirstShowLoadsTheSettingsAndStartsInTheStartupDirectory) {
