@@ -13,16 +13,17 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace ferrolux {
@@ -257,6 +258,20 @@ TEST_F(MainWindow, HeaderClicksAlternateTheDirectionWhicheverColumnIsClicked) {
     window.lstFiles1ColumnClick(2);
     EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b", "c"}));
     EXPECT_EQ(window.SortDirection, 1);
+}
+
+TEST_F(MainWindow, AClickOnAHeaderSortsAndKeepsTheSelectedRow) {
+    TfrmMain window;
+    window.show();
+    window.lstFiles1->setEnabled(true);
+    window.lstFiles1->appendRows({fileRow("b", 1, 1, 1), fileRow("a", 1, 1, 1)});
+    window.lstFiles1->selectRow(0);
+    QHeaderView* header = window.lstFiles1->horizontalHeader();
+    const QPoint nameColumn(header->sectionViewportPosition(0) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameColumn);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b"}));
+    ASSERT_EQ(window.lstFiles1->selectedRow(), 1);
+    EXPECT_EQ(window.lstFiles1->selectionModel()->selectedIndexes().size(), 6);
 }
 
 TEST_F(MainWindow, DeleteRemovesTheSelectedRowAndEmptiesTheMatchList) {
