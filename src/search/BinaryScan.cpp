@@ -95,9 +95,13 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
     size_t resume = 0;      // where the next search starts
     bool lastEmpty = false; // the last match taken was empty and ended at `resume`
     for (;;) {
-        const size_t n = source.read(buffer.data() + filled, buffer.size() - filled);
-        filled += n;
-        const bool final = filled < buffer.size();
+        bool final = false;
+        while (filled < buffer.size() && !final) {
+            // Stripped text can come back shorter than asked: only 0 ends it.
+            const size_t n = source.read(buffer.data() + filled, buffer.size() - filled);
+            final = n == 0;
+            filled += n;
+        }
         const char* text = buffer.data();
         const std::string_view view(text, filled);
         const size_t acceptLimit = final ? filled : filled - overlap;

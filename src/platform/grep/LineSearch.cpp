@@ -93,6 +93,15 @@ void LineSearch::discardConsumed() {
 LineSearch::Load LineSearch::load() {
     if (buffer_.empty()) buffer_.resize(limits_.chunkSize);
     discardConsumed();
+    if (!tailChecked_) {
+        // What followed a long line may hold whole lines already.
+        tailChecked_ = true;
+        if (const void* lf = memrchr(buffer_.data(), '\n', filled_)) {
+            regionEnd_ = static_cast<size_t>(static_cast<const char*>(lf) - buffer_.data());
+            regionFinal_ = false;
+            return Load::Region;
+        }
+    }
     for (;;) {
         if (canceled()) return Load::End;
         if (eof_) {
@@ -154,6 +163,7 @@ LineSearch::Load LineSearch::scanLongLine() {
             numberedPos_ = pos_;
             linesBefore_ += 1;
             longLineMatched_ = found == all;
+            tailChecked_ = false;
             return Load::LongLine;
         }
     }

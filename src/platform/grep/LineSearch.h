@@ -64,6 +64,7 @@ private:
     bool regionFinal_ = false; // the region's last line has no LF
     size_t pos_ = 0;           // next line start; past the region when it is done
     bool inRegion_ = false;
+    bool tailChecked_ = true; // the bytes after the region hold no LF
     bool eof_ = false;
     bool done_ = false;
 
