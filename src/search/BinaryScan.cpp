@@ -117,7 +117,10 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
             const auto start = static_cast<size_t>(state.matchStart - text);
             const auto end = static_cast<size_t>(state.matchEnd - text);
             if (!final && start >= acceptLimit) {
-                resume = std::max(resume, acceptLimit);
+                // The next window finds this match again, with more text
+                // after it; resuming anywhere else could land inside a
+                // character that the search had stepped over.
+                resume = start;
                 lastEmpty = false;
                 break;
             }
