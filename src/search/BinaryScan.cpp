@@ -87,10 +87,16 @@ using MatchSink = std::function<bool(const char* text, size_t size, size_t start
 // (or the window reaches the end of the text); the next window starts a
 // little before the resume point, so context and snippets stay available.
 void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source,
-                 int32_t maxMatchLen, const BinaryScanLimits& limits,
+                 int64_t expectedSize, int32_t maxMatchLen, const BinaryScanLimits& limits,
                  const std::atomic<bool>* cancel, const MatchSink& sink) {
     const size_t overlap = static_cast<size_t>(std::max(maxMatchLen, 0)) + OverlapMargin;
-    std::vector<char> buffer(std::max(limits.windowSize, 4 * (overlap + WindowContext)));
+    // Sized to the file when it fits in one window; a file that grows
+    // meanwhile is still read whole, in windows.
+    size_t window = limits.windowSize;
+    if (expectedSize >= 0 && static_cast<uint64_t>(expectedSize) < window)
+        window = static_cast<size_t>(expectedSize) + 1;
+    grep::ReadBuffer buffer;
+    buffer.resize(std::max(window, 4 * (overlap + WindowContext)), 0);
     size_t filled = 0;
     size_t resume = 0;      // where the next search starts
     bool lastEmpty = false; // the last match taken was empty and ended at `resume`
@@ -138,15 +144,15 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
     }
 }
 
-int32_t countMatches(GrepEngine& engine, grep::ByteSource& file, const std::string& pattern,
-                     int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
-                     const BinaryScanLimits& limits) {
+int32_t countMatches(GrepEngine& engine, grep::ByteSource& file, int64_t expectedSize,
+                     const std::string& pattern, int caseFlag, int32_t maxMatchLen,
+                     const std::atomic<bool>* cancel, const BinaryScanLimits& limits) {
     RGrepState state;
     if (engine.CompileRGrep(pattern, caseFlag, state) != 0) return 0;
     // NUL becomes byte 1 only where the pattern could tell the two apart.
     BinaryText text(file, {state.pattern->distinguishesControlBytes(), false, -1});
     int32_t count = 0;
-    scanWindows(engine, state, text, maxMatchLen, limits, cancel,
+    scanWindows(engine, state, text, expectedSize, maxMatchLen, limits, cancel,
                 [&](const char*, size_t, size_t, size_t) {
                     ++count;
                     return true;
@@ -161,7 +167,8 @@ int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& patter
                            const BinaryScanLimits& limits) {
     if (fd < 0) return 0;
     grep::FileSource file(fd, false);
-    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countMatches(engine, file, grep::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
+                        limits);
 }
 
 int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
@@ -170,7 +177,8 @@ int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
     const int fd = grep::openRegularFile(path);
     if (fd < 0) return 0;
     grep::FileSource file(fd, true);
-    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countMatches(engine, file, grep::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
+                        limits);
 }
 
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
@@ -184,8 +192,9 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
     if (fd < 0) return rows; // a vanished file: an empty text, so no rows
     grep::FileSource file(fd, true);
     BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});
-    scanWindows(engine, state, text, maxMatchLen, limits, nullptr,
-                [&](const char* data, size_t filled, size_t start, size_t end) {
+    const int64_t fileBytes = grep::fileSize(fd);
+    scanWindows(engine, state, text, fileBytes < 0 ? size : std::min(size, fileBytes), maxMatchLen,
+                limits, nullptr, [&](const char* data, size_t filled, size_t start, size_t end) {
                     const size_t from = start > SnippetReach ? start - SnippetReach : 0;
                     const size_t to = std::min(filled, end + SnippetReach);
                     rows.push_back(MatchLine{std::string(), std::string(data + from, to - from)});

@@ -35,21 +35,24 @@ int32_t wholeTextCount(const std::string& pattern, std::string text, int32_t max
 TEST(BinaryScan, WindowsFindEveryShortMatchExactlyOnce) {
     TempDir dir;
     const std::string alphabet = std::string("ab x\n\r\0\x01\x80\xC3\xA9", 11);
-    const char* patterns[] = {"ab",  "a.b",  "\\<ab",   "b\\>",      "^a",  "b$",    "x*",
-                              "a-b+", "[ab]+", "\xC3\xA9", "a&b", "[^ab]", "a[^x]*b", "\\<[ab ]+\\>"};
+    const char* patterns[] = {"ab",  "a.b",   "\\<ab",   "b\\>",        "^a",
+                              "b$",  "x*",    "a-b+",    "[ab]+",       "\xC3\xA9",
+                              "a&b", "[^ab]", "a[^x]*b", "\\<[ab ]+\\>"};
     BinaryScanLimits small;
     small.windowSize = 1; // raised to the smallest window the overlap allows
     GrepEngine engine;
     for (unsigned seed = 1; seed <= 4; ++seed) {
         std::mt19937 random(seed);
         std::string text(8000, ' ');
-        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
         const auto path = dir.write("data.bin", text);
         const int32_t maxMatchLen = seed % 2 ? 8 : 1;
         for (const char* pattern : patterns) {
             const int32_t expected = wholeTextCount(pattern, text, maxMatchLen);
-            EXPECT_EQ(countBinaryMatches(engine, path, pattern, GrepTrue, maxMatchLen, nullptr, small),
-                      expected)
+            EXPECT_EQ(
+                countBinaryMatches(engine, path, pattern, GrepTrue, maxMatchLen, nullptr, small),
+                expected)
                 << pattern << " seed " << seed;
             EXPECT_EQ(countBinaryMatches(engine, path, pattern, GrepTrue, maxMatchLen, nullptr),
                       expected)

@@ -49,7 +49,9 @@ std::vector<int64_t> engineLines(const std::string& pattern, bool caseSensitive,
         grep::CompiledPattern::compile(pattern, caseSensitive, grep::PatternUse::Lines, error);
     GrepLimits limits;
     limits.chunkSize = chunk;
-    grep::LineSearch search(compiled, std::make_unique<grep::MemorySource>(text), limits, nullptr);
+    grep::ReadBuffer buffer;
+    grep::LineSearch search(compiled, std::make_unique<grep::MemorySource>(text), buffer, limits,
+                            nullptr);
     std::vector<int64_t> lines;
     while (auto found = search.next())
         lines.push_back(found->number);

@@ -43,24 +43,34 @@ bool branchSpansLines(const Branch& b) {
 }
 
 size_t lineStartBefore(const char* text, size_t from, size_t pos, bool crToo) {
+    if (!crToo) {
+        const void* lf = memrchr(text + from, '\n', pos - from);
+        return lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) + 1 : from;
+    }
     for (size_t p = pos; p > from; --p) {
         const char c = text[p - 1];
-        if (c == '\n' || (crToo && c == '\r')) return p;
+        if (c == '\n' || c == '\r') return p;
     }
     return from;
 }
 
 size_t lineEndFrom(const char* text, size_t pos, size_t end, bool crToo) {
+    if (!crToo) {
+        const void* lf = std::memchr(text + pos, '\n', end - pos);
+        return lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) : end;
+    }
     for (size_t p = pos; p < end; ++p) {
         const char c = text[p];
-        if (c == '\n' || (crToo && c == '\r')) return p;
+        if (c == '\n' || c == '\r') return p;
     }
     return end;
 }
 
 } // namespace
 
-ConjunctMatcher::ConjunctMatcher(const std::vector<Branch>& branches, std::string& error) {
+ConjunctMatcher::ConjunctMatcher(const std::vector<Branch>& branches, bool lineText,
+                                 std::string& error)
+    : lineText_(lineText) {
     const ConjunctRegex regex = buildConjunctRegex(branches);
     edges_ = regex.edges;
     groups_ = regex.groups;
@@ -135,10 +145,15 @@ std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, si
 
 bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit) const {
     if (pure_) return prefilter_->find(text.data(), from, limit) != npos;
-    if (edges_) return regexFind(text, from, limit).has_value();
     if (from > limit) return false;
-    return full_->Match(re2::StringPiece(text.data(), text.size()), from, limit,
-                        re2::RE2::UNANCHORED, nullptr, 0);
+    const re2::StringPiece piece(text.data(), text.size());
+    if (!edges_) return full_->Match(piece, from, limit, re2::RE2::UNANCHORED, nullptr, 0);
+    // In whole lines the byte at the limit is an LF (or the end), which
+    // settles the condition after a match without consuming it.
+    if (lineText_)
+        return (from == 0 ? *full_ : *mid_)
+            .Match(piece, from == 0 ? 0 : from - 1, limit, re2::RE2::UNANCHORED, nullptr, 0);
+    return regexFind(text, from, limit).has_value();
 }
 
 size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t limit,
@@ -166,6 +181,9 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
     }
     if (use == PatternUse::Lines) removeLineFeeds(parsed.pattern);
     auto compiled = std::make_shared<CompiledPattern>();
+    compiled->source_ = pattern;
+    compiled->caseSensitive_ = caseSensitive;
+    compiled->use_ = use;
     compiled->controlBytes_ = std::any_of(pattern.begin(), pattern.end(), [](char c) {
         const auto b = static_cast<uint8_t>(c);
         return b < 0x20 && b != '\t' && b != '\r' && b != '\n';
@@ -179,7 +197,7 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
                 return nullptr;
             }
         }
-        auto matcher = std::make_unique<ConjunctMatcher>(branches, error);
+        auto matcher = std::make_unique<ConjunctMatcher>(branches, use == PatternUse::Lines, error);
         if (!error.empty()) return nullptr;
         // Lines are found through the conjunct with the rarest literal.
         if (const LiteralPrefilter* p = matcher->prefilter(); p && p->rank() < bestRank) {

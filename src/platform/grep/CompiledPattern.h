@@ -29,7 +29,9 @@ struct Span {
 // prefilter where every branch holds a required literal.
 class ConjunctMatcher {
 public:
-    ConjunctMatcher(const std::vector<Branch>& branches, std::string& error);
+    // lineText: the searched text is whole lines, each followed by an LF or
+    // the end of the text.
+    ConjunctMatcher(const std::vector<Branch>& branches, bool lineText, std::string& error);
     ~ConjunctMatcher();
 
     // The leftmost-first match starting in [from, limit]; the text around it
@@ -58,6 +60,7 @@ private:
     bool pure_ = false;          // every branch is a plain literal
     bool singleLiteral_ = false; // ...and there is just one
     bool spansLines_ = false;
+    bool lineText_ = false;
 };
 
 // Where a compiled pattern is used: the in-memory interface sees any bytes;
@@ -86,6 +89,11 @@ public:
     uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit) const;
     uint64_t allConjuncts() const;
 
+    // What the pattern was compiled from, so a caller can reuse it.
+    bool sameAs(std::string_view pattern, bool caseSensitive, PatternUse use) const {
+        return pattern == source_ && caseSensitive == caseSensitive_ && use == use_;
+    }
+
     // Whether the bytes 0 and 1 can make a difference to a match: only when
     // the pattern itself holds control bytes other than tab, CR and LF.
     bool distinguishesControlBytes() const { return controlBytes_; }
@@ -94,6 +102,9 @@ private:
     std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
     size_t driver_ = 0; // the conjunct that finds candidate lines
     bool controlBytes_ = false;
+    std::string source_;
+    bool caseSensitive_ = false;
+    PatternUse use_ = PatternUse::InMemory;
 };
 
 } // namespace grep

@@ -12,7 +12,8 @@ namespace ferrolux {
 
 namespace grep {
 class CompiledPattern;
-}
+enum class PatternUse;
+} // namespace grep
 
 // Engine flags: 0 is false, -1 is true. The case flag is -1 for a
 // case-sensitive search.
@@ -87,8 +88,16 @@ public:
 
 private:
     int startFileSearch(int fd);
+    static std::shared_ptr<const grep::CompiledPattern>
+    compileCached(std::string_view pattern, bool caseSensitive, grep::PatternUse use,
+                  std::shared_ptr<const grep::CompiledPattern>& cache, std::string& error);
 
+    // The last patterns compiled; compiled patterns never change, so they
+    // can be shared by every state that holds them.
+    mutable std::shared_ptr<const grep::CompiledPattern> memoryPattern_;
+    std::shared_ptr<const grep::CompiledPattern> linePattern_;
     std::shared_ptr<const grep::CompiledPattern> filePattern_;
+    grep::ReadBuffer buffer_; // reused by every file search of this engine
     std::unique_ptr<grep::LineSearch> fileSearch_;
     bool countOnly_ = false;
     bool numbered_ = false;
