@@ -17,6 +17,7 @@ namespace {
 constexpr size_t SnippetReach = 30;
 constexpr size_t WindowContext = 64; // kept before the resume point: ^, \< and snippets
 constexpr size_t OverlapMargin = 128;
+constexpr size_t KeptBuffer = size_t(8) << 20; // a larger window buffer is not kept
 
 bool isWordPerfect(const char* p, size_t n) {
     return n >= 4 && static_cast<uint8_t>(p[0]) == 0xFF && p[1] == 'W' && p[2] == 'P' &&
@@ -61,6 +62,10 @@ public:
 
 private:
     size_t transform(char* p, size_t n) const {
+        if (!wordPerfect_ && !options_.stripControls) {
+            if (options_.nulToOne) std::replace(p, p + n, '\0', '\1');
+            return n;
+        }
         size_t out = 0;
         for (size_t i = 0; i < n; ++i) {
             auto b = static_cast<uint8_t>(p[i]);
@@ -90,21 +95,24 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
                  int64_t expectedSize, int32_t maxMatchLen, const BinaryScanLimits& limits,
                  const std::atomic<bool>* cancel, const MatchSink& sink) {
     const size_t overlap = static_cast<size_t>(std::max(maxMatchLen, 0)) + OverlapMargin;
+    grep::ReadBuffer& buffer = engine.scanBuffer();
     // Sized to the file when it fits in one window; a file that grows
-    // meanwhile is still read whole, in windows.
+    // meanwhile is still read whole, in windows. The engine's buffer is
+    // reused from file to file.
     size_t window = limits.windowSize;
     if (expectedSize >= 0 && static_cast<uint64_t>(expectedSize) < window)
         window = static_cast<size_t>(expectedSize) + 1;
-    grep::ReadBuffer buffer;
-    buffer.resize(std::max(window, 4 * (overlap + WindowContext)), 0);
+    window = std::max(window, 4 * (overlap + WindowContext));
+    if (buffer.size() < window || buffer.size() > std::max(window, KeptBuffer))
+        buffer.resize(window, 0);
     size_t filled = 0;
     size_t resume = 0;      // where the next search starts
     bool lastEmpty = false; // the last match taken was empty and ended at `resume`
     for (;;) {
         bool final = false;
-        while (filled < buffer.size() && !final) {
+        while (filled < window && !final) {
             // Stripped text can come back shorter than asked: only 0 ends it.
-            const size_t n = source.read(buffer.data() + filled, buffer.size() - filled);
+            const size_t n = source.read(buffer.data() + filled, window - filled);
             final = n == 0;
             filled += n;
         }

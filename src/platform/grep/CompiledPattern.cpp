@@ -11,6 +11,9 @@ namespace ferrolux::grep {
 namespace {
 
 constexpr size_t MaxConjuncts = 64;
+// Up to this lead, a candidate is checked by anchored matches at each
+// possible start rather than by a search that may run far past it.
+constexpr size_t AnchoredLead = 16;
 constexpr int64_t RegexMemory = 64 << 20;
 
 std::unique_ptr<re2::RE2> compileRegex(const std::string& expression, bool captures,
@@ -131,16 +134,50 @@ std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t fro
     return span;
 }
 
+std::optional<Span> ConjunctMatcher::anchoredAt(std::string_view text, size_t start,
+                                                size_t limit) const {
+    const re2::StringPiece piece(text.data(), text.size());
+    if (!edges_) {
+        re2::StringPiece match;
+        if (!full_->Match(piece, start, limit, re2::RE2::ANCHOR_START, &match, 1))
+            return std::nullopt;
+        return Span{start, start + match.size()};
+    }
+    const re2::RE2& re = start == 0 ? *full_ : *mid_;
+    std::vector<re2::StringPiece> subs(static_cast<size_t>(groups_) + 1);
+    if (!re.Match(piece, start == 0 ? 0 : start - 1, std::min(limit + 1, text.size()),
+                  re2::RE2::ANCHOR_START, subs.data(), static_cast<int>(subs.size())))
+        return std::nullopt;
+    auto span = realSpan(text, subs.data(), static_cast<int>(subs.size()));
+    if (!span || span->start != start || span->end > limit) return std::nullopt;
+    return span;
+}
+
 std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, size_t limit) const {
     if (from > limit) return std::nullopt;
-    if (prefilter_ && !spansLines_) {
-        const size_t hit = prefilter_->find(text.data(), from, limit);
+    if (!prefilter_ || spansLines_) return regexFind(text, from, limit);
+    const size_t lead = prefilter_->maxLead();
+    size_t untried = from; // starts before this are known to hold no match
+    for (size_t pos = from;;) {
+        const size_t hit = prefilter_->find(text.data(), pos, limit);
         if (hit == npos) return std::nullopt;
         if (singleLiteral_) return Span{hit, hit + prefilter_->literalLength(0)};
-        // A match cannot cross CR or LF, so none starts before this line.
-        from = lineStartBefore(text.data(), from, hit, true);
+        // Every match holds a literal at or after this one, the leftmost, so
+        // none starts more than the longest lead before it.
+        if (lead <= AnchoredLead) {
+            for (size_t start = std::max(untried, hit >= lead ? hit - lead : 0); start <= hit;
+                 ++start)
+                if (auto match = anchoredAt(text, start, limit)) return match;
+            untried = pos = hit + 1;
+            continue;
+        }
+        // Nor, as a match cannot cross CR or LF, before the literal's line.
+        if (lead != RequiredLiteral::Unbounded && hit - from > lead)
+            from = hit - lead;
+        else
+            from = lineStartBefore(text.data(), from, hit, true);
+        return regexFind(text, from, limit);
     }
-    return regexFind(text, from, limit);
 }
 
 bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit) const {

@@ -50,6 +50,8 @@ public:
 
 private:
     std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
+    // The match starting exactly at `start`, if any.
+    std::optional<Span> anchoredAt(std::string_view text, size_t start, size_t limit) const;
     std::optional<Span> realSpan(std::string_view text, const void* subs, int count) const;
 
     std::unique_ptr<re2::RE2> full_;

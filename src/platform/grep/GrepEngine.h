@@ -83,6 +83,9 @@ public:
 
     const std::string& lastError() const;
 
+    // A buffer the binary scan reuses from file to file.
+    grep::ReadBuffer& scanBuffer() { return scanBuffer_; }
+
     // Buffer sizes of the file search (tests use small ones).
     void setLimits(const GrepLimits& limits) { limits_ = limits; }
 
@@ -98,6 +101,7 @@ private:
     std::shared_ptr<const grep::CompiledPattern> linePattern_;
     std::shared_ptr<const grep::CompiledPattern> filePattern_;
     grep::ReadBuffer buffer_; // reused by every file search of this engine
+    grep::ReadBuffer scanBuffer_;
     std::unique_ptr<grep::LineSearch> fileSearch_;
     bool countOnly_ = false;
     bool numbered_ = false;

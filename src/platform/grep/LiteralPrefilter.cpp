@@ -34,6 +34,7 @@ constexpr uint8_t ByteRanks[256] = {
 };
 
 constexpr size_t MaxLiterals = 4;
+constexpr size_t Unbounded = RequiredLiteral::Unbounded;
 // A byte at most this common is rare enough to find with memchr alone.
 constexpr int RareRank = 200;
 
@@ -91,10 +92,19 @@ int byteRank(uint8_t b) {
     return ByteRanks[b];
 }
 
+// The most bytes one item can match; Unbounded for a repetition.
+size_t longestMatch(const PatternItem& item) {
+    if (item.kind != PatternItem::Kind::Chars) return 0;
+    if (item.quantifier == Quantifier::ZeroOrMore || item.quantifier == Quantifier::OneOrMore)
+        return Unbounded;
+    return item.chars.wide.empty() ? 1 : 4;
+}
+
 std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
     Run best;
     Run current;
     bool whole = branch.before == EdgeCondition::Any && branch.after == EdgeCondition::Any;
+    size_t consumed = 0; // the most bytes the items so far can match
     const auto finish = [&] {
         if (!current.literal.bytes.empty() && current.betterThan(best)) best = current;
         current = Run{};
@@ -103,16 +113,21 @@ std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
         std::string bytes;
         bool folded = false;
         const bool fixed = fixedBytes(item, bytes, folded);
+        const size_t before = consumed;
+        const size_t longest = longestMatch(item);
+        consumed = (consumed == Unbounded || longest == Unbounded) ? Unbounded : consumed + longest;
         if (!fixed || item.quantifier != Quantifier::One) whole = false;
         if (!fixed || item.quantifier == Quantifier::ZeroOrMore ||
             item.quantifier == Quantifier::ZeroOrOne) {
             finish();
             continue;
         }
+        if (current.literal.bytes.empty()) current.literal.maxLead = before;
         current.append(bytes, folded);
         if (item.quantifier == Quantifier::OneOrMore) {
             // The last repetition is followed by what comes next.
             finish();
+            current.literal.maxLead = Unbounded;
             current.append(bytes, folded);
         }
     }
@@ -144,6 +159,7 @@ std::optional<LiteralPrefilter> LiteralPrefilter::build(std::vector<RequiredLite
             if (i != first && (second == first || rank(i) < rank(second))) second = i;
         filter.worstRank_ = std::max(filter.worstRank_, rank(first));
         filter.longest_ = std::max(filter.longest_, literal.bytes.size());
+        filter.maxLead_ = std::max(filter.maxLead_, literal.maxLead);
         filter.reach_ = std::max({filter.reach_, first, second});
         const Probe rarest = probeAt(first);
         const Probe next = probeAt(second);

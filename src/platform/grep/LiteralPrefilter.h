@@ -15,6 +15,8 @@ struct RequiredLiteral {
     std::string bytes;
     std::vector<bool> folded;
     bool wholeBranch = false; // the branch is exactly this literal
+    static constexpr size_t Unbounded = static_cast<size_t>(-1);
+    size_t maxLead = Unbounded; // most bytes a match can hold before the literal
 };
 
 // The longest run of mandatory fixed bytes of a branch (ties: the rarer one);
@@ -38,6 +40,9 @@ public:
 
     size_t literalCount() const { return entries_.size(); }
     size_t literalLength(size_t i) const { return entries_[i].literal.bytes.size(); }
+    // The most bytes a match can start before its literal (Unbounded when
+    // a repetition comes first).
+    size_t maxLead() const { return maxLead_; }
     // How common the rarest byte of the least selective literal is.
     int rank() const { return worstRank_; }
 
@@ -61,6 +66,7 @@ private:
 
     std::vector<Entry> entries_;
     size_t longest_ = 0;
+    size_t maxLead_ = 0;
     size_t reach_ = 0; // largest probe offset
     bool memchrOnly_ = false;
     int worstRank_ = 0;
