@@ -120,7 +120,9 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
         const std::string_view view(text, filled);
         const size_t acceptLimit = final ? filled : filled - overlap;
         const size_t searchLimit = final ? filled : filled - 1; // the last byte is context
+        // The buffer holds new text: only the resume point carries over.
         state.matchStart = state.matchEnd = lastEmpty ? text + resume : nullptr;
+        state.checkedLineStart = state.checkedLineEnd = nullptr;
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed)) return;
             if (!engine.RGrep(view, text + resume, text + searchLimit, state)) {

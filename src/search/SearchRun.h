@@ -7,7 +7,6 @@
 #include "settings/Settings.h"
 
 #include <QString>
-
 #include <string>
 #include <vector>
 

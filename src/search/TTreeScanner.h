@@ -15,7 +15,7 @@ public:
 
     NotifyEvent OnDirectoryFound; // FileFound() holds the directory, ending in "/"
     NotifyEvent OnDirectoryDone;
-    NotifyEvent OnFileFound;      // FileFound() holds the file's full path
+    NotifyEvent OnFileFound; // FileFound() holds the file's full path
 
     // Called before each directory so the owner can handle pending input.
     std::function<void()> ProcessMessages;

@@ -73,6 +73,7 @@ TEST(PatternSemantics, AndReportsTheFirstConjunctOnALineHoldingTheOthers) {
     EXPECT_EQ(matchesOf("a&b", "a\rb"), (Matches{})); // CR ends a line too
     EXPECT_EQ(matchesOf("x|a&b|c", "a b a\nc"), (Matches{{0, 1}, {4, 5}}));
     EXPECT_EQ(matchesOf("a&b&c", "abc ab"), (Matches{{0, 1}, {4, 5}}));
+    EXPECT_EQ(matchesOf("a&c", "a a\ra c a"), (Matches{{4, 5}, {8, 9}})); // one line, checked once
 }
 
 TEST(PatternSemantics, LineEndsInMemory) {

@@ -246,16 +246,22 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
     return compiled;
 }
 
-std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, size_t limit) const {
+std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, size_t limit,
+                                          Span* checkedLine) const {
     while (from <= limit) {
         const auto match = conjuncts_.front()->find(text, from, limit);
         if (!match || conjuncts_.size() == 1) return match;
+        if (checkedLine && checkedLine->start <= match->start && match->start < checkedLine->end)
+            return match;
         const size_t lineStart = lineStartBefore(text.data(), 0, match->start, true);
         const size_t lineEnd = lineEndFrom(text.data(), match->start, text.size(), true);
         bool all = true;
         for (size_t i = 1; i < conjuncts_.size() && all; ++i)
             all = conjuncts_[i]->matchesIn(text, lineStart, lineEnd);
-        if (all) return match;
+        if (all) {
+            if (checkedLine) *checkedLine = Span{lineStart, lineEnd};
+            return match;
+        }
         // Every later match starting on this line fails the same test.
         from = std::max(lineEnd, match->start + 1);
     }

@@ -80,7 +80,9 @@ public:
     // In-memory search: the first conjunct's leftmost match starting in
     // [from, limit] whose line (the text between CR/LF) also holds a match of
     // every other conjunct.
-    std::optional<Span> find(std::string_view text, size_t from, size_t limit) const;
+    // `checkedLine` remembers a line that satisfied the other conjuncts.
+    std::optional<Span> find(std::string_view text, size_t from, size_t limit,
+                             Span* checkedLine = nullptr) const;
 
     // Line search: `region` holds whole lines separated by LF (the region's
     // end is a line end); pos is the start of a line in it. Returns the next

@@ -21,6 +21,7 @@ GrepEngine::compileCached(std::string_view pattern, bool caseSensitive, grep::Pa
 
 int GrepEngine::CompileRGrep(std::string_view pattern, int caseFlag, RGrepState& state) const {
     state.matchStart = state.matchEnd = nullptr;
+    state.checkedLineStart = state.checkedLineEnd = nullptr;
     state.error.clear();
     state.pattern = compileCached(pattern, caseFlag != GrepFalse, grep::PatternUse::InMemory,
                                   memoryPattern_, state.error);
@@ -44,7 +45,16 @@ int GrepEngine::RGrep(std::string_view text, const char* from, const char* limit
         pos += grep::characterLength(begin, text.size(), pos);
         if (begin + pos > limit) return 0;
     }
-    const auto match = state.pattern->find(text, pos, static_cast<size_t>(limit - begin));
+    // The remembered line is only good for the same text.
+    grep::Span checked;
+    if (state.checkedLineStart && state.checkedLineStart >= begin && state.checkedLineEnd <= end)
+        checked = {static_cast<size_t>(state.checkedLineStart - begin),
+                   static_cast<size_t>(state.checkedLineEnd - begin)};
+    const auto match = state.pattern->find(text, pos, static_cast<size_t>(limit - begin), &checked);
+    if (checked.end > checked.start) {
+        state.checkedLineStart = begin + checked.start;
+        state.checkedLineEnd = begin + checked.end;
+    }
     if (!match) return 0;
     state.matchStart = begin + match->start;
     state.matchEnd = begin + match->end;

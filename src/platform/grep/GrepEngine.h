@@ -27,6 +27,10 @@ struct RGrepState {
     const char* matchStart = nullptr; // first matched character
     const char* matchEnd = nullptr;   // just past the last matched character
     std::string error;                // why CompileRGrep rejected the pattern
+    // The line (between CR/LF) last found to satisfy the other '&'
+    // conditions, so that many matches on one long line check it once.
+    const char* checkedLineStart = nullptr;
+    const char* checkedLineEnd = nullptr;
 };
 
 // The grep engine: the in-memory interface (CompileRGrep, RGrep) for binary
@@ -49,6 +53,8 @@ public:
     // that). The text before `from` is context for ^ and word starts.
     // 1 = a match was found and state holds its bounds, 0 = none. An empty
     // match at the end of the previous one is stepped over, so loops end.
+    // A caller that puts new text into the same memory clears the state's
+    // match and checked-line pointers first.
     int RGrep(std::string_view text, const char* from, RGrepState& state) const;
     // Same, reporting only matches that start at or before `limit` (a
     // pointer into text); the text after it is context only.
