@@ -45,8 +45,6 @@ public:
     size_t candidate(std::string_view text, size_t from, size_t limit, bool& exact) const;
 
     const LiteralPrefilter* prefilter() const { return prefilter_ ? &*prefilter_ : nullptr; }
-    // Whether a match can hold a CR or LF.
-    bool spansLines() const { return spansLines_; }
 
 private:
     std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
@@ -61,7 +59,7 @@ private:
     std::optional<LiteralPrefilter> prefilter_;
     bool pure_ = false;          // every branch is a plain literal
     bool singleLiteral_ = false; // ...and there is just one
-    bool spansLines_ = false;
+    bool spansLines_ = false;    // a match can hold a CR or LF
     bool lineText_ = false;
 };
 

@@ -88,10 +88,6 @@ bool fixedBytes(const PatternItem& item, std::string& bytes, bool& folded) {
 
 } // namespace
 
-int byteRank(uint8_t b) {
-    return ByteRanks[b];
-}
-
 // The most bytes one item can match; Unbounded for a repetition.
 size_t longestMatch(const PatternItem& item) {
     if (item.kind != PatternItem::Kind::Chars) return 0;

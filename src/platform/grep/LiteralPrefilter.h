@@ -38,7 +38,6 @@ public:
     // within [from, end), or npos.
     size_t find(const char* text, size_t from, size_t end) const;
 
-    size_t literalCount() const { return entries_.size(); }
     size_t literalLength(size_t i) const { return entries_[i].literal.bytes.size(); }
     // The most bytes a match can start before its literal (Unbounded when
     // a repetition comes first).
@@ -71,8 +70,5 @@ private:
     bool memchrOnly_ = false;
     int worstRank_ = 0;
 };
-
-// Frequency rank of a byte in typical text and source code (0 = rarest).
-int byteRank(uint8_t b);
 
 } // namespace ferrolux::grep
