@@ -35,8 +35,8 @@ int32_t wholeTextCount(const std::string& pattern, std::string text, int32_t max
 TEST(BinaryScan, WindowsFindEveryShortMatchExactlyOnce) {
     TempDir dir;
     const std::string alphabet = std::string("ab x\n\r\0\x01\x80\xC3\xA9", 11);
-    const char* patterns[] = {"ab",  "a.b",   "\\<ab",   "b\\>",        "^a",
-                              "b$",  "x*",    "a-b+",    "[ab]+",       "\xC3\xA9",
+    const char* patterns[] = {"ab",  "a.b",   "\\<ab",   "b\\>",         "^a",
+                              "b$",  "x*",    "a-b+",    "[ab]+",        "\xC3\xA9",
                               "a&b", "[^ab]", "a[^x]*b", "\\<[ab ]+\\>", "b&x&a"};
     BinaryScanLimits small;
     small.windowSize = 1; // raised to the smallest window the overlap allows

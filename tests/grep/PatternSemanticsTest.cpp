@@ -98,7 +98,7 @@ TEST(PatternSemantics, LiteralMeaningsOfOperatorCharacters) {
 }
 
 TEST(PatternSemantics, RejectedPatternsSayWhy) {
-    const std::vector<std::pair<std::string, std::string>> rows = {
+    std::vector<std::pair<std::string, std::string>> rows = {
         {"[abc", "Missing ] at the end of a character class"},
         {"[]", "Missing ] at the end of a character class"},
         {"[a\\", "Missing ] at the end of a character class"},
@@ -111,6 +111,10 @@ TEST(PatternSemantics, RejectedPatternsSayWhy) {
         {"&a", "Nothing to match on one side of &"},
         {"", "The pattern is empty"},
     };
+    std::string optionals;
+    for (int i = 0; i < 40; ++i)
+        optionals += "a-";
+    rows.emplace_back("\\<" + optionals + "\\>", "The pattern is too complex around \\< or \\>");
     GrepEngine engine;
     for (const auto& [pattern, reason] : rows) {
         RGrepState state;

@@ -90,6 +90,7 @@ bool fixedBytes(const PatternItem& item, std::string& bytes, bool& folded) {
 
 // The most bytes one item can match; Unbounded for a repetition.
 size_t longestMatch(const PatternItem& item) {
+    if (item.kind == PatternItem::Kind::LineEnd) return 1; // the CR of a CR LF
     if (item.kind != PatternItem::Kind::Chars) return 0;
     if (item.quantifier == Quantifier::ZeroOrMore || item.quantifier == Quantifier::OneOrMore)
         return Unbounded;
