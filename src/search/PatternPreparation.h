@@ -3,7 +3,6 @@
 #include "search/SearchRequest.h"
 
 #include <QString>
-
 #include <optional>
 #include <string>
 

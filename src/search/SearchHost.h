@@ -3,6 +3,7 @@
 #include "search/FileResult.h"
 
 #include <QString>
+#include <string>
 
 class QObject;
 
@@ -23,6 +24,13 @@ public:
 
     // A file with at least one match, in the order the walk reports it.
     virtual void appendFileRow(const FileResult& row) = 0;
+
+    // A file or directory that could not be opened or read; the search
+    // skips it silently, the command line can tell with --verbose.
+    virtual void fileSkipped(const std::string& path, int error) {
+        (void)path;
+        (void)error;
+    }
 
     // Owner of the message boxes the search shows (archive problems).
     virtual QObject* messageOwner() { return nullptr; }

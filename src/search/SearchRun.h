@@ -6,8 +6,9 @@
 #include "search/TTreeScanner.h"
 #include "settings/Settings.h"
 
+#include <QLocale>
 #include <QString>
-
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,13 @@ public:
     void WalkListedFiles(const std::vector<FileResult>& rows);
 
 private:
-    bool countFile(const std::string& path, bool binary, int32_t& count);
+    struct OpenedFile;
+
+    std::optional<OpenedFile> openForSearch(const std::string& path);
+    bool passesTypeFilter(bool binary) const;
+    int32_t countMatches(OpenedFile& file);
+    void appendRow(const std::string& path, const OpenedFile& file, int32_t count);
+    int caseFlag() const;
 
     SearchState& state_;
     const SearchRequest& request_;
@@ -49,6 +56,10 @@ private:
     TTreeScanner Tree1;
     GrepEngine engine_;
 };
+
+// Readies the state for the search of request, once it was validated:
+// counters and flags cleared, SearchPattern prepared from the typed text.
+void beginSearch(SearchState& state, const SearchRequest& request);
 
 // The status line after a search, e.g.
 // " Found 12 matches in 3 files of 40 searched - elapsed time 1.5 seconds".

@@ -15,13 +15,20 @@ public:
 
     NotifyEvent OnDirectoryFound; // FileFound() holds the directory, ending in "/"
     NotifyEvent OnDirectoryDone;
-    NotifyEvent OnFileFound;      // FileFound() holds the file's full path
+    NotifyEvent OnFileFound; // FileFound() holds the file's full path
 
     // Called before each directory so the owner can handle pending input.
     std::function<void()> ProcessMessages;
 
+    // Told about a directory that cannot be listed (path, errno).
+    std::function<void(const std::string& path, int error)> OnUnreadableDirectory;
+
     // The walk goes on while true; Scan sets it, handlers may clear it.
     bool KeepScanning = false;
+
+    // When set, FileMask is a file name that must be equal byte for byte
+    // (walking the files of earlier results), not a wildcard mask.
+    bool ExactFileName = false;
 
     void Scan();
 
@@ -34,6 +41,7 @@ public:
 
 private:
     void ScanDirectory(const std::string& dir);
+    bool fits(const char* name) const;
 
     std::string fileFound_;
     std::string initialDirectory_;

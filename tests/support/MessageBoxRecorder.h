@@ -3,7 +3,6 @@
 #include "platform/MessageBoxA.h"
 
 #include <QString>
-
 #include <deque>
 #include <vector>
 

@@ -1,11 +1,16 @@
 #include "TempDir.h"
 
 #include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <system_error>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -17,19 +22,55 @@ TempDir::TempDir() {
     path_ = pattern + "/";
 }
 
-TempDir::~TempDir() {
-    std::error_code ec;
-    // Make unreadable folders that a test left behind removable again.
-    for (auto it = fs::recursive_directory_iterator(path_, fs::directory_options::skip_permission_denied, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        if (it->is_directory(ec) && !it->is_symlink(ec))
-            fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+namespace {
+
+// Deletes everything below the open directory `root` without following links
+// and with a bounded number of descriptors, however deep the tree: each
+// subdirectory is first moved up to the root level, then emptied.
+void emptyDirectory(int root) {
+    std::vector<std::string> pending{"."}, emptied;
+    int counter = 0;
+    while (!pending.empty()) {
+        const std::string name = pending.back();
+        pending.pop_back();
+        ::fchmodat(root, name.c_str(), 0700, 0);
+        const int fd = ::openat(root, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
+        if (!listing) continue;
+        std::vector<std::string> entries;
+        while (const dirent* e = ::readdir(listing))
+            if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0)
+                entries.push_back(e->d_name);
+        for (const std::string& entry : entries) {
+            struct stat st {};
+            if (::fstatat(fd, entry.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISDIR(st.st_mode)) {
+                const std::string flat = ".flat-" + std::to_string(counter++);
+                if (::renameat(fd, entry.c_str(), root, flat.c_str()) == 0) pending.push_back(flat);
+            } else {
+                ::unlinkat(fd, entry.c_str(), 0);
+            }
+        }
+        ::closedir(listing);
+        if (name != ".") emptied.push_back(name);
     }
-    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(path_, ec);
+    for (const std::string& name : emptied)
+        ::unlinkat(root, name.c_str(), AT_REMOVEDIR);
 }
 
-std::string TempDir::file(std::string_view relative) const { return path_ + std::string(relative); }
+} // namespace
+
+TempDir::~TempDir() {
+    const int root = ::open(path_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (root < 0) return;
+    emptyDirectory(root);
+    ::close(root);
+    ::rmdir(path_.c_str());
+}
+
+std::string TempDir::file(std::string_view relative) const {
+    return path_ + std::string(relative);
+}
 
 std::string TempDir::write(std::string_view relative, std::string_view bytes) const {
     const std::string target = file(relative);

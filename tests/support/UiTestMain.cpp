@@ -1,5 +1,4 @@
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // Window tests run offscreen with one application object for the program.

@@ -1,0 +1,67 @@
+#include "platform/posix/OpenPath.h"
+
+#include <cerrno>
+#include <climits>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ferrolux {
+namespace {
+
+// Longest prefix of path[from..] that ends before a "/" and fits the limit.
+std::string::size_type stretchEnd(const std::string& path, std::string::size_type from) {
+    const std::string::size_type limit = from + PATH_MAX - 1;
+    if (path.size() <= limit) return path.size();
+    const std::string::size_type slash = path.rfind('/', limit);
+    return (slash == std::string::npos || slash <= from) ? std::string::npos : slash;
+}
+
+void closeKeepingErrno(int fd) {
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+}
+
+} // namespace
+
+int openPath(const std::string& path, int flags) {
+    if (path.size() < PATH_MAX) return ::open(path.c_str(), flags);
+    int dirFd = AT_FDCWD;
+    std::string::size_type from = 0;
+    for (;;) {
+        const std::string::size_type end = stretchEnd(path, from);
+        if (end == std::string::npos) {
+            if (dirFd != AT_FDCWD) closeKeepingErrno(dirFd);
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const std::string stretch = path.substr(from, end - from);
+        const bool last = end == path.size();
+        const int fd =
+            ::openat(dirFd, stretch.c_str(), last ? flags : O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd != AT_FDCWD) closeKeepingErrno(dirFd);
+        if (fd < 0 || last) return fd;
+        dirFd = fd;
+        from = end + 1;
+    }
+}
+
+int openRegularFile(const std::string& path) {
+    const int fd = openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        closeKeepingErrno(fd);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+} // namespace ferrolux

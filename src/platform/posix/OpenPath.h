@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+namespace ferrolux {
+
+// open(2) for a path of any length: paths longer than the system limit are
+// opened one stretch of components at a time with openat(2). Returns the
+// descriptor or -1 with errno set.
+int openPath(const std::string& path, int flags);
+
+// Opens a regular file for reading without ever blocking (a FIFO or device is
+// refused) and with O_CLOEXEC; -1 with errno set when it cannot be opened or
+// is not a regular file.
+int openRegularFile(const std::string& path);
+
+} // namespace ferrolux

@@ -1,0 +1,79 @@
+#include "search/DateDisplay.h"
+
+#include <QDateTime>
+
+namespace ferrolux {
+namespace {
+
+const QString kMonthFirst = QStringLiteral("mm/dd/yyyy  h:mm");
+const QString kDayFirst = QStringLiteral("dd/mm/yyyy  h:mm");
+const QString kYearFirst = QStringLiteral("yyyy/mm/dd  h:mm");
+const QString kAmPm = QStringLiteral("am/pm");
+
+// The first character of a format that is not a letter (or quote): its separator.
+QChar separatorOf(const QString& format, QChar fallback) {
+    for (QChar c : format)
+        if (!c.isLetter() && c != QLatin1Char('\'')) return c;
+    return fallback;
+}
+
+// A 12-hour clock is a time format with an AM/PM field ("AP", "ap", "A" or
+// "a" outside quoted text).
+bool usesTwelveHourClock(const QLocale& locale) {
+    bool quoted = false;
+    for (QChar c : locale.timeFormat(QLocale::ShortFormat)) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted && (c == QLatin1Char('a') || c == QLatin1Char('A')))
+            return true;
+    }
+    return false;
+}
+
+QString twoDigits(int n) {
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace
+
+QString chooseDateDisplayFormat(const QLocale& locale) {
+    const QString date = locale.dateFormat(QLocale::ShortFormat);
+    const QChar first = date.isEmpty() ? QChar() : date.front().toUpper();
+    QString format;
+    if (first == QLatin1Char('M'))
+        format = kMonthFirst;
+    else if (first == QLatin1Char('D'))
+        format = kDayFirst;
+    else
+        format = kYearFirst; // also for patterns that start otherwise: unambiguous
+    if (usesTwelveHourClock(locale)) format += kAmPm;
+    return format;
+}
+
+QString formatDateTime(int64_t secondsSinceEpoch, const QString& dateDisplayFormat,
+                       const QLocale& locale) {
+    const QDateTime when = QDateTime::fromSecsSinceEpoch(secondsSinceEpoch);
+    const QDate d = when.date();
+    const QTime t = when.time();
+    const QChar ds = separatorOf(locale.dateFormat(QLocale::ShortFormat), QLatin1Char('/'));
+    const QChar ts = separatorOf(locale.timeFormat(QLocale::ShortFormat), QLatin1Char(':'));
+
+    const QString mm = twoDigits(d.month()), dd = twoDigits(d.day());
+    const QString yyyy = QStringLiteral("%1").arg(d.year(), 4, 10, QLatin1Char('0'));
+    QString date;
+    if (dateDisplayFormat.startsWith(kMonthFirst.left(10)))
+        date = mm + ds + dd + ds + yyyy;
+    else if (dateDisplayFormat.startsWith(kDayFirst.left(10)))
+        date = dd + ds + mm + ds + yyyy;
+    else
+        date = yyyy + ds + mm + ds + dd;
+
+    const bool twelveHour = dateDisplayFormat.endsWith(kAmPm);
+    int hour = t.hour();
+    if (twelveHour) hour = hour % 12 == 0 ? 12 : hour % 12;
+    QString time = QString::number(hour) + ts + twoDigits(t.minute());
+    if (twelveHour) time += t.hour() < 12 ? QStringLiteral("am") : QStringLiteral("pm");
+    return date + QStringLiteral("  ") + time;
+}
+
+} // namespace ferrolux

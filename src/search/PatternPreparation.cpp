@@ -1,0 +1,85 @@
+#include "search/PatternPreparation.h"
+
+#include "platform/grep/GrepEngine.h"
+
+#include <QString>
+#include <array>
+#include <string_view>
+
+namespace ferrolux {
+namespace {
+
+// Patterns that would match every line of every file.
+constexpr std::array<std::string_view, 7> kMatchEverything = {"+", "*", ".", "^", "$", ".+", ".*"};
+
+// Characters that literal mode takes away from the pattern language.
+constexpr std::string_view kOperators = "|&^$.*+-[]";
+
+bool matchesEverything(const std::string& text) {
+    for (std::string_view p : kMatchEverything)
+        if (text == p) return true;
+    return false;
+}
+
+std::string escapeBackslashes(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\\') out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+std::string escapeOperators(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (char c : text) {
+        if (kOperators.find(c) != std::string_view::npos) out += '\\';
+        out += c;
+    }
+    return out;
+}
+
+} // namespace
+
+std::optional<Refusal> validateRequest(const SearchRequest& request, const GrepEngine& engine) {
+    const bool noSpecs = request.FileSpecs.empty() && !request.ListedFilesOnly;
+    if (noSpecs || request.SearchText.empty())
+        return Refusal{QStringLiteral("File specification and search text must be entered"),
+                       QStringLiteral("Error")};
+    if (request.Literal) return std::nullopt;
+    if (matchesEverything(request.SearchText))
+        return Refusal{QStringLiteral("Search pattern cannot consist only of \"%1\"")
+                           .arg(QString::fromUtf8(request.SearchText)),
+                       QStringLiteral("Regular Expression Error")};
+    RGrepState check;
+    if (engine.CompileRGrep(request.SearchText, GrepFalse, check) != 0)
+        return Refusal{QString::fromStdString(check.error),
+                       QStringLiteral("Regular Expression Error")};
+    return std::nullopt;
+}
+
+std::string prepareSearchPattern(const std::string& typed, bool literal, bool wholeWords) {
+    // In literal mode a backslash is text like any other character; escaping
+    // it first keeps "C:\temp" a search for C:\temp and a trailing "\" legal.
+    std::string pattern = literal ? escapeBackslashes(typed) : typed;
+    if (!pattern.empty() && pattern.back() == '$') {
+        pattern.pop_back();
+        pattern += "\\r\\n";
+    }
+    // The end-of-line marker holds no operator, so escaping leaves it working.
+    if (literal) pattern = escapeOperators(pattern);
+    if (wholeWords) pattern = "\\<" + pattern + "\\>";
+    return pattern;
+}
+
+std::string workingFileSpecs(const std::string& typed, bool searchZipFiles) {
+    std::string specs = QString::fromUtf8(typed).toUpper().toStdString();
+    const bool coversArchives =
+        specs.find("*.*") != std::string::npos || specs.find("*.ZIP") != std::string::npos;
+    if (searchZipFiles && !coversArchives) specs += ",*.ZIP";
+    return specs;
+}
+
+} // namespace ferrolux

@@ -1,0 +1,111 @@
+#include "search/TTreeScanner.h"
+
+#include "platform/posix/OpenPath.h"
+#include "search/FileMask.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace ferrolux {
+namespace {
+
+enum class EntryKind { File, Directory, Other };
+
+// Regular files and links to them are files; links to directories are not
+// entered, so a walk never loops and never leaves the tree.
+EntryKind kindOf(int dirFd, const dirent& entry) {
+    if (entry.d_type == DT_REG) return EntryKind::File;
+    if (entry.d_type == DT_DIR) return EntryKind::Directory;
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return EntryKind::Other;
+    struct stat st {};
+    if (::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Other;
+    if (S_ISDIR(st.st_mode)) return EntryKind::Directory;
+    if (S_ISREG(st.st_mode)) return EntryKind::File;
+    if (!S_ISLNK(st.st_mode) || ::fstatat(dirFd, entry.d_name, &st, 0) != 0)
+        return EntryKind::Other;
+    return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
+}
+
+bool isDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+void sortPaths(std::vector<std::string>& paths) {
+    std::sort(paths.begin(), paths.end(),
+              [](const std::string& a, const std::string& b) { return caseInsensitiveLess(a, b); });
+}
+
+std::string currentDirectory() {
+    std::vector<char> buffer(4096);
+    while (!::getcwd(buffer.data(), buffer.size())) {
+        if (errno != ERANGE) return "/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return buffer.data();
+}
+
+// One trailing "/" exactly; the root stays "/".
+std::string withTrailingSlash(std::string dir) {
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    if (dir.empty() || dir.back() != '/') dir += '/';
+    return dir;
+}
+
+} // namespace
+
+void TTreeScanner::Scan() {
+    searchInProgress_ = true;
+    fileFound_.clear();
+    if (initialDirectory_.empty()) initialDirectory_ = currentDirectory();
+    initialDirectory_ = withTrailingSlash(initialDirectory_);
+    KeepScanning = true;
+    ScanDirectory(initialDirectory_);
+    searchInProgress_ = false;
+}
+
+bool TTreeScanner::fits(const char* name) const {
+    return ExactFileName ? fileMask_ == name : fitsFileMask(name, fileMask_);
+}
+
+void TTreeScanner::ScanDirectory(const std::string& dir) {
+    if (ProcessMessages) ProcessMessages();
+    if (!KeepScanning) return;
+    fileFound_ = dir;
+    if (OnDirectoryFound) OnDirectoryFound(*this);
+
+    std::vector<std::string> files, subdirectories;
+    const int fd = openPath(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!listing) {
+        if (fd >= 0) ::close(fd);
+        if (OnUnreadableDirectory) OnUnreadableDirectory(dir, errno);
+    } else {
+        while (const dirent* entry = ::readdir(listing)) {
+            if (isDotOrDotDot(entry->d_name)) continue;
+            const EntryKind kind = kindOf(fd, *entry);
+            if (kind == EntryKind::Directory)
+                subdirectories.push_back(dir + entry->d_name + '/');
+            else if (kind == EntryKind::File && fits(entry->d_name))
+                files.push_back(dir + entry->d_name);
+        }
+        ::closedir(listing);
+    }
+    sortPaths(files);
+    sortPaths(subdirectories);
+
+    for (const std::string& file : files) {
+        fileFound_ = file;
+        if (OnFileFound) OnFileFound(*this);
+    }
+    for (const std::string& subdirectory : subdirectories)
+        ScanDirectory(subdirectory);
+    if (OnDirectoryDone) OnDirectoryDone(*this);
+}
+
+} // namespace ferrolux

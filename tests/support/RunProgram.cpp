@@ -1,0 +1,61 @@
+#include "RunProgram.h"
+
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace ferrolux::test {
+namespace {
+
+void drain(int outFd, int errFd, ProgramResult& result) {
+    pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
+    std::string* sinks[2] = {&result.out, &result.err};
+    int open = 2;
+    char buffer[65536];
+    while (open > 0) {
+        if (::poll(fds, 2, -1) < 0) break;
+        for (int i = 0; i < 2; ++i) {
+            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP | POLLERR))) continue;
+            const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+            if (n > 0) {
+                sinks[i]->append(buffer, size_t(n));
+            } else {
+                ::close(fds[i].fd);
+                fds[i].fd = -1;
+                --open;
+            }
+        }
+    }
+}
+
+} // namespace
+
+ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                         const std::string& workingDirectory) {
+    int out[2], err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
+        ::close(out[0]);
+        ::close(err[0]);
+        if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(127);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    ProgramResult result;
+    drain(out[0], err[0], result);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+} // namespace ferrolux::test

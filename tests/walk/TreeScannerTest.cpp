@@ -1,0 +1,179 @@
+#include "TempDir.h"
+#include "search/TTreeScanner.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+using ferrolux::TTreeScanner;
+using ferrolux::test::TempDir;
+
+namespace {
+
+// Runs a scan and records its events as "D <path>" and "F <path>", relative to root.
+struct Recorder {
+    TTreeScanner scanner;
+    std::vector<std::string> events;
+    std::string root;
+    bool subdirectories = true;
+
+    explicit Recorder(std::string rootDir) : root(std::move(rootDir)) {
+        scanner.OnDirectoryFound = [this](TTreeScanner& s) {
+            events.push_back("D " + s.FileFound().substr(root.size()));
+            if (!subdirectories) s.KeepScanning = false;
+        };
+        scanner.OnFileFound = [this](TTreeScanner& s) {
+            events.push_back("F " + s.FileFound().substr(root.size()));
+        };
+    }
+
+    std::vector<std::string> scan(const std::string& mask, const std::string& start = {}) {
+        events.clear();
+        scanner.setInitialDirectory(start.empty() ? root : start);
+        scanner.setFileMask(mask);
+        scanner.Scan();
+        return events;
+    }
+};
+
+using Events = std::vector<std::string>;
+
+} // namespace
+
+TEST(TreeScanner, ReportsFilesInOrderBeforeSubdirectories) {
+    TempDir dir;
+    dir.write("C.txt", "c");
+    dir.write("b.txt", "b");
+    dir.write("a.doc", "a");
+    dir.write("sub2/z.txt", "z");
+    dir.write("Sub1/y.txt", "y");
+    dir.write(".hidden.txt", "h");
+    Recorder r(dir.path());
+    EXPECT_EQ(r.scan("*.txt"), (Events{"D ", "F .hidden.txt", "F b.txt", "F C.txt", "D Sub1/",
+                                       "F Sub1/y.txt", "D sub2/", "F sub2/z.txt"}));
+    EXPECT_FALSE(r.scanner.SearchInProgress());
+}
+
+TEST(TreeScanner, NamesDifferingOnlyInCaseAreBothReported) {
+    TempDir dir;
+    dir.write("readme.txt", "1");
+    dir.write("README.TXT", "2");
+    Recorder r(dir.path());
+    EXPECT_EQ(r.scan("*.TXT"), (Events{"D ", "F README.TXT", "F readme.txt"}));
+}
+
+TEST(TreeScanner, HandlerClearingKeepScanningKeepsSubdirectoriesOut) {
+    TempDir dir;
+    dir.write("top.txt", "t");
+    dir.write("deeper/inner.txt", "i");
+    Recorder r(dir.path());
+    r.subdirectories = false;
+    EXPECT_EQ(r.scan("*.*"), (Events{"D ", "F top.txt"}));
+    // The next scan starts afresh.
+    r.subdirectories = true;
+    EXPECT_EQ(r.scan("*.*"), (Events{"D ", "F top.txt", "D deeper/", "F deeper/inner.txt"}));
+}
+
+TEST(TreeScanner, EmptyMaskVisitsDirectoriesButReportsNoFile) {
+    TempDir dir;
+    dir.write("a.txt", "a");
+    dir.write("d/b.txt", "b");
+    Recorder r(dir.path());
+    EXPECT_EQ(r.scan(""), (Events{"D ", "D d/"}));
+}
+
+TEST(TreeScanner, RootSpellingsWalkTheSameDirectory) {
+    TempDir dir;
+    dir.write("a.txt", "a");
+    std::string bare = dir.path();
+    bare.pop_back();
+    for (const std::string& start : {bare, dir.path(), bare + "//"}) {
+        Recorder r(dir.path());
+        EXPECT_EQ(r.scan("*.txt", start), (Events{"D ", "F a.txt"})) << start;
+        EXPECT_EQ(r.scanner.InitialDirectory(), dir.path());
+    }
+}
+
+TEST(TreeScanner, LinksFifosAndNonUtf8Names) {
+    TempDir dir;
+    const std::string target = dir.write("real/target.txt", "t");
+    dir.mkdir("tree");
+    ASSERT_EQ(::symlink(target.c_str(), dir.file("tree/link.txt").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.file("real").c_str(), dir.file("tree/dirlink").c_str()), 0);
+    ASSERT_EQ(::symlink(dir.file("tree").c_str(), dir.file("tree/loop").c_str()), 0);
+    ASSERT_EQ(::symlink("/nonexistent/x.txt", dir.file("tree/dangling.txt").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("tree/pipe.txt").c_str(), 0600), 0);
+    dir.write("tree/caf\xE9.txt", "latin-1 name");
+
+    Recorder r(dir.file("tree/"));
+    EXPECT_EQ(r.scan("*.TXT"), (Events{"D ", "F caf\xE9.txt", "F link.txt"}));
+}
+
+TEST(TreeScanner, DirectoryThatCannotBeListedYieldsNothing) {
+    TempDir dir;
+    dir.write("gone/x.txt", "x");
+    dir.write("keep/y.txt", "y");
+    Recorder r(dir.path());
+    std::vector<std::string> unreadable;
+    r.scanner.OnUnreadableDirectory = [&](const std::string& path, int) {
+        unreadable.push_back(path.substr(dir.path().size()));
+    };
+    // Removing the folder when it is announced makes it unlistable even for root.
+    r.scanner.OnDirectoryFound = [&](TTreeScanner& s) {
+        r.events.push_back("D " + s.FileFound().substr(dir.path().size()));
+        if (s.FileFound() == dir.file("gone/")) {
+            ::unlink(dir.file("gone/x.txt").c_str());
+            ::rmdir(dir.file("gone").c_str());
+        }
+    };
+    EXPECT_EQ(r.scan("*.txt"), (Events{"D ", "D gone/", "D keep/", "F keep/y.txt"}));
+    EXPECT_EQ(unreadable, (Events{"gone/"}));
+}
+
+TEST(TreeScanner, UnreadableDirectoryWhenNotRoot) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root; covered by removal test";
+    TempDir dir;
+    dir.write("locked/x.txt", "x");
+    ASSERT_EQ(::chmod(dir.file("locked").c_str(), 0), 0);
+    Recorder r(dir.path());
+    EXPECT_EQ(r.scan("*.txt"), (Events{"D ", "D locked/"}));
+}
+
+TEST(TreeScanner, ExactFileNameIsNotAMask) {
+    TempDir dir;
+    dir.write("a*.txt", "1");
+    dir.write("ab.txt", "2");
+    dir.write("A*.TXT", "3");
+    Recorder r(dir.path());
+    r.scanner.ExactFileName = true;
+    EXPECT_EQ(r.scan("a*.txt"), (Events{"D ", "F a*.txt"}));
+}
+
+TEST(TreeScanner, WalksTreesDeeperThanThePathLimit) {
+    TempDir dir;
+    // 1,200 levels of 20-byte names: about 25,000 bytes, far past PATH_MAX.
+    const std::string name(20, 'd');
+    int fd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < 1200; ++level) {
+        ASSERT_EQ(::mkdirat(fd, name.c_str(), 0700), 0) << level;
+        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+    }
+    const int file = ::openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(file, 0);
+    ::close(file);
+    ::close(fd);
+
+    Recorder r(dir.path());
+    const Events events = r.scan("*.txt");
+    ASSERT_EQ(events.size(), 1202u);
+    EXPECT_EQ(events.back().substr(0, 2), "F ");
+    EXPECT_TRUE(events.back().ends_with("/bottom.txt"));
+    EXPECT_GT(events.back().size(), 25000u);
+}
