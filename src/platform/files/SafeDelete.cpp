@@ -1,5 +1,7 @@
 #include "platform/files/SafeDelete.h"
 
+#include "platform/posix/UniqueFd.h"
+
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -10,21 +12,6 @@
 
 namespace ferrolux {
 namespace {
-
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-
-private:
-    int fd_;
-};
 
 // Names in a folder, read completely before anything in it is removed.
 std::vector<std::string> folderEntries(int folderFd) {
@@ -58,9 +45,9 @@ bool deleteEntry(int parentFd, const std::string& name) {
     struct stat info {};
     if (::fstatat(parentFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return errno == ENOENT;
     if (!S_ISDIR(info.st_mode)) return ::unlinkat(parentFd, name.c_str(), 0) == 0;
-    const Descriptor folder(
+    const UniqueFd folder(
         ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    if (!folder.valid()) return false;
+    if (!folder) return false;
     deleteContents(folder.get());
     return ::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) == 0;
 }
@@ -75,8 +62,8 @@ bool deleteTree(const std::string& path) {
     const std::string parent = slash == std::string::npos ? "." : trimmed.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
     if (name.empty() || name == "." || name == ".." || name == "/") return false;
-    const Descriptor parentFolder(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!parentFolder.valid()) return errno == ENOENT;
+    const UniqueFd parentFolder(::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!parentFolder) return errno == ENOENT;
     return deleteEntry(parentFolder.get(), name);
 }
 

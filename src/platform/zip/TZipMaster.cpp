@@ -1,5 +1,6 @@
 #include "platform/zip/TZipMaster.h"
 
+#include "platform/posix/OpenPath.h"
 #include "platform/zip/ZipEntryName.h"
 
 #include <algorithm>
@@ -41,24 +42,6 @@ bool writeAll(int fd, const char* data, size_t size) {
         size -= static_cast<size_t>(written);
     }
     return true;
-}
-
-// Opens an archive for reading. Only a regular file is accepted: a FIFO or a
-// device named like an archive would block or never end.
-int openRegularFile(const std::string& path, std::string& why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        why = systemError(errno);
-        return -1;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        why = "not a regular file";
-        ::close(fd);
-        return -1;
-    }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
 }
 
 // A file being extracted, under a temporary name inside the extraction
@@ -274,10 +257,10 @@ void TZipMaster::setZipFilename(const std::string& path) {
     closeArchive();
     zipFilename_ = path;
     if (path.empty()) return;
-    std::string why;
-    const int fd = openRegularFile(path, why);
+    // Only a regular file: a FIFO or device named like an archive would block.
+    const int fd = openRegularFile(path);
     if (fd < 0) {
-        report(ZipCannotOpen, path + ": " + why);
+        report(ZipCannotOpen, path + ": " + systemError(errno));
         return;
     }
     int error = 0;
