@@ -21,6 +21,18 @@ namespace {
 constexpr size_t chunkSize = 64 * 1024;
 constexpr int maxTempNameAttempts = 100;
 
+// Methods zip cannot read, checked before opening the entry: zip leaks memory
+// when it refuses such an entry itself. 0 when the entry can be read.
+int unsupportedMethod(const zip_stat_t& info) {
+    if ((info.valid & ZIP_STAT_COMP_METHOD) &&
+        !zip_compression_method_supported(info.comp_method, 0))
+        return ZIP_ER_COMPNOTSUPP;
+    if ((info.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+        !zip_encryption_method_supported(info.encryption_method, 0))
+        return ZIP_ER_ENCRNOTSUPP;
+    return 0;
+}
+
 std::string systemError(int error) {
     return std::strerror(error);
 }
@@ -165,6 +177,8 @@ private:
         if (!(owner_.ExtrOptions & ExtrOverWrite) && exists(name))
             return skip("kept existing " + name);
 
+        if (const int refusal = unsupportedMethod(info))
+            return fail(ZipEntryFailed, entry, libraryError(refusal));
         const char* password = owner_.Password.empty() ? nullptr : owner_.Password.c_str();
         zip_file_t* file = zip_fopen_index_encrypted(archive_, index, 0, password);
         if (!file) return fail(ZipEntryFailed, entry, zip_strerror(archive_));
