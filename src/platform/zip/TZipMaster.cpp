@@ -107,6 +107,24 @@ private:
     std::string name_;
 };
 
+// An open archive entry, closed when it goes away.
+class EntryReader {
+public:
+    explicit EntryReader(zip_file_t* file) : file_(file) {}
+    ~EntryReader() { close(); }
+    EntryReader(const EntryReader&) = delete;
+    EntryReader& operator=(const EntryReader&) = delete;
+
+    bool isOpen() const { return file_ != nullptr; }
+    zip_int64_t read(char* buffer, size_t size) { return zip_fread(file_, buffer, size); }
+    std::string error() { return zip_file_strerror(file_); }
+    // zip's error code of the entry (a checksum that did not match), or 0.
+    int close() { return file_ ? zip_fclose(std::exchange(file_, nullptr)) : 0; }
+
+private:
+    zip_file_t* file_;
+};
+
 } // namespace
 
 // One run of Extract over the open archive and the open extraction folder.
@@ -180,10 +198,10 @@ private:
         if (const int refusal = unsupportedMethod(info))
             return fail(ZipEntryFailed, entry, libraryError(refusal));
         const char* password = owner_.Password.empty() ? nullptr : owner_.Password.c_str();
-        zip_file_t* file = zip_fopen_index_encrypted(archive_, index, 0, password);
-        if (!file) return fail(ZipEntryFailed, entry, zip_strerror(archive_));
+        EntryReader reader(zip_fopen_index_encrypted(archive_, index, 0, password));
+        if (!reader.isOpen()) return fail(ZipEntryFailed, entry, zip_strerror(archive_));
         PartialFile partial(folderFd_);
-        const Outcome outcome = copyEntry(file, info, entry, partial);
+        const Outcome outcome = copyEntry(reader, info, entry, partial);
         if (outcome != Outcome::Written) return outcome;
         if (info.valid & ZIP_STAT_MTIME) partial.setModificationTime(info.mtime);
         if (!partial.commit(name)) return fail(ZipCannotWrite, name, systemError(errno));
@@ -192,41 +210,33 @@ private:
         return Outcome::Written;
     }
 
-    // Copies one opened entry into the partial file and closes the entry.
-    // Every byte is counted against the entry's declared size: zip does not
-    // stop an entry that inflates past it.
-    Outcome copyEntry(zip_file_t* file, const zip_stat_t& info, const std::string& entry,
+    // Copies one opened entry into the partial file. Every byte is counted
+    // against the entry's declared size: zip does not stop an entry that
+    // inflates past it. A failed copy is discarded before it is reported.
+    Outcome copyEntry(EntryReader& reader, const zip_stat_t& info, const std::string& entry,
                       PartialFile& partial) {
-        if (!partial.create(info.index)) {
-            const std::string why = systemError(errno);
-            zip_fclose(file);
-            return fail(ZipCannotWrite, entry, why);
-        }
-        std::vector<char> buffer(chunkSize);
+        if (!partial.create(info.index)) return fail(ZipCannotWrite, entry, systemError(errno));
+        const auto failWith = [&](int code, const std::string& why) {
+            partial.discard();
+            return fail(code, entry, why);
+        };
         uint64_t total = 0;
         for (;;) {
-            const zip_int64_t got = zip_fread(file, buffer.data(), buffer.size());
+            const zip_int64_t got = reader.read(buffer_.data(), buffer_.size());
             if (got == 0) break;
-            std::string why;
-            if (got < 0)
-                why = zip_file_strerror(file);
-            else if (static_cast<uint64_t>(got) > info.size - total) {
-                zip_fclose(file);
+            if (got < 0) return failWith(ZipEntryFailed, reader.error());
+            const auto size = static_cast<uint64_t>(got);
+            if (size > info.size - total) {
                 partial.discard();
                 return abandon(entry);
-            } else if (!writeAll(partial.fd(), buffer.data(), static_cast<size_t>(got)))
-                why = systemError(errno);
-            if (!why.empty() || owner_.Cancel) {
-                zip_fclose(file);
-                partial.discard();
-                return why.empty() ? Outcome::Failed
-                                   : fail(got < 0 ? ZipEntryFailed : ZipCannotWrite, entry, why);
             }
-            total += static_cast<uint64_t>(got);
+            if (!writeAll(partial.fd(), buffer_.data(), size))
+                return failWith(ZipCannotWrite, systemError(errno));
+            if (owner_.Cancel) return Outcome::Failed;
+            total += size;
         }
-        const int closeError = zip_fclose(file);
-        if (closeError != 0) return fail(ZipEntryFailed, entry, libraryError(closeError));
-        if (total != info.size) return fail(ZipEntryFailed, entry, "shorter than declared");
+        if (const int error = reader.close()) return failWith(ZipEntryFailed, libraryError(error));
+        if (total != info.size) return failWith(ZipEntryFailed, "shorter than declared");
         return Outcome::Written;
     }
 
@@ -254,6 +264,7 @@ private:
     zip_t* archive_;
     int folderFd_;
     std::vector<std::string> written_;
+    std::vector<char> buffer_ = std::vector<char>(chunkSize);
 };
 
 TZipMaster::TZipMaster() = default;
