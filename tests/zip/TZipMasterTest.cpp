@@ -103,12 +103,17 @@ TEST_F(ExtractorTest, HostileNamesLandInsideTheFolderUnderTheirLastPart) {
          storedEntry("..\\..\\escape3.txt", "3"), storedEntry("a/../../escape4.txt", "4"),
          storedEntry("", "empty name"), storedEntry(".", "dot"), storedEntry("..", "dotdot"),
          storedEntry("sub/..", "dotdot in folder"), storedEntry("folder\\", "backslash folder"),
-         storedEntry("deep/" + longName, "long")});
+         storedEntry("deep/" + longName, "long"),
+         // named like the temporary file of the next entry
+         storedEntry(".ferrolux-partial-11-0", "trap"), storedEntry("last.txt", "last")});
     extract(path);
     EXPECT_TRUE(problemCodes().empty());
     const std::string shortName = std::string(251, 'n') + ".txt";
-    EXPECT_EQ(extracted(), (std::vector<std::string>{"escape1.txt", "escape2.txt", "escape3.txt",
-                                                     "escape4.txt", shortName}));
+    EXPECT_EQ(extracted(),
+              (std::vector<std::string>{".ferrolux-partial-11-0", "escape1.txt", "escape2.txt",
+                                        "escape3.txt", "escape4.txt", "last.txt", shortName}));
+    EXPECT_EQ(readFile(out + "/.ferrolux-partial-11-0"), "trap");
+    EXPECT_EQ(readFile(out + "/last.txt"), "last");
     EXPECT_EQ(readFile(out + "/" + shortName), "long");
     // Nothing appeared beside the extraction folder or above it.
     EXPECT_EQ(folderNames(dir.path()), (std::vector<std::string>{"a.zip", "out"}));
@@ -241,6 +246,16 @@ TEST_F(ExtractorTest, AnArchiveLargerThanTheLimitIsRefusedBeforeWritingAnything)
     EXPECT_EQ(extract(path), 0);
     EXPECT_EQ(problemCodes(), (std::vector<int>{ZipTooLarge}));
     EXPECT_TRUE(extracted().empty());
+
+    // Nor may it fill the file system: here the margin leaves no room at all.
+    messages.clear();
+    zip.MaxTotalBytes = uint64_t{4} << 30;
+    zip.FreeSpaceMargin = UINT64_MAX;
+    EXPECT_EQ(extract(archive({test::plainEntry("c.txt", "c")}, "c.zip")), 0);
+    EXPECT_EQ(problemCodes(), (std::vector<int>{ZipTooLarge}));
+    EXPECT_TRUE(extracted().empty());
+    zip.MaxTotalBytes = 1000;
+    zip.FreeSpaceMargin = 0;
 
     // Folder entries and skipped names do not count towards the limit.
     messages.clear();
