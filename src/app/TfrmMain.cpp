@@ -14,6 +14,7 @@
 #include "results/MatchListView.h"
 #include "search/DateDisplay.h"
 #include "search/SearchRun.h"
+#include "search/ZipPhase.h"
 #include "settings/SettingsStore.h"
 
 #include <QAction>
@@ -413,7 +414,9 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::FormClose() {
+    // The search goes first: it must not use the lists once they are dropped.
     stopSearchForClose();
+    deleteTempFolders(State);
     if (helpWindow_) helpWindow_->close();
 }
 

@@ -1,6 +1,7 @@
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
+#include "platform/files/TempFolders.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
@@ -287,17 +288,24 @@ TEST_F(WindowSearch, ClosingDeletesTheExtractionFolders) {
 }
 
 TEST_F(WindowSearch, ClosingDuringASearchStopsItFirstAndLeavesNothingBehind) {
-    for (int i = 0; i < 20; ++i)
+    for (int i = 0; i < 200; ++i)
         writeZip(tree.file(numbered("z", i, ".zip")), {{"a.txt", "needle\n"}});
     tree.write("broken.zip", "PK this is no archive");
     window->chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
+    // Close while archives are being extracted.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->pnlStatus->text().startsWith(QLatin1String("Extracting Zip file")); },
+        20000));
     window->close();
     EXPECT_FALSE(window->searchRunning());
     EXPECT_TRUE(window->State.TempFolders.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(TempFolderPath()));
     // A box the search asked for while the window closed is never shown.
     QTest::qWait(50);
-    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_TRUE(std::none_of(boxes.boxes().begin(), boxes.boxes().end(), [](const Box& box) {
+        return box.caption == QLatin1String("Message");
+    }));
 }
 
 } // namespace
