@@ -118,7 +118,9 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
+    // A window discarded without being closed still cleans up after itself.
     stopSearchForClose();
+    deleteTempFolders(State);
 }
 
 void TfrmMain::createResultLists(QWidget* client) {

@@ -1,10 +1,12 @@
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
+#include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
 #include "app/TfrmSplash.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
+#include "platform/ui/HelpWindow.h"
 #include "platform/ui/HintSwitch.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
@@ -24,6 +26,8 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace ferrolux {
@@ -223,6 +227,25 @@ TEST_F(MainWindow, AMissingStartupDirectoryIsWarnedAboutAndTheRootIsShown) {
     window.LoadSettings(false);
     EXPECT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(window.Dir1->Directory(), store.path());
+}
+
+TEST_F(MainWindow, HelpContentsAndAboutOpenTheirWindows) {
+    TfrmMain window;
+    EXPECT_TRUE(window.HelpFilePath.endsWith(QStringLiteral("/ferrolux-help.html")));
+    window.Contents1Click();
+    const HelpWindow* help = window.findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    // The help window never keeps the application alive on its own.
+    EXPECT_FALSE(help->testAttribute(Qt::WA_QuitOnClose));
+    window.close();
+    EXPECT_FALSE(help->isVisible());
+
+    TfrmAbout about(&window);
+    window.frmAbout = &about;
+    QTimer::singleShot(0, &about, &QDialog::accept);
+    window.About1Click();
+    EXPECT_EQ(about.result(), QDialog::Accepted);
 }
 
 TEST_F(MainWindow, DateDisplayFormatFollowsTheLocaleAtEachActivation) {

@@ -43,6 +43,14 @@ std::string numbered(const char* prefix, int i, const char* suffix) {
     return name;
 }
 
+// What is still in the private extraction folder.
+std::string leftovers() {
+    std::string names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(TempFolderPath()))
+        names.append(entry.path().string()).push_back(' ');
+    return names;
+}
+
 class WindowSearch : public ::testing::Test {
 protected:
     test::TempDir store;
@@ -287,6 +295,17 @@ TEST_F(WindowSearch, ClosingDeletesTheExtractionFolders) {
     EXPECT_TRUE(window->State.TempFolders.empty());
 }
 
+TEST_F(WindowSearch, AWindowDiscardedWithoutClosingDeletesItsExtractionFolders) {
+    writeZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
+    window->chkSearchZip->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    waitForEnd();
+    ASSERT_EQ(window->State.TempFolders.size(), 1u);
+    const std::string folder = window->State.TempFolders[0];
+    window.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
 TEST_F(WindowSearch, ClosingDuringASearchStopsItFirstAndLeavesNothingBehind) {
     for (int i = 0; i < 200; ++i)
         writeZip(tree.file(numbered("z", i, ".zip")), {{"a.txt", "needle\n"}});
@@ -300,7 +319,7 @@ TEST_F(WindowSearch, ClosingDuringASearchStopsItFirstAndLeavesNothingBehind) {
     window->close();
     EXPECT_FALSE(window->searchRunning());
     EXPECT_TRUE(window->State.TempFolders.empty());
-    EXPECT_TRUE(std::filesystem::is_empty(TempFolderPath()));
+    EXPECT_TRUE(std::filesystem::is_empty(TempFolderPath())) << leftovers();
     // A box the search asked for while the window closed is never shown.
     QTest::qWait(50);
     EXPECT_TRUE(std::none_of(boxes.boxes().begin(), boxes.boxes().end(), [](const Box& box) {
