@@ -343,10 +343,9 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-    const int64_t began = tickCount();
-    // The splash stays up at least this long, however fast the window was built.
-    const int64_t left = splashMinimumMs - (tickCount() - began);
-    if (splash_ && left > 0) QThread::msleep(static_cast<unsigned long>(left));
+    // The splash stays up at least this long after the first show began,
+    // however fast the window was built.
+    if (splash_) QThread::msleep(splashMinimumMs);
     delete splash_;
     splash_ = nullptr;
     if (usesCompactLayout(primaryScreenSize())) applyCompactLayout();
