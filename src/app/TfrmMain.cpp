@@ -305,6 +305,8 @@ void TfrmMain::connectHandlers() {
             [this] { Drive1->showDriveOf(Dir1->Directory()); });
     connect(cmdSearch, &QPushButton::clicked, this, &TfrmMain::cmdSearchClick);
     connect(cmdStop, &QPushButton::clicked, this, &TfrmMain::cmdStopClick);
+    connect(cmdPrint, &QPushButton::clicked, this, &TfrmMain::cmdPrintClick);
+    connectReports();
     connect(lstFiles1, &FileListView::Click, this, &TfrmMain::lstFiles1Click);
     connect(lstFiles1, &FileListView::KeyUp, this, &TfrmMain::lstFiles1KeyUp);
     connect(lstFiles1, &FileListView::ColumnClick, this, &TfrmMain::lstFiles1ColumnClick);

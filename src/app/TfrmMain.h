@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/grep/GrepEngine.h"
+#include "print/Reports.h"
 #include "search/SearchRequest.h"
 #include "search/SearchState.h"
 #include "settings/Settings.h"
@@ -31,6 +32,7 @@ class HelpWindow;
 class MatchListView;
 class SearchWorker;
 class TfrmAbout;
+class TfrmPrint;
 class TfrmSplash;
 
 // The main window: owns the search state, the settings record, the result
@@ -127,6 +129,19 @@ public:
     void lstFiles1ColumnClick(int column);
     void ListFileMatches(bool useHidden);
 
+    // Printing: the print dialog (created by the program entry), the two
+    // reports, never shown, and the state their data handlers move through.
+    TfrmPrint* frmPrint = nullptr;
+    FilesReport qrFiles;
+    MatchesReport qrMatches;
+    int32_t FileCursor = -1;
+    int32_t LineCursor = -1;
+    QString PageHeaderText;
+    void cmdPrintClick();
+    void qrFilesNeedData(bool& moreData);
+    void qrMatchesNeedData(bool& moreData);
+    void qrMatchesTextNeedData(bool& moreData);
+
     // The layout for screens 800 pixels wide or 600 high.
     static bool usesCompactLayout(QSize screen);
     void applyCompactLayout();
@@ -159,6 +174,8 @@ private:
     void setHints();
     void setTabOrder();
     void connectHandlers();
+    void connectReports();
+    void outputReport(BandReport& report, const QString& documentName);
     void placeStatusPanel();
     void setClientSize(QSize size);
 

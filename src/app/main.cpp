@@ -4,6 +4,7 @@
 #include "app/TfrmSplash.h"
 #include "platform/ui/QtMessageBox.h"
 #include "platform/ui/ScreenFonts.h"
+#include "print/TfrmPrint.h"
 
 #include <QApplication>
 
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     TfrmMain frmMain(splash);
     TfrmAbout frmAbout(&frmMain);
     frmMain.frmAbout = &frmAbout;
+    TfrmPrint frmPrint(frmMain.lstFiles1, &frmMain);
+    frmMain.frmPrint = &frmPrint;
     frmMain.show();
     return app.exec();
 }

@@ -1,0 +1,28 @@
+#include "print/PrintTexts.h"
+
+#include "results/RowDisplay.h"
+#include "search/TextDecoding.h"
+
+namespace ferrolux {
+
+QString pageHeaderText(const std::string& typedSearchText, const std::string& directory,
+                       const QString& fileSpec) {
+    QString folder = displayText(directory);
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    return QStringLiteral("Search for: \"") + QString::fromStdString(typedSearchText) +
+           QStringLiteral("\" in ") + folder + fileSpec;
+}
+
+QString fileHeading(const FileResult& row) {
+    const QString count = QString::number(row.Matches);
+    return displayText(displayName(row)) + QStringLiteral(" - ") + count +
+           (row.Matches == 1 ? QStringLiteral(" match") : QStringLiteral(" matches"));
+}
+
+QString withDefaultExtension(const QString& path, const QString& extension) {
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    if (name.isEmpty() || name.contains(QLatin1Char('.'))) return path;
+    return path + QLatin1Char('.') + extension;
+}
+
+} // namespace ferrolux

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "search/FileResult.h"
+
+#include <QString>
+#include <string>
+
+namespace ferrolux {
+
+// The page header of a print: the search text as typed for the last search,
+// then the directory and file specification shown now.
+QString pageHeaderText(const std::string& typedSearchText, const std::string& directory,
+                       const QString& fileSpec);
+
+// "<file> - 3 matches", "<file> - 1 match"; an archive member reads
+// "<name> (in <archive>) - ...".
+QString fileHeading(const FileResult& row);
+
+// A file name typed without an extension gets ".<extension>".
+QString withDefaultExtension(const QString& path, const QString& extension);
+
+} // namespace ferrolux

@@ -1,0 +1,163 @@
+#include "print/TfrmPrint.h"
+
+#include "platform/MessageBoxA.h"
+#include "platform/ui/ReportPrinter.h"
+#include "print/PrintRequest.h"
+#include "print/PrintTexts.h"
+#include "results/FileListView.h"
+
+#include <QButtonGroup>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QPrintDialog>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+
+namespace ferrolux {
+namespace {
+
+const char* const optionCaptions[] = {"File list only", "Matches for currently selected file",
+                                      "Matches for all files"};
+constexpr int matchesOfSelectedFile = 1;
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, int left) {
+    auto* result = new QPushButton(QString::fromLatin1(caption), parent);
+    result->setObjectName(QString::fromLatin1(name));
+    result->setGeometry(left, 136, 90, 40);
+    return result;
+}
+
+void runPrintDialog(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setWindowTitle(QStringLiteral("Print Setup"));
+    // The reports always print every page; only the printer is chosen here.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.exec();
+}
+
+std::optional<QString> runSaveDialog(QFileDialog& dialog) {
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool confirmOverwrite(QWidget* owner, const QString& path) {
+    const QString text =
+        QFileInfo(path).fileName() + QStringLiteral(" already exists.\nDo you want to replace it?");
+    return MessageBoxA(owner, text, QStringLiteral("Print to File"), MB_YESNO | MB_ICONWARNING) ==
+           IDYES;
+}
+
+} // namespace
+
+TfrmPrint::TfrmPrint(const FileListView* files, QWidget* parent)
+    : QDialog(parent), files_(files), items_(new QButtonGroup(this)) {
+    setObjectName(QStringLiteral("frmPrint"));
+    setWindowTitle(QStringLiteral("Print"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(408, 218);
+    createOptions();
+    createButtons();
+    createSaveDialog();
+    showPrinterSetup = [this](QPrinter& printer) { runPrintDialog(printer, this); };
+    showSaveDialog = runSaveDialog;
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+}
+
+void TfrmPrint::createOptions() {
+    optPrint = new QGroupBox(QStringLiteral(" Print Options "), this);
+    optPrint->setObjectName(QStringLiteral("optPrint"));
+    optPrint->setGeometry(10, 8, 381, 105);
+    for (int index = 0; index < 3; ++index) {
+        auto* item = new QRadioButton(QString::fromLatin1(optionCaptions[index]), optPrint);
+        item->setGeometry(16, 24 + 24 * index, 350, 20);
+        items_->addButton(item, index);
+    }
+    setItemIndex(0);
+}
+
+void TfrmPrint::createButtons() {
+    cmdPrintSetup = button(this, "cmdPrintSetup", "Print &Setup", 8);
+    cmdPrint = button(this, "cmdPrint", "&Print", 105);
+    cmdFile = button(this, "cmdFile", "Print to &File", 202);
+    cmdCancel = button(this, "cmdCancel", "&Cancel", 297);
+    cmdPrint->setDefault(true);
+    setTabOrder(optPrint, cmdPrintSetup);
+    setTabOrder(cmdPrintSetup, cmdPrint);
+    setTabOrder(cmdPrint, cmdFile);
+    setTabOrder(cmdFile, cmdCancel);
+    connect(cmdPrintSetup, &QPushButton::clicked, this, &TfrmPrint::cmdPrintSetupClick);
+    connect(cmdPrint, &QPushButton::clicked, this, &TfrmPrint::cmdPrintClick);
+    connect(cmdFile, &QPushButton::clicked, this, &TfrmPrint::cmdFileClick);
+    connect(cmdCancel, &QPushButton::clicked, this, &TfrmPrint::cmdCancelClick);
+}
+
+void TfrmPrint::createSaveDialog() {
+    dlgSave = new QFileDialog(this, QStringLiteral("Print to File"));
+    dlgSave->setObjectName(QStringLiteral("dlgSave"));
+    dlgSave->setAcceptMode(QFileDialog::AcceptSave);
+    dlgSave->setFileMode(QFileDialog::AnyFile);
+    dlgSave->setNameFilters(
+        {QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*.*)")});
+    dlgSave->setDefaultSuffix(QStringLiteral("txt"));
+    // The question about an existing file is ours, asked once the default
+    // extension is on the name.
+    dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
+}
+
+int TfrmPrint::ItemIndex() const {
+    return items_->checkedId();
+}
+
+void TfrmPrint::setItemIndex(int index) {
+    items_->button(index)->setChecked(true);
+}
+
+void TfrmPrint::cmdPrintSetupClick() {
+    showPrinterSetup(currentPrinter());
+}
+
+void TfrmPrint::cmdPrintClick() {
+    if (takeOption()) accept();
+}
+
+void TfrmPrint::cmdFileClick() {
+    if (!takeOption()) return;
+    if (const std::optional<QString> path = chooseFile())
+        PrintFileName = QFile::encodeName(*path).toStdString();
+    else
+        PrintOption = -1;
+    accept();
+}
+
+void TfrmPrint::cmdCancelClick() {
+    reject();
+}
+
+bool TfrmPrint::takeOption() {
+    PrintOption = ItemIndex();
+    if (PrintOption != matchesOfSelectedFile || files_->selectedRow() >= 0) return true;
+    MessageBoxA(this, QStringLiteral("No file is currently selected"), QStringLiteral("Error"),
+                MB_OK | MB_ICONWARNING);
+    PrintOption = -1;
+    return false;
+}
+
+std::optional<QString> TfrmPrint::chooseFile() {
+    for (;;) {
+        const std::optional<QString> chosen = showSaveDialog(*dlgSave);
+        if (!chosen) return {};
+        const QString path = withDefaultExtension(*chosen, QStringLiteral("txt"));
+        if (!QFileInfo::exists(path) || confirmOverwrite(this, path)) return path;
+        dlgSave->selectFile(path);
+    }
+}
+
+} // namespace ferrolux
