@@ -46,7 +46,7 @@ void TfrmMain::cmdPrintClick() {
     case MatchesOfSelectedFile:
         qrMatches.lblPageHeaderM.text = PageHeaderText;
         return outputReport(qrMatches, QStringLiteral("Ferrolux matches"));
-    default:
+    case MatchesOfAllFiles:
         lstFiles2->setRows(lstFiles1->rows());
         FileCursor = -1;
         qrMatches.lblPageHeaderM.text = PageHeaderText;
@@ -89,7 +89,10 @@ void TfrmMain::qrMatchesNeedData(bool& moreData) {
     if (PrintOption == MatchesOfSelectedFile) {
         // One record: the flag comes in true the first time, false after.
         const int selected = lstFiles1->selectedRow();
-        if (selected < 0) return void(moreData = false);
+        if (selected < 0) {
+            moreData = false;
+            return;
+        }
         qrMatches.lblFileNameM.text = fileHeading(lstFiles1->row(selected));
         lstLines2->setLines(lstLines1->lines());
         LineCursor = -1;
@@ -108,7 +111,7 @@ void TfrmMain::qrMatchesTextNeedData(bool& moreData) {
     ++LineCursor;
     moreData = LineCursor <= lstLines2->count() - 1;
     if (!moreData) return;
-    lstLines2->selectRow(LineCursor);
+    // Read by position: nothing reads the hidden list's selection.
     const MatchLine& line = lstLines2->lines()[std::size_t(LineCursor)];
     qrMatches.lblLineNo.text = displayText(line.LineNumber);
     qrMatches.lblTextLine.text = displayText(line.Text);
