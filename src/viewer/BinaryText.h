@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ferrolux {
+
+// The 157 byte codes removed from a binary file before the viewer shows it:
+// the control characters of ControlStripSet() followed by 127 to 255.
+const std::string& ViewerStripSet();
+
+// Gives two word-processor formats their line breaks: a document starting
+// with FF "WPC" gets blanks for 80 and CF and a line break for each CC CC;
+// one starting with D0 CF gets a line feed after every carriage return.
+void convertWordProcessorBreaks(std::string& bytes);
+
+// The text the viewer shows for the bytes of a binary file: the conversions
+// above, then every byte of ViewerStripSet() removed.
+std::string binaryShownText(std::string bytes);
+
+// The first position at or after `from` where needle occurs in text, a "?"
+// in needle standing for any one character.
+std::optional<size_t> findWithWildcards(std::string_view text, std::string_view needle,
+                                        size_t from);
+
+// The text control keeps a CR LF pair as one line break, so offsets in the
+// shown text and in the control differ by the pairs before them.
+class ControlOffsets {
+public:
+    explicit ControlOffsets(std::string_view shownText);
+    int32_t at(size_t textOffset) const;
+
+private:
+    std::vector<size_t> pairStarts_;
+};
+
+} // namespace ferrolux

@@ -1,0 +1,260 @@
+#include "viewer/TfrmViewer.h"
+
+#include "platform/grep/GrepEngine.h"
+#include "search/TextDecoding.h"
+#include "viewer/BinaryText.h"
+
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStyle>
+#include <QTextBlock>
+#include <cstring>
+
+namespace ferrolux {
+namespace {
+
+// Client sizes and button positions of the designed and the compact layout.
+struct ViewerLayout {
+    QSize client;
+    int buttonTop;
+    int prevLeft, nextLeft, closeLeft;
+};
+constexpr ViewerLayout DesignLayout{{1014, 649}, 592, 275, 435, 611};
+constexpr ViewerLayout CompactLayout{{790, 547}, 490, 130, 290, 470};
+
+constexpr int ButtonsFromBottom = 57;
+constexpr int TextAboveButtons = 15;
+
+QColor fromColorRef(int32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QSize size) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->resize(size);
+    button->setAutoDefault(false);
+    return button;
+}
+
+// The hourglass for as long as the viewer loads.
+struct WaitCursor {
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
+
+TfrmViewer::TfrmViewer(QWidget* owner, const ViewerSource& source, const ViewerRequest& request,
+                       ViewerMatchTable& table)
+    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
+      source_(source), table_(table), CurrentFilePath(request.CurrentFilePath),
+      TargetMatch(request.TargetMatch) {
+    setObjectName(QStringLiteral("frmViewer"));
+    setWindowTitle(request.caption);
+    setFont(QFont(QStringLiteral("MS Sans Serif")));
+
+    edtFile = new QPlainTextEdit(this);
+    edtFile->setObjectName(QStringLiteral("edtFile"));
+    edtFile->setReadOnly(true);
+    // Read-only, yet the caret shows and follows clicks and cursor keys.
+    edtFile->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    edtFile->setLineWrapMode(QPlainTextEdit::NoWrap);
+    edtFile->setUndoRedoEnabled(false);
+
+    cmdPrev = makeButton(this, "cmdPrev", QStringLiteral("&Previous Match"), {142, 49});
+    cmdPrev->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    cmdNext = makeButton(this, "cmdNext", QStringLiteral("&Next Match"), {142, 49});
+    cmdNext->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
+    cmdClose = makeButton(this, "cmdClose", QStringLiteral("&Close"), {113, 49});
+    setTabOrder(edtFile, cmdPrev);
+    setTabOrder(cmdPrev, cmdNext);
+    setTabOrder(cmdNext, cmdClose);
+
+    connect(cmdPrev, &QPushButton::clicked, this, &TfrmViewer::cmdPrevClick);
+    connect(cmdNext, &QPushButton::clicked, this, &TfrmViewer::cmdNextClick);
+    connect(cmdClose, &QPushButton::clicked, this, &TfrmViewer::cmdCloseClick);
+
+    move(0, 0);
+    applyScreenLayout(0);
+}
+
+void TfrmViewer::showModal(QWidget* owner, const ViewerSource& source,
+                           const ViewerRequest& request) {
+    auto* viewer = new TfrmViewer(owner, source, request);
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->exec();
+}
+
+void TfrmViewer::applyScreenLayout(int screenWidth) {
+    const ViewerLayout& layout = screenWidth == 800 ? CompactLayout : DesignLayout;
+    if (screenWidth == 800) move(x(), 0);
+    cmdPrev->move(layout.prevLeft, layout.buttonTop);
+    cmdNext->move(layout.nextLeft, layout.buttonTop);
+    cmdClose->move(layout.closeLeft, layout.buttonTop);
+    resize(layout.client);
+    FormResize();
+}
+
+void TfrmViewer::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (shown_) return;
+    shown_ = true;
+    FormShow();
+}
+
+void TfrmViewer::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    FormResize();
+}
+
+void TfrmViewer::FormShow() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        applyScreenLayout(screen->geometry().width());
+    WaitCursor hourglass;
+    const Settings& settings = source_.settings();
+    applyViewerSettings(settings);
+    const FileResult* row = source_.selectedFileRow();
+    if (row && row->Type == QLatin1String("B"))
+        loadBinaryMode(settings, row->Size);
+    else
+        loadTextMode(settings);
+    setFirstPosition();
+}
+
+void TfrmViewer::FormResize() {
+    const int buttonTop = height() - ButtonsFromBottom;
+    cmdPrev->move(cmdPrev->x(), buttonTop);
+    cmdNext->move(cmdNext->x(), buttonTop);
+    cmdClose->move(cmdClose->x(), buttonTop);
+    edtFile->setGeometry(0, 0, width(), cmdClose->y() - TextAboveButtons);
+}
+
+void TfrmViewer::applyViewerSettings(const Settings& settings) {
+    QFont font(settings.ViewerFontName);
+    font.setStyleHint(QFont::TypeWriter);
+    if (settings.ViewerFontSize > 0) font.setPointSize(settings.ViewerFontSize);
+    edtFile->setFont(font);
+    QPalette palette = edtFile->palette();
+    palette.setColor(QPalette::Text, fromColorRef(settings.ViewerTextColor));
+    edtFile->setPalette(palette);
+}
+
+void TfrmViewer::loadTextMode(const Settings& settings) {
+    table_.binaryMode = false;
+    table_.count = 0;
+    edtFile->setLineWrapMode(QPlainTextEdit::NoWrap);
+    FileBytes file = readFileBytes(CurrentFilePath);
+    if (file.error != 0) return showLoadError(file.error);
+    const TextModeDocument doc = textModeDocument(file.bytes);
+    file.bytes = std::string();
+    edtFile->setPlainText(doc.text);
+    GrepEngine engine;
+    colour(findTextMatches(engine, CurrentFilePath, source_.searchPattern(), caseFlag(), doc,
+                           settings.MaxMatches, table_),
+           settings.ViewerHighColor);
+}
+
+void TfrmViewer::loadBinaryMode(const Settings& settings, int64_t size) {
+    table_.binaryMode = true;
+    table_.count = 0;
+    edtFile->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    // Size is what the search recorded; a file that shrank since shows what is left.
+    FileBytes file = readFileBytes(CurrentFilePath, std::max<int64_t>(size, 0));
+    if (file.error != 0) return showLoadError(file.error);
+    const std::string shown = binaryShownText(std::move(file.bytes));
+    edtFile->setPlainText(QString::fromLatin1(shown.data(), qsizetype(shown.size())));
+    GrepEngine engine;
+    colour(findBinaryMatches(engine, shown, source_.searchPattern(), caseFlag(),
+                             settings.MaxMatches, settings.MaxMatchLen, table_),
+           settings.ViewerHighColor);
+}
+
+void TfrmViewer::showLoadError(int error) {
+    table_.count = 0;
+    edtFile->setPlainText(
+        QStringLiteral("The file could not be read:\n%1\n\n%2")
+            .arg(displayText(CurrentFilePath), QString::fromLocal8Bit(std::strerror(error))));
+}
+
+void TfrmViewer::colour(const std::vector<ColourRange>& ranges, int32_t highColor) {
+    QTextCharFormat format;
+    format.setForeground(fromColorRef(highColor));
+    QList<QTextEdit::ExtraSelection> selections;
+    selections.reserve(qsizetype(ranges.size()));
+    for (const ColourRange& range : ranges) {
+        QTextCursor cursor(edtFile->document());
+        cursor.setPosition(range.start);
+        cursor.setPosition(range.start + range.length, QTextCursor::KeepAnchor);
+        selections.append({cursor, format});
+    }
+    edtFile->setExtraSelections(selections);
+}
+
+void TfrmViewer::setFirstPosition() {
+    if (TargetMatch < 0) {
+        placeCaret(0);
+        edtFile->verticalScrollBar()->setValue(0);
+    } else if (table_.binaryMode) {
+        // The list may show matches the viewer does not colour (it strips
+        // more characters); an entry past count would be stale.
+        placeCaret(TargetMatch < table_.count ? table_.positions[TargetMatch] : 0);
+        edtFile->centerCursor();
+    } else {
+        const int lastLine = edtFile->document()->blockCount() - 1;
+        const int line = std::clamp(TargetMatch - 1, 0, lastLine);
+        placeCaret(edtFile->document()->findBlockByNumber(line).position());
+        edtFile->verticalScrollBar()->setValue(line);
+    }
+}
+
+void TfrmViewer::cmdPrevClick() {
+    moveToMatch(false);
+}
+
+void TfrmViewer::cmdNextClick() {
+    moveToMatch(true);
+}
+
+void TfrmViewer::cmdCloseClick() {
+    close();
+}
+
+void TfrmViewer::moveToMatch(bool forward) {
+    const int caret = edtFile->textCursor().selectionStart();
+    const int32_t v =
+        table_.binaryMode ? caret : edtFile->document()->findBlock(caret).blockNumber();
+    const std::optional<int32_t> i = forward ? table_.nextAfter(v) : table_.previousBefore(v);
+    if (!i) return;
+    placeCaretKeepingRow(table_.binaryMode ? table_.positions[*i] : table_.lineStarts[*i]);
+}
+
+// Scrolls by as many lines as the caret moves, so the target takes the row
+// the caret had (the first visible line stays the first visible line).
+void TfrmViewer::placeCaretKeepingRow(int offset) {
+    const int oldTop = edtFile->cursorRect().top();
+    const bool wasVisible = oldTop >= 0 && oldTop < edtFile->viewport()->height();
+    placeCaret(offset);
+    if (!wasVisible) return;
+    const int lineHeight = std::max(1, edtFile->fontMetrics().lineSpacing());
+    const int lines = (edtFile->cursorRect().top() - oldTop) / lineHeight;
+    QScrollBar* bar = edtFile->verticalScrollBar();
+    bar->setValue(bar->value() + lines);
+    edtFile->ensureCursorVisible();
+}
+
+void TfrmViewer::placeCaret(int offset) {
+    QTextCursor cursor(edtFile->document());
+    cursor.setPosition(std::clamp(offset, 0, edtFile->document()->characterCount() - 1));
+    edtFile->setTextCursor(cursor);
+}
+
+int TfrmViewer::caseFlag() const {
+    return source_.caseSensitive() ? GrepTrue : GrepFalse;
+}
+
+} // namespace ferrolux

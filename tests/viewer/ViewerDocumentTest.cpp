@@ -1,0 +1,75 @@
+#include "viewer/ViewerDocument.h"
+
+#include "TempDir.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+
+namespace ferrolux {
+namespace {
+
+using test::TempDir;
+
+TEST(TextModeDocument, SplitsLinesAtLineFeedsWithOrWithoutCarriageReturn) {
+    for (const char* bytes : {"one\ntwo\nthree", "one\r\ntwo\r\nthree"}) {
+        const TextModeDocument doc = textModeDocument(bytes);
+        EXPECT_EQ(doc.text, QStringLiteral("one\ntwo\nthree")) << bytes;
+        EXPECT_EQ(doc.lineStarts, (std::vector<int32_t>{0, 4, 8}));
+        EXPECT_EQ(doc.lineLength(0), 3);
+        EXPECT_EQ(doc.lineLength(2), 5);
+    }
+}
+
+TEST(TextModeDocument, AFinalLineBreakLeavesAnEmptyLastLine) {
+    const TextModeDocument doc = textModeDocument("a\r\nb\r\n");
+    EXPECT_EQ(doc.lineStarts, (std::vector<int32_t>{0, 2, 4}));
+    EXPECT_EQ(doc.lineLength(2), 0);
+    EXPECT_EQ(textModeDocument("").lineStarts.size(), 1u);
+}
+
+TEST(TextModeDocument, CharactersTheControlWouldBreakAtStayOnTheirLine) {
+    // A lone CR and U+2029 would start a new line in the text control but
+    // not for the engine, which counts line feeds.
+    const TextModeDocument doc = textModeDocument("a\rb\xE2\x80\xA9"
+                                                  "c\nd");
+    ASSERT_EQ(doc.lineStarts.size(), 2u);
+    EXPECT_EQ(doc.text.indexOf(QLatin1Char('\r')), -1);
+    EXPECT_EQ(doc.text.indexOf(QChar(0x2029)), -1);
+    EXPECT_EQ(doc.lineLength(0), 5);
+}
+
+TEST(TextModeDocument, OffsetsCountCharactersNotBytes) {
+    // UTF-8 "é" is one character; a line that is not UTF-8 reads as
+    // Windows-1252, one character per byte.
+    const TextModeDocument doc = textModeDocument("\xC3\xA9t\xC3\xA9\ncaf\xE9\nz");
+    EXPECT_EQ(doc.lineStarts, (std::vector<int32_t>{0, 4, 9}));
+    EXPECT_EQ(doc.text.mid(4, 4), QStringLiteral("caf\u00E9"));
+}
+
+TEST(ReadFileBytes, ReadsAllOrAtMostTheLimit) {
+    TempDir dir;
+    const std::string path = dir.write("f.bin", std::string("ab\0cd", 5));
+    EXPECT_EQ(readFileBytes(path).bytes, std::string("ab\0cd", 5));
+    EXPECT_EQ(readFileBytes(path, 3).bytes, std::string("ab\0", 3));
+    const FileBytes shorter = readFileBytes(path, 100); // the file shrank since the search
+    EXPECT_EQ(shorter.bytes.size(), 5u);
+    EXPECT_EQ(shorter.error, 0);
+    EXPECT_EQ(readFileBytes(path, 0).bytes, "");
+}
+
+TEST(ReadFileBytes, ReportsWhyAFileCannotBeRead) {
+    TempDir dir;
+    EXPECT_EQ(readFileBytes(dir.file("missing")).error, ENOENT);
+    EXPECT_NE(readFileBytes(dir.mkdir("folder")).error, 0);
+}
+
+TEST(ReadFileBytes, ReadsFilesLargerThanOneChunk) {
+    TempDir dir;
+    std::string big(3 * 1024 * 1024 + 17, 'x');
+    big.back() = 'y';
+    const std::string path = dir.write("big.txt", big);
+    EXPECT_EQ(readFileBytes(path).bytes, big);
+}
+
+} // namespace
+} // namespace ferrolux
