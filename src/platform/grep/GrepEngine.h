@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/grep/LineSearch.h"
+
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -8,8 +10,9 @@
 
 namespace ferrolux {
 
+namespace grep {
 class CompiledPattern;
-class LineSearch;
+}
 
 // Engine flags: 0 is false, -1 is true. The case flag is -1 for a
 // case-sensitive search.
@@ -19,7 +22,7 @@ constexpr int GrepTrue = -1;
 // Stands in for the engine's state block: the compiled pattern and the bounds
 // of the last match found by RGrep.
 struct RGrepState {
-    std::shared_ptr<const CompiledPattern> pattern;
+    std::shared_ptr<const grep::CompiledPattern> pattern;
     const char* matchStart = nullptr; // first matched character
     const char* matchEnd = nullptr;   // just past the last matched character
     std::string error;                // why CompileRGrep rejected the pattern
@@ -46,6 +49,9 @@ public:
     // 1 = a match was found and state holds its bounds, 0 = none. An empty
     // match at the end of the previous one is stepped over, so loops end.
     int RGrep(std::string_view text, const char* from, RGrepState& state) const;
+    // Same, reporting only matches that start at or before `limit` (a
+    // pointer into text); the text after it is context only.
+    int RGrep(std::string_view text, const char* from, const char* limit, RGrepState& state) const;
 
     // Compiles the pattern into this engine's file search. 0 = accepted;
     // otherwise lastError() tells why and the file search finds nothing.
@@ -76,9 +82,19 @@ public:
 
     const std::string& lastError() const;
 
+    // Buffer sizes of the file search (tests use small ones).
+    void setLimits(const GrepLimits& limits) { limits_ = limits; }
+
 private:
-    std::unique_ptr<LineSearch> fileSearch_;
+    int startFileSearch(int fd);
+
+    std::shared_ptr<const grep::CompiledPattern> filePattern_;
+    std::unique_ptr<grep::LineSearch> fileSearch_;
+    bool countOnly_ = false;
+    bool numbered_ = false;
+    std::string line_;
     std::string lastError_;
+    GrepLimits limits_;
     const std::atomic<bool>* canceled_ = nullptr;
 };
 

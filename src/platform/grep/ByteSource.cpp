@@ -1,0 +1,52 @@
+#include "platform/grep/ByteSource.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ferrolux::grep {
+
+FileSource::~FileSource() {
+    if (owned_ && fd_ >= 0) ::close(fd_);
+}
+
+size_t FileSource::read(char* into, size_t size) {
+    size_t total = 0;
+    while (total < size) {
+        const ssize_t n = ::pread(fd_, into + total, size - total, offset_);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        total += static_cast<size_t>(n);
+        offset_ += n;
+    }
+    return total;
+}
+
+size_t MemorySource::read(char* into, size_t size) {
+    const size_t n = std::min(size, data_.size() - pos_);
+    std::memcpy(into, data_.data() + pos_, n);
+    pos_ += n;
+    return n;
+}
+
+bool isRegularFile(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int openRegularFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    if (!isRegularFile(fd)) {
+        ::close(fd);
+        return -1;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+} // namespace ferrolux::grep

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace ferrolux::grep {
+
+// A range of Unicode code points, both ends included.
+struct CodeRange {
+    char32_t lo;
+    char32_t hi;
+};
+
+// What one pattern item can match at one position: single bytes (ASCII
+// characters, and bytes of files that are not UTF-8) and non-ASCII characters
+// taken whole as their UTF-8 byte sequences.
+class CharSet {
+public:
+    std::bitset<256> bytes;
+    std::vector<CodeRange> wide; // non-ASCII code points, sorted and merged by normalize()
+
+    bool empty() const { return bytes.none() && wide.empty(); }
+    bool containsByte(uint8_t b) const { return bytes.test(b); }
+
+    void addByte(uint8_t b) { bytes.set(b); }
+    // Adds code points: ASCII ones as bytes, the rest as UTF-8 characters.
+    void addCodePoints(char32_t lo, char32_t hi);
+    // Sorts and merges `wide`, dropping surrogates and values past U+10FFFF.
+    void normalize();
+
+    // Keeps only what also lies in `other` (bytes and wide ranges).
+    void intersect(const CharSet& other);
+
+    // The single character this set stands for as a fixed byte string, if it
+    // is exactly one byte or one non-ASCII character; empty otherwise.
+    std::string singleSequence() const;
+
+    // `.`: any UTF-8 character, else any single byte except CR and LF.
+    static CharSet anyCharacter();
+    // Word characters: ASCII letters, digits, '_' and every non-ASCII byte or
+    // character (so letters of UTF-8 and Latin-1 text are word characters).
+    static const CharSet& wordCharacters();
+    static const CharSet& nonWordCharacters();
+    static const std::bitset<256>& wordBytes();
+};
+
+// The RE2 (Latin-1 mode) expression for a set: multibyte alternatives first,
+// so that a UTF-8 character is taken whole, then a byte class.
+std::string regexForSet(const CharSet& set);
+// A byte class such as [\x41-\x5a\x61], or a single escaped byte.
+std::string regexForBytes(const std::bitset<256>& bytes);
+
+// Decodes one UTF-8 character at text[pos]. Returns its length (2-4) and sets
+// cp for a valid multibyte sequence; returns 0 for ASCII or an invalid byte.
+int decodeUtf8(const char* text, size_t size, size_t pos, char32_t& cp);
+std::string encodeUtf8(char32_t cp);
+// Length of the character at text[pos]: a valid UTF-8 sequence, else 1.
+size_t characterLength(const char* text, size_t size, size_t pos);
+
+} // namespace ferrolux::grep

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "platform/grep/LiteralPrefilter.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace re2 {
+class RE2;
+}
+
+namespace ferrolux {
+
+namespace grep {
+
+constexpr size_t npos = static_cast<size_t>(-1);
+
+// A match or a line: offsets into the searched text.
+struct Span {
+    size_t start = 0;
+    size_t end = 0;
+};
+
+// One '&'-conjunct: an alternation compiled for RE2, with a literal
+// prefilter where every branch holds a required literal.
+class ConjunctMatcher {
+public:
+    ConjunctMatcher(const std::vector<Branch>& branches, std::string& error);
+    ~ConjunctMatcher();
+
+    // The leftmost-first match starting in [from, limit]; the text around it
+    // is context for ^, $ and word boundaries.
+    std::optional<Span> find(std::string_view text, size_t from, size_t limit) const;
+    // Whether some match lies within [from, limit].
+    bool matchesIn(std::string_view text, size_t from, size_t limit) const;
+    // A position at or before the start of the first match at or after
+    // `from`, on that match's line, or npos when there is none. `exact` tells
+    // that a match surely starts on the line of the returned position.
+    size_t candidate(std::string_view text, size_t from, size_t limit, bool& exact) const;
+
+    const LiteralPrefilter* prefilter() const { return prefilter_ ? &*prefilter_ : nullptr; }
+    // Whether a match can hold a CR or LF.
+    bool spansLines() const { return spansLines_; }
+
+private:
+    std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
+    std::optional<Span> realSpan(std::string_view text, const void* subs, int count) const;
+
+    std::unique_ptr<re2::RE2> full_;
+    std::unique_ptr<re2::RE2> mid_;
+    bool edges_ = false;
+    int groups_ = 0;
+    std::optional<LiteralPrefilter> prefilter_;
+    bool pure_ = false;          // every branch is a plain literal
+    bool singleLiteral_ = false; // ...and there is just one
+    bool spansLines_ = false;
+};
+
+// Where a compiled pattern is used: the in-memory interface sees any bytes;
+// the line interface searches text whose lines hold no LF.
+enum class PatternUse { InMemory, Lines };
+
+// A pattern translated and compiled: its conjuncts, all of which must match
+// on one line.
+class CompiledPattern {
+public:
+    // Nothing (and a reason in `error`) when the pattern is rejected.
+    static std::shared_ptr<const CompiledPattern>
+    compile(std::string_view pattern, bool caseSensitive, PatternUse use, std::string& error);
+
+    // In-memory search: the first conjunct's leftmost match starting in
+    // [from, limit] whose line (the text between CR/LF) also holds a match of
+    // every other conjunct.
+    std::optional<Span> find(std::string_view text, size_t from, size_t limit) const;
+
+    // Line search: `region` holds whole lines separated by LF (the region's
+    // end is a line end); pos is the start of a line in it. Returns the next
+    // matching line (without its LF) at or after pos.
+    std::optional<Span> nextMatchingLine(std::string_view region, size_t pos) const;
+
+    // Bit i set when conjunct i has a match within [from, limit] of text.
+    uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit) const;
+    uint64_t allConjuncts() const;
+
+    // Whether the bytes 0 and 1 can make a difference to a match: only when
+    // the pattern itself holds control bytes other than tab, CR and LF.
+    bool distinguishesControlBytes() const { return controlBytes_; }
+
+private:
+    std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
+    size_t driver_ = 0; // the conjunct that finds candidate lines
+    bool controlBytes_ = false;
+};
+
+} // namespace grep
+
+} // namespace ferrolux

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "platform/grep/ByteSource.h"
+#include "platform/grep/CompiledPattern.h"
+
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace ferrolux {
+
+// Buffer sizes of the line search; tests shrink them to reach chunk and
+// window boundaries with small files.
+struct GrepLimits {
+    size_t chunkSize = size_t(1) << 20;       // first buffer size and usual read size
+    size_t maxLineBuffer = size_t(64) << 20;  // a longer line is searched in windows
+    size_t longLineOverlap = size_t(1) << 20; // windows of a long line overlap by this
+    size_t longLineShown = size_t(64) << 10;  // bytes of a long line kept for output
+};
+
+namespace grep {
+
+// The matching lines of one file, found by searching whole buffers: the
+// pattern finds the next candidate, the line around it is checked against
+// every conjunct, and the search goes on after that line. Lines end at LF; a
+// CR before the LF belongs to the line end.
+class LineSearch {
+public:
+    struct Found {
+        int64_t number;        // 1-based line number
+        std::string_view text; // without the line end; valid until the next call
+    };
+
+    LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::unique_ptr<ByteSource> source,
+               const GrepLimits& limits, const std::atomic<bool>* canceled);
+
+    // The next matching line, or nothing at the end (or when canceled).
+    std::optional<Found> next();
+    // Runs to the end without keeping line numbers; returns count().
+    int32_t countRemaining();
+    // Matching lines found so far.
+    int32_t count() const { return count_; }
+
+private:
+    enum class Load { Region, LongLine, End };
+
+    Load load();
+    Load scanLongLine();
+    void discardConsumed();
+    bool canceled() const;
+    int64_t numberOf(size_t lineStart);
+
+    std::shared_ptr<const CompiledPattern> pattern_;
+    std::unique_ptr<ByteSource> source_;
+    GrepLimits limits_;
+    const std::atomic<bool>* canceled_;
+
+    std::vector<char> buffer_;
+    size_t filled_ = 0;
+    size_t regionEnd_ = 0;     // the LF ending the region's last line, or filled_ at the end
+    bool regionFinal_ = false; // the region's last line has no LF
+    size_t pos_ = 0;           // next line start; past the region when it is done
+    bool inRegion_ = false;
+    bool eof_ = false;
+    bool done_ = false;
+
+    bool numbering_ = true;
+    int64_t linesBefore_ = 0; // LFs before numberedPos_
+    size_t numberedPos_ = 0;
+
+    std::string longLine_; // the start of a line longer than the buffer
+    bool longLineMatched_ = false;
+    int64_t longLineNumber_ = 0;
+    int32_t count_ = 0;
+};
+
+} // namespace grep
+
+} // namespace ferrolux

@@ -1,0 +1,106 @@
+#include "platform/grep/RegexBuilder.h"
+
+namespace ferrolux::grep {
+
+namespace {
+
+std::string itemRegex(const PatternItem& item) {
+    switch (item.kind) {
+    case PatternItem::Kind::LineStart:
+        return "^";
+    case PatternItem::Kind::LineEnd:
+        return "\\r?$"; // end of line, also before a CR LF
+    case PatternItem::Kind::WordStart:
+    case PatternItem::Kind::WordEnd:
+        return "\\b"; // never reached: boundaries were expanded away
+    case PatternItem::Kind::Chars:
+        break;
+    }
+    std::string set = regexForSet(item.chars);
+    switch (item.quantifier) {
+    case Quantifier::One:
+        return set;
+    case Quantifier::ZeroOrMore:
+        return set + "*";
+    case Quantifier::OneOrMore:
+        return set + "+";
+    case Quantifier::ZeroOrOne:
+        return set + "?";
+    }
+    return set;
+}
+
+std::string body(const Branch& b) {
+    std::string out;
+    for (const PatternItem& item : b.items)
+        out += itemRegex(item);
+    return out;
+}
+
+std::string before(EdgeCondition c) {
+    switch (c) {
+    case EdgeCondition::Word:
+        return regexForBytes(CharSet::wordBytes());
+    case EdgeCondition::NonWord:
+        return regexForBytes(~CharSet::wordBytes());
+    case EdgeCondition::Any:
+        break;
+    }
+    return "[\\x00-\\xff]";
+}
+
+std::string after(EdgeCondition c) {
+    switch (c) {
+    case EdgeCondition::Word:
+        return regexForBytes(CharSet::wordBytes());
+    case EdgeCondition::NonWord:
+        return "(?:$|" + regexForBytes(~CharSet::wordBytes()) + ")";
+    case EdgeCondition::Any:
+        break;
+    }
+    return "";
+}
+
+std::string alternation(const std::vector<std::string>& parts) {
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i)
+        out += (i > 0 ? "|" : "") + parts[i];
+    return out;
+}
+
+} // namespace
+
+ConjunctRegex buildConjunctRegex(const std::vector<Branch>& branches) {
+    ConjunctRegex regex;
+    for (const Branch& b : branches)
+        if (b.before != EdgeCondition::Any || b.after != EdgeCondition::Any) regex.edges = true;
+    if (branches.empty()) {
+        regex.full = "[^\\x00-\\xff]"; // nothing can match
+        return regex;
+    }
+    if (!regex.edges) {
+        std::vector<std::string> parts;
+        for (const Branch& b : branches)
+            parts.push_back(body(b));
+        regex.full = "(?m)(?:" + alternation(parts) + ")";
+        return regex;
+    }
+    std::vector<std::string> atStart;
+    std::vector<std::string> consumed;
+    for (const Branch& b : branches) {
+        std::string group = "(";
+        group += body(b);
+        group += ')';
+        group += after(b.after);
+        if (b.before != EdgeCondition::Word) atStart.push_back(group);
+        consumed.push_back(before(b.before) + group);
+    }
+    regex.mid = "(?m)" + alternation(consumed);
+    regex.full = "(?m)";
+    if (!atStart.empty()) regex.full += "\\A(?:" + alternation(atStart) + ")|";
+    regex.full += alternation(consumed);
+    regex.groups = static_cast<int>(atStart.size() + consumed.size());
+    return regex;
+}
+
+} // namespace ferrolux::grep

@@ -1,0 +1,152 @@
+#include "platform/registry/StoreFile.h"
+
+#include <QDateTime>
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace ferrolux {
+namespace {
+
+// A store reached through a symbolic link (a dotfile kept elsewhere) is
+// written where the link points, so the link survives the rename.
+std::string resolveLink(const std::string& path) {
+    struct stat info;
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+void syncFolder(const std::string& path) {
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+bool readAll(int fd, std::string& bytes) {
+    char buffer[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got == 0) return true;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.append(buffer, size_t(got));
+    }
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(size_t(put));
+    }
+    return true;
+}
+
+bool exists(const std::string& path) {
+    struct stat info;
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+} // namespace
+
+StoreFile::StoreFile(const std::string& path, bool createFolder)
+    : path_(resolveLink(path)), createFolder_(createFolder) {}
+
+StoreFile::~StoreFile() {
+    if (lockFd_ >= 0) ::close(lockFd_); // closing releases the flock
+}
+
+bool StoreFile::lock() {
+    if (locked()) return true;
+    if (createFolder_) {
+        std::error_code ignored;
+        std::filesystem::create_directories(folderOf(path_), ignored);
+    }
+    const std::string lockPath = path_ + ".lock";
+    const int fd = ::open(lockPath.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return false;
+    // Polling with a deadline: a writer that hangs must not freeze this one.
+    const auto deadline = std::chrono::steady_clock::now() + lockTimeout;
+    std::chrono::milliseconds pause{1};
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+            ::close(fd);
+            return false;
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds{20});
+    }
+    lockFd_ = fd;
+    return true;
+}
+
+StoreFile::Contents StoreFile::load() {
+    // O_NONBLOCK: a FIFO put in the store's place must not hang the program.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return {errno == ENOENT ? Status::Missing : Status::Unreadable};
+    struct stat info;
+    std::string bytes;
+    const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAll(fd, bytes);
+    ::close(fd);
+    if (!read) return {Status::Unreadable};
+    if (std::optional<RegistryDocument> document = RegistryDocument::parse(bytes))
+        return {Status::Loaded, std::move(*document)};
+    // Only a writer may move the file: a reader could otherwise move away a
+    // good store that a writer had just put in place.
+    if (!locked()) return {Status::Missing};
+    return {renameAside() ? Status::Missing : Status::Unreadable};
+}
+
+bool StoreFile::renameAside() {
+    const std::string stem =
+        path_ + ".damaged-" +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")).toStdString();
+    std::string target = stem;
+    for (int n = 2; exists(target); ++n)
+        target = stem + '-' + std::to_string(n);
+    if (::rename(path_.c_str(), target.c_str()) != 0) return false;
+    syncFolder(path_);
+    return true;
+}
+
+bool StoreFile::replace(std::string_view bytes) {
+    // The temporary name is fixed, so only the lock holder may use it; a
+    // writer killed half-way leaves at most this one file, reused next time.
+    if (!locked()) return false;
+    const std::string temp = path_ + ".tmp";
+    ::unlink(temp.c_str());
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+    if (fd < 0) return false;
+    struct stat old;
+    if (::stat(path_.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+    bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    written = ::close(fd) == 0 && written;
+    if (!written || ::rename(temp.c_str(), path_.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    syncFolder(path_);
+    return true;
+}
+
+} // namespace ferrolux

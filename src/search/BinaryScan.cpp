@@ -1,0 +1,190 @@
+#include "search/BinaryScan.h"
+
+#include "platform/grep/ByteSource.h"
+#include "platform/grep/CompiledPattern.h"
+#include "platform/grep/GrepEngine.h"
+
+#include <algorithm>
+#include <bitset>
+#include <cstring>
+#include <functional>
+#include <unistd.h>
+
+namespace ferrolux {
+
+namespace {
+
+constexpr size_t SnippetReach = 30;
+constexpr size_t WindowContext = 64; // kept before the resume point: ^, \< and snippets
+constexpr size_t OverlapMargin = 128;
+
+bool isWordPerfect(const char* p, size_t n) {
+    return n >= 4 && static_cast<uint8_t>(p[0]) == 0xFF && p[1] == 'W' && p[2] == 'P' &&
+           p[3] == 'C';
+}
+
+const std::bitset<256>& controlStripSet() {
+    static const std::bitset<256> set = [] {
+        std::bitset<256> s;
+        for (unsigned c = 0; c < 32; ++c)
+            s[c] = c != 9 && c != 10 && c != 12 && c != 13;
+        return s;
+    }();
+    return set;
+}
+
+// The file's bytes as the binary search sees them.
+class BinaryText : public grep::ByteSource {
+public:
+    struct Options {
+        bool nulToOne = false;
+        bool stripControls = false;
+        int64_t maxBytes = -1; // read at most this many bytes of the file; -1: all
+    };
+
+    BinaryText(grep::ByteSource& file, Options options) : file_(file), options_(options) {}
+
+    size_t read(char* into, size_t size) override {
+        for (;;) {
+            size_t want = size;
+            if (options_.maxBytes >= 0)
+                want = std::min<size_t>(want, static_cast<size_t>(options_.maxBytes - consumed_));
+            if (want == 0) return 0;
+            const size_t n = file_.read(into, want);
+            if (n == 0) return 0;
+            if (consumed_ == 0) wordPerfect_ = isWordPerfect(into, n);
+            consumed_ += static_cast<int64_t>(n);
+            const size_t kept = transform(into, n);
+            if (kept > 0) return kept;
+        }
+    }
+
+private:
+    size_t transform(char* p, size_t n) const {
+        size_t out = 0;
+        for (size_t i = 0; i < n; ++i) {
+            auto b = static_cast<uint8_t>(p[i]);
+            if (wordPerfect_ && (b == 0x80 || b == 0xCF)) b = ' ';
+            if (options_.stripControls && controlStripSet().test(b)) continue;
+            if (options_.nulToOne && b == 0) b = 1;
+            p[out++] = static_cast<char>(b);
+        }
+        return out;
+    }
+
+    grep::ByteSource& file_;
+    Options options_;
+    bool wordPerfect_ = false;
+    int64_t consumed_ = 0;
+};
+
+// Called with the searched text and the bounds of each match no longer than
+// maxMatchLen; returns false to stop.
+using MatchSink = std::function<bool(const char* text, size_t size, size_t start, size_t end)>;
+
+// Runs the leftmost-match loop over the text in windows. A match is taken
+// from a window only when it starts before the window's last `overlap` bytes
+// (or the window reaches the end of the text); the next window starts a
+// little before the resume point, so context and snippets stay available.
+void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source,
+                 int32_t maxMatchLen, const BinaryScanLimits& limits,
+                 const std::atomic<bool>* cancel, const MatchSink& sink) {
+    const size_t overlap = static_cast<size_t>(std::max(maxMatchLen, 0)) + OverlapMargin;
+    std::vector<char> buffer(std::max(limits.windowSize, 4 * (overlap + WindowContext)));
+    size_t filled = 0;
+    size_t resume = 0;      // where the next search starts
+    bool lastEmpty = false; // the last match taken was empty and ended at `resume`
+    for (;;) {
+        const size_t n = source.read(buffer.data() + filled, buffer.size() - filled);
+        filled += n;
+        const bool final = filled < buffer.size();
+        const char* text = buffer.data();
+        const std::string_view view(text, filled);
+        const size_t acceptLimit = final ? filled : filled - overlap;
+        const size_t searchLimit = final ? filled : filled - 1; // the last byte is context
+        state.matchStart = state.matchEnd = lastEmpty ? text + resume : nullptr;
+        for (;;) {
+            if (cancel && cancel->load(std::memory_order_relaxed)) return;
+            if (!engine.RGrep(view, text + resume, text + searchLimit, state)) {
+                resume = std::max(resume, acceptLimit);
+                lastEmpty = false;
+                break;
+            }
+            const auto start = static_cast<size_t>(state.matchStart - text);
+            const auto end = static_cast<size_t>(state.matchEnd - text);
+            if (!final && start >= acceptLimit) {
+                resume = std::max(resume, acceptLimit);
+                lastEmpty = false;
+                break;
+            }
+            if (end - start <= static_cast<size_t>(std::max(maxMatchLen, 0)) &&
+                !sink(text, filled, start, end))
+                return;
+            resume = end;
+            lastEmpty = start == end;
+        }
+        if (final) return;
+        const size_t keepFrom = resume > WindowContext ? resume - WindowContext : 0;
+        std::memmove(buffer.data(), buffer.data() + keepFrom, filled - keepFrom);
+        filled -= keepFrom;
+        resume -= keepFrom;
+    }
+}
+
+int32_t countMatches(GrepEngine& engine, grep::ByteSource& file, const std::string& pattern,
+                     int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                     const BinaryScanLimits& limits) {
+    RGrepState state;
+    if (engine.CompileRGrep(pattern, caseFlag, state) != 0) return 0;
+    // NUL becomes byte 1 only where the pattern could tell the two apart.
+    BinaryText text(file, {state.pattern->distinguishesControlBytes(), false, -1});
+    int32_t count = 0;
+    scanWindows(engine, state, text, maxMatchLen, limits, cancel,
+                [&](const char*, size_t, size_t, size_t) {
+                    ++count;
+                    return true;
+                });
+    return count;
+}
+
+} // namespace
+
+int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
+                           int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                           const BinaryScanLimits& limits) {
+    if (fd < 0) return 0;
+    grep::FileSource file(fd, false);
+    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+}
+
+int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
+                           int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                           const BinaryScanLimits& limits) {
+    const int fd = grep::openRegularFile(path);
+    if (fd < 0) return 0;
+    grep::FileSource file(fd, true);
+    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+}
+
+std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
+                                         const std::string& pattern, int caseFlag,
+                                         int32_t maxMatches, int32_t maxMatchLen,
+                                         const BinaryScanLimits& limits) {
+    std::vector<MatchLine> rows;
+    RGrepState state;
+    if (maxMatches <= 0 || engine.CompileRGrep(pattern, caseFlag, state) != 0) return rows;
+    const int fd = grep::openRegularFile(path);
+    if (fd < 0) return rows; // a vanished file: an empty text, so no rows
+    grep::FileSource file(fd, true);
+    BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});
+    scanWindows(engine, state, text, maxMatchLen, limits, nullptr,
+                [&](const char* data, size_t filled, size_t start, size_t end) {
+                    const size_t from = start > SnippetReach ? start - SnippetReach : 0;
+                    const size_t to = std::min(filled, end + SnippetReach);
+                    rows.push_back(MatchLine{std::string(), std::string(data + from, to - from)});
+                    return rows.size() < static_cast<size_t>(maxMatches);
+                });
+    return rows;
+}
+
+} // namespace ferrolux

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/registry/Registry.h"
+
+#include <QString>
+#include <vector>
+
+class QObject;
+
+namespace ferrolux {
+
+// One stored search, as the value "Searches" holds it.
+struct SavedSearch {
+    QString directory;
+    QString searchText;
+    QString fileSpec;
+    QString OptionLetters;
+
+    bool operator==(const SavedSearch&) const = default;
+};
+
+// The option boxes of the main window that a saved search records.
+struct SearchOptionBoxes {
+    bool textFiles = false;
+    bool binaryFiles = false;
+    bool includeSubdirectories = false;
+    bool searchZip = false;
+    bool caseSensitive = false;
+    bool wholeWords = false;
+    bool literal = false;
+};
+
+// One letter per ticked box, in the order X B I Z C W L.
+QString optionLettersFor(const SearchOptionBoxes& boxes);
+
+// Each field followed by U+007F, the entry ended by U+0080.
+QString encodeSavedSearch(const SavedSearch& search);
+
+// Splits the stored value into entries, newest first. A field missing from a
+// hand-edited entry is empty.
+std::vector<SavedSearch> parseSavedSearches(const QString& stored);
+
+// Stores a search in front of the others, in one locked read-change-write,
+// and tells the user the outcome: refused when the search text or the file
+// specification is empty or a field holds a separator character, the write
+// failure, or "Search saved". True when the search was stored.
+bool saveSearch(const RegistryStore& store, const SavedSearch& search, QObject* owner = nullptr);
+
+// The stored searches, newest first; none when nothing is stored.
+std::vector<SavedSearch> readSavedSearches(const RegistryStore& store);
+
+} // namespace ferrolux

@@ -1,0 +1,143 @@
+#include "RunProgram.h"
+#include "TempDir.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using ferrolux::test::ProgramResult;
+using ferrolux::test::runProgram;
+using ferrolux::test::TempDir;
+
+namespace {
+
+ProgramResult search(const std::vector<std::string>& args, const std::string& cwd = {}) {
+    return runProgram(FERROLUX_SEARCH_EXE, args, cwd);
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+std::string lastLine(const std::string& text) {
+    const auto all = lines(text);
+    return all.empty() ? std::string() : all.back();
+}
+
+// The first fields of a row, leaving out the date/time.
+std::string withoutDate(const std::string& row) {
+    return row.substr(0, row.rfind('\t'));
+}
+
+} // namespace
+
+TEST(CliEndToEnd, RowsInWalkOrderAndTheSummaryLast) {
+    TempDir dir;
+    dir.write("b.txt", "needle\nhay\nneedle needle\n");
+    dir.write("A.txt", "needle\n");
+    dir.write("sub/c.txt", "needle\n");
+    dir.write("bin.dat", std::string("\0needle", 7));
+    const ProgramResult r = search({"-r", "needle", dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto rows = lines(r.out);
+    ASSERT_EQ(rows.size(), 4u);
+    EXPECT_EQ(withoutDate(rows[0]), "A.txt\t" + dir.path() + "\t1\tT\t7");
+    EXPECT_EQ(withoutDate(rows[1]), "b.txt\t" + dir.path() + "\t2\tT\t25");
+    EXPECT_EQ(withoutDate(rows[2]), "bin.dat\t" + dir.path() + "\t1\tB\t7");
+    EXPECT_EQ(withoutDate(rows[3]), "c.txt\t" + dir.file("sub/") + "\t1\tT\t7");
+    EXPECT_TRUE(
+        lastLine(r.err).starts_with(" Found 5 matches in 4 files of 4 searched - elapsed time "))
+        << r.err;
+}
+
+TEST(CliEndToEnd, LinesFollowTheirFileRow) {
+    TempDir dir;
+    dir.write("notes.txt", "first: key\nno\nkey\tand tab\r\n");
+    const ProgramResult r = search({"--lines", "key"}, dir.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_TRUE(out[0].starts_with("notes.txt\t"));
+    EXPECT_EQ(out[1], "\t1\tfirst: key");
+    EXPECT_EQ(out[2], "\t3\tkey\\x09and tab");
+}
+
+TEST(CliEndToEnd, OutcomeMessagesAndExitStatus) {
+    TempDir dir;
+    dir.write("a.txt", "nothing here\n");
+    ProgramResult r = search({"needle", dir.path()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    auto err = lines(r.err);
+    ASSERT_EQ(err.size(), 2u);
+    EXPECT_EQ(err[0], "No matches found");
+    EXPECT_TRUE(err[1].starts_with(" Found 0 matches in 0 files of 1 searched"));
+
+    r = search({"--files", "*.none", "needle", dir.path()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(lines(r.err).at(0), "No files found");
+
+    r = search({"--binary", "nothing", dir.path()});
+    EXPECT_EQ(lines(r.err).at(0), "No files found") << "all files excluded by type";
+}
+
+TEST(CliEndToEnd, RefusedRequests) {
+    TempDir dir;
+    ProgramResult r = search({"", dir.path()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "File specification and search text must be entered\n");
+    r = search({"--files", "", "x", dir.path()});
+    EXPECT_EQ(r.err, "File specification and search text must be entered\n");
+    r = search({".*", dir.path()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "Search pattern cannot consist only of \".*\"\n");
+    r = search({"[abc", dir.path()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_FALSE(r.err.empty());
+    r = search({"--max-matches", "x", "y"});
+    EXPECT_EQ(r.exitCode, 2);
+    r = search({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(r.out.find("Usage: ferrolux-search"), std::string::npos);
+}
+
+TEST(CliEndToEnd, NamesThatAreNotUtf8AreEscaped) {
+    TempDir dir;
+    dir.write("caf\xE9.txt", "word\n");
+    const ProgramResult r = search({"word", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(r.out.starts_with("caf\\xE9.txt\t")) << r.out;
+}
+
+TEST(CliEndToEnd, LimitsComeFromTheStoreUnlessOverridden) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 9; ++i)
+        text += "hit\n";
+    dir.write("nine.txt", text);
+    const std::string store = dir.write("store.reg", "Windows Registry Editor Version 5.00\r\n\r\n"
+                                                     "[HKEY_LOCAL_MACHINE\\Software\\Ferrolux]\r\n"
+                                                     "\"MaxMatches\"=dword:00000003\r\n");
+    ::setenv("FERROLUX_REGISTRY", store.c_str(), 1);
+    ProgramResult r = search({"--lines", "--files", "*.txt", "hit", dir.path()});
+    EXPECT_EQ(lines(r.out).size(), 4u) << "the row and three stored-limit lines";
+    r = search({"--lines", "--max-matches", "5", "--files", "*.txt", "hit", dir.path()});
+    EXPECT_EQ(lines(r.out).size(), 6u);
+    ::unsetenv("FERROLUX_REGISTRY");
+}
+
+TEST(CliEndToEnd, BinaryLimitsFromOptions) {
+    TempDir dir;
+    dir.write("blob.bin", std::string("\x01") + "a" + std::string(50, 'b') + "c a" + "bc");
+    ProgramResult r = search({"--max-match-len", "10", "ab*c", dir.path()});
+    EXPECT_EQ(withoutDate(lines(r.out).at(0)), "blob.bin\t" + dir.path() + "\t1\tB\t57");
+    r = search({"--max-match-len", "100", "--max-matches", "1", "--lines", "ab*c", dir.path()});
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(withoutDate(out[0]), "blob.bin\t" + dir.path() + "\t2\tB\t57");
+    EXPECT_EQ(out[1], "\t\ta" + std::string(50, 'b') + "c abc");
+}

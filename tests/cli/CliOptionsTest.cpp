@@ -1,0 +1,55 @@
+#include "CliOptions.h"
+
+#include "OutputEscaping.h"
+
+#include <gtest/gtest.h>
+
+using namespace ferrolux;
+
+TEST(CliOptions, FlagsValuesAndPositionals) {
+    const CliParse p =
+        parseCommandLine({"-rwF", "--files", "*.c,*.h", "--case-sensitive", "--max-matches=7",
+                          "--max-match-len", "20", "--lines", "--text", "pat", "dir"});
+    ASSERT_EQ(p.error, "");
+    EXPECT_TRUE(p.options.recursive && p.options.wholeWords && p.options.literal);
+    EXPECT_TRUE(p.options.caseSensitive && p.options.listLines && p.options.textOnly);
+    EXPECT_FALSE(p.options.binaryOnly || p.options.verbose || p.options.searchZipFiles);
+    EXPECT_EQ(p.options.fileSpecs, "*.c,*.h");
+    EXPECT_EQ(p.options.maxMatches, 7);
+    EXPECT_EQ(p.options.maxMatchLen, 20);
+    EXPECT_EQ(p.options.pattern, "pat");
+    EXPECT_EQ(p.options.directory, "dir");
+
+    const CliParse defaults = parseCommandLine({"x"});
+    EXPECT_EQ(defaults.options.directory, ".");
+    EXPECT_EQ(defaults.options.fileSpecs, "*.*");
+    EXPECT_FALSE(defaults.options.maxMatches.has_value());
+
+    EXPECT_EQ(parseCommandLine({"--", "-r"}).options.pattern, "-r");
+    EXPECT_EQ(parseCommandLine({"-"}).options.pattern, "-");
+}
+
+TEST(CliOptions, MistakesAreReported) {
+    EXPECT_EQ(parseCommandLine({}).error, "missing PATTERN");
+    EXPECT_EQ(parseCommandLine({"a", "b", "c"}).error, "too many arguments");
+    EXPECT_EQ(parseCommandLine({"--bogus", "x"}).error, "unknown option --bogus");
+    EXPECT_EQ(parseCommandLine({"-q", "x"}).error, "unknown option -q");
+    EXPECT_EQ(parseCommandLine({"x", "--files"}).error, "--files needs a value");
+    EXPECT_EQ(parseCommandLine({"--max-matches", "ten", "x"}).error,
+              "--max-matches needs a number, not \"ten\"");
+    EXPECT_TRUE(parseCommandLine({"--help"}).options.showHelp);
+    EXPECT_EQ(parseCommandLine({"--version"}).error, "");
+}
+
+TEST(OutputEscaping, OneRowIsAlwaysOneLine) {
+    EXPECT_EQ(escapeField("plain text"), "plain text");
+    EXPECT_EQ(escapeField("tab\there\nnl\r"), "tab\\x09here\\x0Anl\\x0D");
+    EXPECT_EQ(escapeField("back\\slash"), "back\\\\slash");
+    EXPECT_EQ(escapeField("\xC3\xA9t\xC3\xA9 \xE6\xBC\xA2 \xF0\x9F\x98\x80"),
+              "\xC3\xA9t\xC3\xA9 \xE6\xBC\xA2 \xF0\x9F\x98\x80");
+    EXPECT_EQ(escapeField("caf\xE9"), "caf\\xE9");
+    EXPECT_EQ(escapeField("\xC3"), "\\xC3") << "truncated sequence";
+    EXPECT_EQ(escapeField("\xC0\xAF"), "\\xC0\\xAF") << "overlong";
+    EXPECT_EQ(escapeField("\xED\xA0\x80"), "\\xED\\xA0\\x80") << "surrogate";
+    EXPECT_EQ(escapeField("\x7F\xC2\x85"), "\\x7F\\xC2\\x85") << "DEL and C1 controls";
+}

@@ -1,0 +1,152 @@
+// Compares the engine with the reference matcher over every short string of a
+// tiny alphabet, for both interfaces.
+#include "ReferenceMatcher.h"
+#include "platform/grep/GrepEngine.h"
+#include "platform/grep/LineSearch.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace ferrolux {
+namespace {
+
+using Matches = std::vector<std::pair<size_t, size_t>>;
+
+std::vector<std::string> allStrings(const std::string& alphabet, size_t maxLength) {
+    std::vector<std::string> out{""};
+    for (size_t begin = 0; begin < out.size(); ++begin) {
+        if (out[begin].size() == maxLength) continue;
+        for (char c : alphabet)
+            out.push_back(out[begin] + c);
+    }
+    return out;
+}
+
+std::string printable(const std::string& s) {
+    std::string out;
+    for (char c : s)
+        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    return out;
+}
+
+Matches engineMatches(const GrepEngine& engine, RGrepState& state, const std::string& text) {
+    Matches out;
+    state.matchStart = state.matchEnd = nullptr;
+    const char* from = text.data();
+    while (out.size() <= text.size() + 1 && engine.RGrep(text, from, state)) {
+        out.emplace_back(state.matchStart - text.data(), state.matchEnd - text.data());
+        from = state.matchEnd;
+    }
+    return out;
+}
+
+std::vector<int64_t> engineLines(const std::string& pattern, bool caseSensitive,
+                                 const std::string& text, size_t chunk) {
+    std::string error;
+    auto compiled =
+        grep::CompiledPattern::compile(pattern, caseSensitive, grep::PatternUse::Lines, error);
+    GrepLimits limits;
+    limits.chunkSize = chunk;
+    grep::LineSearch search(compiled, std::make_unique<grep::MemorySource>(text), limits, nullptr);
+    std::vector<int64_t> lines;
+    while (auto found = search.next())
+        lines.push_back(found->number);
+    return lines;
+}
+
+std::vector<int64_t> referenceLines(const test::ReferenceMatcher& ref, const std::string& text) {
+    std::vector<int64_t> lines;
+    size_t start = 0;
+    int64_t number = 1;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        if (ref.lineMatches(std::string_view(text).substr(start, end - start)))
+            lines.push_back(number);
+        start = end + 1;
+        ++number;
+    }
+    return lines;
+}
+
+struct Case {
+    const char* pattern;
+    bool caseSensitive;
+};
+
+void compareOver(const std::vector<Case>& cases, const std::string& alphabet, size_t maxLength) {
+    const auto texts = allStrings(alphabet, maxLength);
+    GrepEngine engine;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("pattern ") + printable(c.pattern));
+        test::ReferenceMatcher memoryRef(c.pattern, c.caseSensitive, false);
+        test::ReferenceMatcher lineRef(c.pattern, c.caseSensitive, true);
+        ASSERT_TRUE(memoryRef.valid());
+        RGrepState state;
+        ASSERT_EQ(engine.CompileRGrep(c.pattern, c.caseSensitive ? GrepTrue : GrepFalse, state), 0)
+            << state.error;
+        int failures = 0;
+        for (const std::string& text : texts) {
+            const Matches expected = memoryRef.allMatches(text);
+            const Matches actual = engineMatches(engine, state, text);
+            if (expected != actual && ++failures <= 3)
+                ADD_FAILURE() << "in memory, text \"" << printable(text)
+                              << "\": " << ::testing::PrintToString(actual) << " expected "
+                              << ::testing::PrintToString(expected);
+            const auto expectedLines = referenceLines(lineRef, text);
+            const auto actualLines = engineLines(c.pattern, c.caseSensitive, text, 16);
+            if (expectedLines != actualLines && ++failures <= 3)
+                ADD_FAILURE() << "lines, text \"" << printable(text)
+                              << "\": " << ::testing::PrintToString(actualLines) << " expected "
+                              << ::testing::PrintToString(expectedLines);
+        }
+        EXPECT_EQ(failures, 0);
+    }
+}
+
+TEST(ExhaustiveComparison, OperatorsAndAnchors) {
+    compareOver(
+        {{"a", true},     {"ab", true},    {"a*", true},       {"a+b", true},     {"a-b", true},
+         {"ba*", true},   {".", true},     {"a.b", true},      {"[ab]", true},    {"[^a]", true},
+         {"[^ ]+", true}, {"^a", true},    {"b$", true},       {"^$", true},      {"^a*$", true},
+         {"a|b", true},   {"ab|a", true},  {"a|ab", true},     {"a*|b", true},    {"a-|b", true},
+         {".*b", true},   {"a.*", true},   {"[a-b]+ ", true},  {"*a", true},      {"a**", true},
+         {"-b", true},    {"^*", true},    {"b$|^a", true},    {"a\\r\\n", true}, {"\\n", true},
+         {"a\\nb", true}, {"a\\r", true},  {"[\\r\\n]", true}, {"[^\\n]*", true}, {"\\.", true},
+         {"a&b", true},   {"a|b&b", true}, {"b&a&^a", true},   {"^b-&a$", true},  {"a b", true}},
+        "ab \r\n", 5);
+}
+
+TEST(ExhaustiveComparison, WordBoundaries) {
+    compareOver({{"\\<a", true},           {"a\\>", true},      {"\\<a\\>", true},
+                 {"\\<[ab]+\\>", true},    {"\\<a*\\>", true},  {"\\<a*", true},
+                 {"a*\\>", true},          {"\\<", true},       {"\\>", true},
+                 {"\\< ", true},           {" \\>", true},      {".\\<", true},
+                 {"\\>.", true},           {"a\\<b", true},     {"a-\\<b", true},
+                 {"\\<b-a", true},         {"\\< *a", true},    {"a\\r\\n\\>", true},
+                 {"\\<ab\\r\\n\\>", true}, {"^\\<a", true},     {"\\>$", true},
+                 {"a+\\>", true},          {"[a ]*\\>b", true}, {"\\<\\<a", true},
+                 {"b\\>\\>", true},        {"\\<a|b", true},    {"b|\\<a", true},
+                 {"a\\>|ab", true},        {"\\<a.-\\>", true}, {"b-\\> -\\<a", true},
+                 {"\\<a&b\\>", true},      {"\\>$|^\\<", true}, {"a$\\>", true}},
+                "ab \r\n", 5);
+}
+
+TEST(ExhaustiveComparison, CaseInsensitive) {
+    compareOver({{"a", false},
+                 {"B", false},
+                 {"ab", false},
+                 {"[a]", false},
+                 {"[^A]", false},
+                 {"[a-b]+", false},
+                 {"a+B", false},
+                 {"\\<b\\>", false},
+                 {"A|b", false},
+                 {"a&B", false},
+                 {"[^b ]", false}},
+                "aAbB ", 4);
+}
+
+} // namespace
+} // namespace ferrolux

@@ -1,0 +1,229 @@
+#include "search/SearchRun.h"
+
+#include "TempDir.h"
+#include "platform/grep/GrepEngine.h"
+#include "search/MatchListing.h"
+#include "search/SearchHost.h"
+#include "search/SearchState.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace ferrolux;
+using ferrolux::test::TempDir;
+
+namespace {
+
+struct RecordingHost : SearchHost {
+    std::vector<FileResult> rows;
+    std::vector<QString> statuses;
+    std::function<void()> onMessages;
+    void appendFileRow(const FileResult& row) override { rows.push_back(row); }
+    void setStatus(const QString& text) override { statuses.push_back(text); }
+    void processPendingMessages() override {
+        if (onMessages) onMessages();
+    }
+};
+
+struct Search {
+    SearchRequest request;
+    SearchState state;
+    RecordingHost host;
+    Settings settings = defaultSettings();
+
+    Search(const std::string& dir, std::string text, std::string specs = "*.*") {
+        request.StartDirectory = dir;
+        request.SearchText = std::move(text);
+        request.FileSpecs = std::move(specs);
+    }
+
+    std::vector<std::string> run(const std::vector<FileResult>& listed = {}) {
+        host.rows.clear();
+        beginSearch(state, request);
+        SearchRun(state, request, settings, QStringLiteral("yyyy/mm/dd  h:mm"), host).run(listed);
+        std::vector<std::string> names;
+        for (const FileResult& row : host.rows)
+            names.push_back(row.FileName + ":" + std::to_string(row.Matches) +
+                            row.Type.toStdString());
+        return names;
+    }
+};
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST(SearchRun, ClassifiesCountsAndFiltersFiles) {
+    TempDir dir;
+    dir.write("plain.txt", "alpha\nbeta alpha\ngamma\nalpha alpha\n");
+    dir.write("formfeed.txt", "alpha\f\n");
+    dir.write("nul.dat", std::string("alpha\0alpha alpha", 17));
+    dir.write("high.txt", "\xE9\xE8 alpha\n");
+    dir.write("empty.txt", "");
+    dir.write("late-nul.txt", std::string(150, 'x') + std::string("\0alpha", 6));
+    Search s(dir.path(), "alpha");
+    EXPECT_EQ(s.run(), (Names{"formfeed.txt:1B", "high.txt:1T", "late-nul.txt:1T", "nul.dat:3B",
+                              "plain.txt:3T"}));
+    EXPECT_EQ(s.state.FilesSearched, 6) << "the empty file counts as searched";
+    EXPECT_EQ(s.state.FilesWithMatches, 5);
+    EXPECT_EQ(s.state.TotalMatches, 9);
+
+    s.request.live->BinaryFiles = false;
+    EXPECT_EQ(s.run(), (Names{"high.txt:1T", "late-nul.txt:1T", "plain.txt:3T"}));
+    EXPECT_EQ(s.state.FilesSearched, 4);
+    s.request.live->BinaryFiles = true;
+    s.request.live->TextFiles = false;
+    EXPECT_EQ(s.run(), (Names{"formfeed.txt:1B", "nul.dat:3B"}));
+    s.request.live->BinaryFiles = false;
+    EXPECT_EQ(s.run(), Names{});
+    EXPECT_EQ(s.state.FilesSearched, 0) << "all excluded: no files found";
+}
+
+TEST(SearchRun, RowFieldsAndStatus) {
+    TempDir dir;
+    const std::string path = dir.write("sub/Notes.TXT", "one match here\n");
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {1772892300, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    Search s(dir.path(), "MATCH", "*.txt");
+    s.request.live->IncludeSubdirectories = true;
+    ASSERT_EQ(s.run(), Names{"Notes.TXT:1T"});
+    const FileResult& row = s.host.rows[0];
+    EXPECT_EQ(row.Directory, dir.file("sub/"));
+    EXPECT_EQ(row.Size, 15);
+    EXPECT_EQ(row.ModifiedTime, 1772892300);
+    EXPECT_FALSE(row.DateTime.isEmpty());
+    EXPECT_TRUE(row.ExtractedPath.empty());
+    EXPECT_EQ(row.fullPath(), path);
+    EXPECT_EQ(s.host.statuses, std::vector<QString>{" Searching " + QString::fromStdString(path)});
+
+    s.request.live->CaseSensitive = true;
+    EXPECT_EQ(s.run(), Names{});
+}
+
+TEST(SearchRun, SubdirectoriesOnlyWhenAsked) {
+    TempDir dir;
+    dir.write("top.txt", "needle\n");
+    dir.write("a/deep.txt", "needle\n");
+    Search s(dir.path(), "needle");
+    EXPECT_EQ(s.run(), Names{"top.txt:1T"});
+    s.request.live->IncludeSubdirectories = true;
+    EXPECT_EQ(s.run(), (Names{"top.txt:1T", "deep.txt:1T"}));
+}
+
+TEST(SearchRun, EachFileSpecIsAWalkOfItsOwn) {
+    TempDir dir;
+    dir.write("a.txt", "x\n");
+    dir.write("b.doc", "x\n");
+    dir.write("c.log", "x\n");
+    Search s(dir.path(), "x", " *.txt , *.doc ");
+    EXPECT_EQ(s.run(), (Names{"a.txt:1T", "b.doc:1T"}));
+    s.request.FileSpecs = "*.TXT,A*.*,";
+    EXPECT_EQ(s.run(), (Names{"a.txt:1T", "a.txt:1T"}))
+        << "a file fitting two specs is listed twice";
+    s.request.FileSpecs = ",,*.log";
+    EXPECT_EQ(s.run(), Names{"c.log:1T"});
+}
+
+TEST(SearchRun, ArchivesAreQueuedOnlyWhenAsked) {
+    TempDir dir;
+    dir.write("real.zip", std::string("PK\x03\x04 needle", 11));
+    dir.write("fake.ZIP", "needle needle");
+    dir.write("plain.txt", "needle\n");
+    Search s(dir.path(), "needle");
+    EXPECT_EQ(s.run(), Names{"plain.txt:1T"});
+    EXPECT_EQ(s.state.FilesSearched, 1) << "archives are neither searched nor counted";
+    EXPECT_TRUE(s.state.PendingZips.empty());
+
+    s.request.live->SearchZipFiles = true;
+    EXPECT_EQ(s.run(), Names{"plain.txt:1T"});
+    EXPECT_EQ(s.state.PendingZips, std::vector<std::string>{dir.file("real.zip")});
+}
+
+TEST(SearchRun, StopEndsTheWalkAndCountsWhatWasReached) {
+    TempDir dir;
+    for (char c = 'a'; c <= 'j'; ++c)
+        dir.write(std::string(1, c) + ".txt", "hit\n");
+    Search s(dir.path(), "hit");
+    int files = 0;
+    s.host.onMessages = [&] {
+        if (++files == 4) s.state.Canceled = true;
+    };
+    s.run();
+    EXPECT_TRUE(s.state.Canceled);
+    EXPECT_LT(s.state.FilesSearched, 10);
+    EXPECT_EQ(s.state.FilesWithMatches, s.state.FilesSearched);
+}
+
+TEST(SearchRun, FifosAndDevicesAreNeverOpened) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("pipe.txt").c_str(), 0600), 0);
+    dir.write("ok.txt", "word\n");
+    ASSERT_EQ(::symlink("/dev/zero", dir.file("zero.txt").c_str()), 0);
+    Search s(dir.path(), "word");
+    EXPECT_EQ(s.run(), Names{"ok.txt:1T"});
+}
+
+TEST(SearchRun, ListedFilesAreSearchedAgainByName) {
+    TempDir dir;
+    dir.write("one.txt", "cat dog\n");
+    dir.write("two.txt", "dog\n");
+    dir.write("One.TXT", "dog dog\n");
+    dir.write("sub/one.txt", "dog\n");
+    Search s(dir.path(), "dog");
+    s.run();
+    ASSERT_EQ(s.host.rows.size(), 3u);
+    std::vector<FileResult> listed = {s.host.rows[1]}; // one.txt
+    ASSERT_EQ(listed[0].FileName, "one.txt");
+    s.request.SearchText = "cat";
+    s.request.ListedFilesOnly = true;
+    EXPECT_EQ(s.run(listed), Names{"one.txt:1T"});
+    s.request.SearchText = "dog";
+    s.request.live->IncludeSubdirectories = true;
+    EXPECT_EQ(s.run(listed), (Names{"one.txt:1T", "one.txt:1T"}))
+        << "the same name in subdirectories is searched too";
+}
+
+TEST(MatchListing, TextLinesUpToTheLimit) {
+    TempDir dir;
+    std::string text;
+    for (int i = 1; i <= 800; ++i)
+        text += "line " + std::to_string(i) + ": key\r\n";
+    FileResult row;
+    row.Directory = dir.path();
+    row.FileName = "many.txt";
+    row.Type = "T";
+    dir.write("many.txt", text);
+    GrepEngine engine;
+    const auto lines = listFileMatches(engine, row, "key", GrepFalse, 500, 300);
+    ASSERT_EQ(lines.size(), 500u);
+    EXPECT_EQ(lines[11].LineNumber, "12");
+    EXPECT_EQ(lines[11].Text, "line 12: key") << "only the first colon splits; CR LF dropped";
+    EXPECT_EQ(listFileMatches(engine, row, "KEY", GrepTrue, 500, 300).size(), 0u);
+    EXPECT_EQ(listFileMatches(engine, row, "key", GrepFalse, 0, 300).size(), 0u);
+}
+
+TEST(MatchListing, VeryLongLinesAreCutAndMarked) {
+    TempDir dir;
+    FileResult row{"long.txt", dir.path(), 1, "T", 0, {}, {}, 0};
+    dir.write("long.txt", "key" + std::string(10000, 'y') + "\n");
+    GrepEngine engine;
+    const auto lines = listFileMatches(engine, row, "key", GrepFalse, 5, 300);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].Text.size(), 4096u);
+    EXPECT_TRUE(lines[0].Truncated);
+}
+
+TEST(MatchListing, BinarySnippetsAroundMatches) {
+    TempDir dir;
+    const std::string bytes =
+        std::string("ab\x01") + "key" + std::string(40, 'z') + "key" + std::string("\0tail", 5);
+    dir.write("blob.bin", bytes);
+    FileResult row{"blob.bin", dir.path(), 2, "B", int64_t(bytes.size()), {}, {}, 0};
+    GrepEngine engine;
+    const auto snippets = listFileMatches(engine, row, "key", GrepFalse, 500, 300);
+    ASSERT_EQ(snippets.size(), 2u);
+    EXPECT_EQ(snippets[0].LineNumber, "");
+    EXPECT_EQ(snippets[0].Text, "abkey" + std::string(30, 'z')) << "clipped at the start";
+    EXPECT_EQ(snippets[1].Text, std::string(30, 'z') + "keytail") << "control codes removed";
+}

@@ -1,0 +1,69 @@
+#include "search/DateDisplay.h"
+#include "search/SearchRun.h"
+#include "search/SearchState.h"
+#include "search/TextDecoding.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using namespace ferrolux;
+
+namespace {
+
+QString summary(int32_t matches, int32_t files, int32_t searched, int64_t ms, bool canceled,
+                const QLocale& locale = QLocale::c()) {
+    SearchState state;
+    state.TotalMatches = matches;
+    state.FilesWithMatches = files;
+    state.FilesSearched = searched;
+    state.Canceled = canceled;
+    return searchSummary(state, ms, locale);
+}
+
+} // namespace
+
+TEST(Summary, WordingAndNumbers) {
+    EXPECT_EQ(summary(12, 3, 40, 1500, false),
+              " Found 12 matches in 3 files of 40 searched - elapsed time 1.5 seconds");
+    EXPECT_EQ(summary(1, 1, 7, 0, false),
+              " Found 1 match in 1 file of 7 searched - elapsed time 0.0 seconds");
+    EXPECT_EQ(summary(0, 0, 0, 49, false),
+              " Found 0 matches in 0 files of 0 searched - elapsed time 0.0 seconds");
+    EXPECT_EQ(summary(5, 2, 9, 1234, true),
+              " Found 5 matches in 2 files of 9 searched - search canceled");
+    EXPECT_EQ(summary(2, 1, 1, 2345678, false, QLocale(QLocale::German)),
+              " Found 2 matches in 1 file of 1 searched - elapsed time 2345,7 seconds");
+}
+
+TEST(DateDisplay, FormatFollowsTheLocale) {
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    const QLocale germany(QLocale::German, QLocale::Germany);
+    const QLocale japan(QLocale::Japanese, QLocale::Japan);
+    const QLocale australia(QLocale::English, QLocale::Australia);
+    EXPECT_EQ(chooseDateDisplayFormat(us), "mm/dd/yyyy  h:mmam/pm");
+    EXPECT_EQ(chooseDateDisplayFormat(germany), "dd/mm/yyyy  h:mm");
+    EXPECT_EQ(chooseDateDisplayFormat(japan), "yyyy/mm/dd  h:mm");
+    EXPECT_EQ(chooseDateDisplayFormat(australia), "dd/mm/yyyy  h:mmam/pm");
+}
+
+TEST(DateDisplay, FormatsWithTheLocaleSeparators) {
+    const QLocale us(QLocale::English, QLocale::UnitedStates);
+    const QLocale germany(QLocale::German, QLocale::Germany);
+    const QLocale japan(QLocale::Japanese, QLocale::Japan);
+    const int64_t afternoon = QDateTime(QDate(2026, 3, 7), QTime(14, 5)).toSecsSinceEpoch();
+    const int64_t midnight = QDateTime(QDate(2026, 12, 31), QTime(0, 9)).toSecsSinceEpoch();
+    EXPECT_EQ(formatDateTime(afternoon, chooseDateDisplayFormat(us), us), "03/07/2026  2:05pm");
+    EXPECT_EQ(formatDateTime(midnight, chooseDateDisplayFormat(us), us), "12/31/2026  12:09am");
+    EXPECT_EQ(formatDateTime(afternoon, chooseDateDisplayFormat(germany), germany),
+              "07.03.2026  14:05");
+    EXPECT_EQ(formatDateTime(afternoon, chooseDateDisplayFormat(japan), japan),
+              "2026/03/07  14:05");
+}
+
+TEST(TextDecoding, Utf8ElseWindows1252) {
+    EXPECT_EQ(displayText("\xC3\xA9t\xC3\xA9"), QStringLiteral("\u00E9t\u00E9"));
+    EXPECT_EQ(displayText("caf\xE9"), QStringLiteral("caf\u00E9"));
+    EXPECT_EQ(displayText("\x80 \x93quoted\x94"), QStringLiteral("\u20AC \u201Cquoted\u201D"));
+    EXPECT_EQ(displayText(""), QString());
+}

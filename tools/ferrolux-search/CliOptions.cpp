@@ -1,0 +1,156 @@
+#include "CliOptions.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+namespace ferrolux {
+
+const char* const kCliUsage =
+    R"(Usage: ferrolux-search [OPTION]... PATTERN [DIRECTORY]
+Search the files of DIRECTORY (default: the current directory) for PATTERN and
+print one line per file with matches: name, directory, matches, type (T text,
+B binary), size and date/time, separated by tabs.
+
+  --files SPECS        comma-separated file specifications (default "*.*")
+  -r, --recursive      include subdirectories
+      --case-sensitive match letter case exactly
+  -w, --word-regexp    match whole words only
+  -F, --fixed-strings  take PATTERN literally (no regular expressions)
+      --text           search text files only
+      --binary         search binary files only
+  -z, --zip            search inside Zip archives too
+      --lines          after each file, its matching lines (tab, line number,
+                       tab, text); snippets for binary files
+      --max-matches N  list at most N lines per file (default: preferences)
+      --max-match-len N  longest match counted in a binary file (default:
+                       preferences)
+      --verbose        tell on stderr about files that cannot be read
+  -h, --help           show this help
+      --version        show the version
+
+The summary goes to stderr. Exit status: 0 when a match was found, 1 when
+none was, 2 when the request was refused.
+)";
+
+namespace {
+
+using Flag = bool CliOptions::*;
+
+const std::map<std::string, Flag>& longFlags() {
+    static const std::map<std::string, Flag> flags = {
+        {"recursive", &CliOptions::recursive},    {"case-sensitive", &CliOptions::caseSensitive},
+        {"word-regexp", &CliOptions::wholeWords}, {"fixed-strings", &CliOptions::literal},
+        {"text", &CliOptions::textOnly},          {"binary", &CliOptions::binaryOnly},
+        {"zip", &CliOptions::searchZipFiles},     {"lines", &CliOptions::listLines},
+        {"verbose", &CliOptions::verbose},        {"help", &CliOptions::showHelp},
+        {"version", &CliOptions::showVersion},
+    };
+    return flags;
+}
+
+const std::map<char, Flag>& shortFlags() {
+    static const std::map<char, Flag> flags = {
+        {'r', &CliOptions::recursive}, {'w', &CliOptions::wholeWords},
+        {'F', &CliOptions::literal},   {'z', &CliOptions::searchZipFiles},
+        {'h', &CliOptions::showHelp},
+    };
+    return flags;
+}
+
+std::optional<int32_t> parseCount(const std::string& text) {
+    int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+class Parser {
+public:
+    explicit Parser(const std::vector<std::string>& arguments) : args_(arguments) {}
+
+    CliParse run() {
+        std::vector<std::string> positional;
+        bool optionsEnded = false;
+        for (index_ = 0; index_ < args_.size() && result_.error.empty(); ++index_) {
+            const std::string& arg = args_[index_];
+            if (optionsEnded || arg.size() < 2 || arg[0] != '-')
+                positional.push_back(arg);
+            else if (arg == "--")
+                optionsEnded = true;
+            else if (arg[1] == '-')
+                longOption(arg.substr(2));
+            else
+                shortOptions(arg.substr(1));
+        }
+        takePositional(positional);
+        return result_;
+    }
+
+private:
+    void longOption(std::string name) {
+        std::optional<std::string> inlineValue;
+        if (const auto eq = name.find('='); eq != std::string::npos) {
+            inlineValue = name.substr(eq + 1);
+            name.resize(eq);
+        }
+        if (const auto flag = longFlags().find(name); flag != longFlags().end() && !inlineValue) {
+            result_.options.*(flag->second) = true;
+        } else if (name == "files") {
+            if (auto v = value(name, inlineValue)) result_.options.fileSpecs = *v;
+        } else if (name == "max-matches" || name == "max-match-len") {
+            countOption(name, inlineValue);
+        } else {
+            fail("unknown option --" + name);
+        }
+    }
+
+    void countOption(const std::string& name, const std::optional<std::string>& inlineValue) {
+        const std::optional<std::string> text = value(name, inlineValue);
+        if (!text) return;
+        const std::optional<int32_t> count = parseCount(*text);
+        if (!count) return fail("--" + name + " needs a number, not \"" + *text + "\"");
+        (name == "max-matches" ? result_.options.maxMatches : result_.options.maxMatchLen) = count;
+    }
+
+    void shortOptions(const std::string& letters) {
+        for (char letter : letters) {
+            const auto flag = shortFlags().find(letter);
+            if (flag == shortFlags().end()) return fail(std::string("unknown option -") + letter);
+            result_.options.*(flag->second) = true;
+        }
+    }
+
+    std::optional<std::string> value(const std::string& name,
+                                     const std::optional<std::string>& inlineValue) {
+        if (inlineValue) return inlineValue;
+        if (index_ + 1 >= args_.size()) {
+            fail("--" + name + " needs a value");
+            return std::nullopt;
+        }
+        return args_[++index_];
+    }
+
+    void takePositional(const std::vector<std::string>& positional) {
+        if (!result_.error.empty() || result_.options.showHelp || result_.options.showVersion)
+            return;
+        if (positional.empty() || positional.size() > 2)
+            return fail(positional.empty() ? "missing PATTERN" : "too many arguments");
+        result_.options.pattern = positional[0];
+        if (positional.size() == 2) result_.options.directory = positional[1];
+    }
+
+    void fail(std::string message) { result_.error = std::move(message); }
+
+    const std::vector<std::string>& args_;
+    size_t index_ = 0;
+    CliParse result_;
+};
+
+} // namespace
+
+CliParse parseCommandLine(const std::vector<std::string>& arguments) {
+    return Parser(arguments).run();
+}
+
+} // namespace ferrolux

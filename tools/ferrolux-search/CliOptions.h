@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ferrolux {
+
+// What the command line asks for. Pattern and directory stay bytes.
+struct CliOptions {
+    std::string pattern;
+    std::string directory = ".";
+    std::string fileSpecs = "*.*";
+    bool recursive = false;
+    bool caseSensitive = false;
+    bool wholeWords = false;
+    bool literal = false;
+    bool textOnly = false;
+    bool binaryOnly = false;
+    bool listLines = false;
+    bool verbose = false;
+    bool searchZipFiles = false;
+    std::optional<int32_t> maxMatches;
+    std::optional<int32_t> maxMatchLen;
+    bool showHelp = false;
+    bool showVersion = false;
+};
+
+struct CliParse {
+    CliOptions options;
+    std::string error; // empty when the arguments were understood
+};
+
+CliParse parseCommandLine(const std::vector<std::string>& arguments);
+
+extern const char* const kCliUsage;
+
+} // namespace ferrolux

@@ -1,0 +1,33 @@
+#include "CliOptions.h"
+#include "CliSearch.h"
+#include "platform/MessageBoxA.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+using namespace ferrolux;
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv); // locale and text codecs as the application has them
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    const CliParse parsed = parseCommandLine(arguments);
+    if (!parsed.error.empty()) {
+        std::fprintf(stderr, "ferrolux-search: %s\nTry 'ferrolux-search --help'.\n",
+                     parsed.error.c_str());
+        return kRefused;
+    }
+    if (parsed.options.showHelp) {
+        std::fputs(kCliUsage, stdout);
+        return 0;
+    }
+    if (parsed.options.showVersion) {
+        std::printf("ferrolux-search %s\n", FERROLUX_VERSION);
+        return 0;
+    }
+    // Message boxes become lines on stderr: the text alone, as a tool prints it.
+    setMessageBoxHandler([](QObject*, const QString& text, const QString&, unsigned flags) {
+        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+        return (flags & MB_YESNO) ? int(IDNO) : int(IDOK);
+    });
+    return runCliSearch(parsed.options);
+}
