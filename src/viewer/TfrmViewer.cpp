@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTextBlock>
+#include <QTimer>
 #include <cstring>
 
 namespace ferrolux {
@@ -44,9 +45,24 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
 struct WaitCursor {
     WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
+// About a tenth of a second of work for the text control.
+constexpr qsizetype SliceCharacters = qsizetype(1) << 20;
+
 } // namespace
+
+// What a viewer holds while its file goes into the text control.
+struct TfrmViewer::Loading {
+    WaitCursor hourglass;
+    Settings settings;
+    QString text;           // what the control is to show
+    qsizetype inserted = 0; // how much of it is there already
+    TextModeDocument doc;   // text mode: the lines
+    std::string shown;      // binary mode: the text the engine searches
+};
 
 TfrmViewer::TfrmViewer(QWidget* owner, const ViewerSource& source, const ViewerRequest& request,
                        ViewerMatchTable& table)
@@ -83,6 +99,8 @@ TfrmViewer::TfrmViewer(QWidget* owner, const ViewerSource& source, const ViewerR
     applyScreenLayout(0);
 }
 
+TfrmViewer::~TfrmViewer() = default;
+
 void TfrmViewer::showModal(QWidget* owner, const ViewerSource& source,
                            const ViewerRequest& request) {
     auto* viewer = new TfrmViewer(owner, source, request);
@@ -115,15 +133,16 @@ void TfrmViewer::resizeEvent(QResizeEvent* event) {
 void TfrmViewer::FormShow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         applyScreenLayout(screen->geometry().width());
-    WaitCursor hourglass;
-    const Settings& settings = source_.settings();
-    applyViewerSettings(settings);
+    loading_ = std::make_unique<Loading>();
+    loading_->settings = source_.settings();
+    applyViewerSettings(loading_->settings);
+    table_.count = 0;
     const FileResult* row = source_.selectedFileRow();
-    if (row && row->Type == QLatin1String("B"))
-        loadBinaryMode(settings, row->Size);
+    table_.binaryMode = row && row->Type == QLatin1String("B");
+    if (table_.binaryMode)
+        startBinaryMode(row->Size);
     else
-        loadTextMode(settings);
-    setFirstPosition();
+        startTextMode();
 }
 
 void TfrmViewer::FormResize() {
@@ -144,55 +163,81 @@ void TfrmViewer::applyViewerSettings(const Settings& settings) {
     edtFile->setPalette(palette);
 }
 
-void TfrmViewer::loadTextMode(const Settings& settings) {
-    table_.binaryMode = false;
-    table_.count = 0;
+void TfrmViewer::startTextMode() {
     edtFile->setLineWrapMode(QPlainTextEdit::NoWrap);
     FileBytes file = readFileBytes(CurrentFilePath);
     if (file.error != 0) return showLoadError(file.error);
-    const TextModeDocument doc = textModeDocument(file.bytes);
+    loading_->doc = textModeDocument(file.bytes);
     file.bytes = std::string();
-    edtFile->setPlainText(doc.text);
-    GrepEngine engine;
-    colour(findTextMatches(engine, CurrentFilePath, source_.searchPattern(), caseFlag(), doc,
-                           settings.MaxMatches, table_),
-           settings.ViewerHighColor);
+    loading_->text = loading_->doc.text;
+    insertNextSlice();
 }
 
-void TfrmViewer::loadBinaryMode(const Settings& settings, int64_t size) {
-    table_.binaryMode = true;
-    table_.count = 0;
+void TfrmViewer::startBinaryMode(int64_t size) {
     edtFile->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     // Size is what the search recorded; a file that shrank since shows what is left.
     FileBytes file = readFileBytes(CurrentFilePath, std::max<int64_t>(size, 0));
     if (file.error != 0) return showLoadError(file.error);
-    const std::string shown = binaryShownText(std::move(file.bytes));
-    edtFile->setPlainText(QString::fromLatin1(shown.data(), qsizetype(shown.size())));
-    GrepEngine engine;
-    colour(findBinaryMatches(engine, shown, source_.searchPattern(), caseFlag(),
-                             settings.MaxMatches, settings.MaxMatchLen, table_),
-           settings.ViewerHighColor);
+    loading_->shown = binaryShownText(std::move(file.bytes));
+    loading_->text = QString::fromLatin1(loading_->shown.data(), qsizetype(loading_->shown.size()));
+    insertNextSlice();
 }
 
 void TfrmViewer::showLoadError(int error) {
-    table_.count = 0;
     edtFile->setPlainText(
         QStringLiteral("The file could not be read:\n%1\n\n%2")
             .arg(displayText(CurrentFilePath), QString::fromLocal8Bit(std::strerror(error))));
+    loading_.reset();
+    emit loaded();
 }
 
-void TfrmViewer::colour(const std::vector<ColourRange>& ranges, int32_t highColor) {
+// Slices end after a line feed, so a CR LF pair is never split (the control
+// would count it as two line breaks) and every slice starts a new line.
+void TfrmViewer::insertNextSlice() {
+    if (!loading_) return;
+    const QString& text = loading_->text;
+    qsizetype end = std::min(loading_->inserted + SliceCharacters, text.size());
+    if (end < text.size()) {
+        const qsizetype lineFeed = text.indexOf(QLatin1Char('\n'), end);
+        end = lineFeed < 0 ? text.size() : lineFeed + 1;
+    }
+    QTextCursor cursor(edtFile->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text.mid(loading_->inserted, end - loading_->inserted));
+    loading_->inserted = end;
+    if (end < text.size())
+        QTimer::singleShot(0, this, &TfrmViewer::insertNextSlice);
+    else
+        finishLoading();
+}
+
+void TfrmViewer::finishLoading() {
+    const Settings& settings = loading_->settings;
+    GrepEngine engine;
+    if (table_.binaryMode)
+        colour(findBinaryMatches(engine, loading_->shown, source_.searchPattern(), caseFlag(),
+                                 settings.MaxMatches, settings.MaxMatchLen, table_));
+    else
+        colour(findTextMatches(engine, CurrentFilePath, source_.searchPattern(), caseFlag(),
+                               loading_->doc, settings.MaxMatches, table_));
+    setFirstPosition();
+    loading_.reset();
+    emit loaded();
+}
+
+// Formats in the document itself, in one edit with undo off: painting then
+// costs nothing extra however many matches there are.
+void TfrmViewer::colour(const std::vector<ColourRange>& ranges) {
     QTextCharFormat format;
-    format.setForeground(fromColorRef(highColor));
-    QList<QTextEdit::ExtraSelection> selections;
-    selections.reserve(qsizetype(ranges.size()));
+    format.setForeground(fromColorRef(loading_->settings.ViewerHighColor));
+    QTextCursor cursor(edtFile->document());
+    cursor.beginEditBlock();
     for (const ColourRange& range : ranges) {
-        QTextCursor cursor(edtFile->document());
         cursor.setPosition(range.start);
         cursor.setPosition(range.start + range.length, QTextCursor::KeepAnchor);
-        selections.append({cursor, format});
+        cursor.mergeCharFormat(format);
     }
-    edtFile->setExtraSelections(selections);
+    cursor.endEditBlock();
 }
 
 void TfrmViewer::setFirstPosition() {

@@ -3,10 +3,14 @@
 #include "FakeHost.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -37,20 +41,49 @@ protected:
             nullptr, host,
             ViewerRequest{host.row->fullPath(), QStringLiteral("File Viewer - x"), target}, table);
         viewer->show();
+        waitUntilLoaded(*viewer);
         return viewer;
+    }
+
+    static void waitUntilLoaded(TfrmViewer& viewer) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!viewer.isLoaded() && waited.elapsed() < 60000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        ASSERT_TRUE(viewer.isLoaded());
+    }
+
+    // The runs of text that carry a foreground colour, with their lines.
+    static std::vector<std::pair<int, QString>> colouredRuns(const TfrmViewer& viewer) {
+        std::vector<std::pair<int, QString>> runs;
+        const QTextDocument* document = viewer.edtFile->document();
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            bool open = false;
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                if (!fragment.charFormat().hasProperty(QTextFormat::ForegroundBrush)) {
+                    open = false;
+                    continue;
+                }
+                if (!open) runs.emplace_back(block.blockNumber(), QString());
+                runs.back().second += fragment.text();
+                open = true;
+            }
+        }
+        return runs;
     }
 
     static QStringList colouredTexts(const TfrmViewer& viewer) {
         QStringList texts;
-        for (const auto& selection : viewer.edtFile->extraSelections())
-            texts << selection.cursor.selectedText();
+        for (const auto& run : colouredRuns(viewer))
+            texts << run.second;
         return texts;
     }
 
     static std::vector<int> colouredLines(const TfrmViewer& viewer) {
         std::vector<int> lines;
-        for (const auto& selection : viewer.edtFile->extraSelections())
-            lines.push_back(selection.cursor.block().blockNumber());
+        for (const auto& run : colouredRuns(viewer))
+            lines.push_back(run.first);
         return lines;
     }
 
@@ -106,8 +139,10 @@ TEST_F(ViewerTest, FontAndColoursComeFromTheSettings) {
     EXPECT_EQ(viewer->edtFile->font().family(), QStringLiteral("DejaVu Sans Mono"));
     EXPECT_EQ(viewer->edtFile->font().pointSize(), 9);
     EXPECT_EQ(viewer->edtFile->palette().color(QPalette::Text), QColor(0x56, 0x34, 0x12));
-    ASSERT_EQ(viewer->edtFile->extraSelections().size(), 1);
-    EXPECT_EQ(viewer->edtFile->extraSelections()[0].format.foreground().color(), QColor(0, 255, 0));
+    const QTextBlock line = viewer->edtFile->document()->begin();
+    ASSERT_EQ(line.textFormats().size(), 1);
+    EXPECT_EQ(line.textFormats()[0].format.foreground().color(), QColor(0, 255, 0));
+    EXPECT_EQ(line.textFormats()[0].length, 6);
 }
 
 TEST_F(ViewerTest, WithoutATargetTheCaretStartsAtTheTop) {
@@ -271,6 +306,53 @@ TEST_F(ViewerTest, AFileThatCannotBeOpenedIsExplainedInTheViewer) {
         viewer->cmdNextClick();
         viewer->cmdPrevClick();
     }
+}
+
+TEST_F(ViewerTest, ALargeFileLoadsInSlicesWithLinesInPlace) {
+    // About 3 MB of CR LF lines: several slices, matches on both sides of
+    // each slice boundary.
+    std::string bytes;
+    std::vector<int> hits;
+    for (int line = 0; line < 60000; ++line) {
+        const bool hit = line % 997 == 0;
+        if (hit) hits.push_back(line);
+        bytes += std::string(40, 'x') + (hit ? " needle " : " ") + std::to_string(line) + "\r\n";
+    }
+    auto viewer = open("big.txt", bytes, 997 * 30 + 1);
+    EXPECT_EQ(viewer->edtFile->document()->blockCount(), 60001);
+    EXPECT_EQ(colouredLines(*viewer), hits);
+    EXPECT_EQ(caretLine(*viewer), 997 * 30);
+    viewer->cmdNextClick();
+    EXPECT_EQ(caretLine(*viewer), 997 * 31);
+}
+
+TEST_F(ViewerTest, ALargeBinaryFileKeepsItsMatchesInPlaceAcrossSlices) {
+    host.pattern = "key";
+    std::string bytes = "\x01";
+    for (int i = 0; i < 150000; ++i)
+        bytes += i % 1000 == 999 ? "key\r\n" : "abcdef\x02\r\n";
+    auto viewer = open("big.bin", bytes, -1, "B");
+    const QStringList coloured = colouredTexts(*viewer);
+    EXPECT_EQ(coloured.size(), 150);
+    EXPECT_EQ(coloured.count(QStringLiteral("key")), 150);
+}
+
+TEST_F(ViewerTest, ClosingWhileLoadingStopsCleanly) {
+    std::string bytes;
+    for (int line = 0; line < 100000; ++line)
+        bytes += "a needle in line " + std::to_string(line) + "\n";
+    dir.write("big.txt", bytes);
+    host.row = diskRow(dir.path(), "big.txt", "T", int64_t(bytes.size()));
+    auto viewer = std::make_unique<TfrmViewer>(
+        nullptr, host, ViewerRequest{host.row->fullPath(), QStringLiteral("x"), -1}, table);
+    viewer->show();
+    EXPECT_FALSE(viewer->isLoaded());
+    EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
+    viewer->cmdNextClick(); // nothing to step to yet
+    viewer->cmdCloseClick();
+    viewer.reset();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(ViewerTest, ControlsAreNamedAndCaptioned) {
