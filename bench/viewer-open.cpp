@@ -82,8 +82,13 @@ int main(int argc, char** argv) {
     ferrolux::TfrmViewer viewer(nullptr, source,
                                 {source.row.FileName, QStringLiteral("bench"), -1});
     viewer.show();
-    while (!viewer.isLoaded())
+    qint64 longestBlock = timer.elapsed();
+    while (!viewer.isLoaded()) {
+        QElapsedTimer turn;
+        turn.start();
         QCoreApplication::processEvents();
+        longestBlock = std::max(longestBlock, turn.elapsed());
+    }
     QCoreApplication::processEvents();
     const qint64 openMs = timer.elapsed();
 
@@ -103,6 +108,8 @@ int main(int argc, char** argv) {
                 static_cast<long long>(source.row.Size), viewer.edtFile->document()->blockCount());
     std::printf("open (load, colour %d lines, first paint): %lld ms\n", coloured,
                 static_cast<long long>(openMs));
+    std::printf("longest time the window did not answer while opening: %lld ms\n",
+                static_cast<long long>(longestBlock));
     std::printf("next match x%d: %lld ms in all, slowest step %lld ms\n", coloured,
                 static_cast<long long>(stepMs), static_cast<long long>(slowestStep));
     return coloured == MatchingLines || argc > 1 ? 0 : 1;

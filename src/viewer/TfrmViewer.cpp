@@ -139,10 +139,14 @@ void TfrmViewer::FormShow() {
     table_.count = 0;
     const FileResult* row = source_.selectedFileRow();
     table_.binaryMode = row && row->Type == QLatin1String("B");
-    if (table_.binaryMode)
-        startBinaryMode(row->Size);
-    else
-        startTextMode();
+    const int64_t size = row ? row->Size : 0;
+    // Read from the event loop, so the window can show itself first.
+    QTimer::singleShot(0, this, [this, size] {
+        if (table_.binaryMode)
+            startBinaryMode(size);
+        else
+            startTextMode();
+    });
 }
 
 void TfrmViewer::FormResize() {
