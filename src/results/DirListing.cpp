@@ -1,6 +1,7 @@
 #include "results/DirListing.h"
 
 #include "platform/posix/OpenPath.h"
+#include "search/FileMask.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -22,18 +23,6 @@ bool isRegularFile(int dirFd, const dirent& entry) {
     return ::fstatat(dirFd, entry.d_name, &info, 0) == 0 && S_ISREG(info.st_mode);
 }
 
-std::string folded(const std::string& name) {
-    std::string lower = name;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    return lower;
-}
-
-bool caseInsensitiveLess(const std::string& a, const std::string& b) {
-    const std::string fa = folded(a), fb = folded(b);
-    return fa != fb ? fa < fb : a < b;
-}
-
 } // namespace
 
 std::vector<std::string> listDirectoryFiles(const std::string& directory) {
@@ -46,10 +35,11 @@ std::vector<std::string> listDirectoryFiles(const std::string& directory) {
         return names;
     }
     while (const dirent* entry = ::readdir(dir.get())) {
-        if (entry->d_name[0] == '.') continue;
+        if (entry->d_name[0] == '.' || !fitsFileMask(entry->d_name, "*.*")) continue;
         if (isRegularFile(::dirfd(dir.get()), *entry)) names.emplace_back(entry->d_name);
     }
-    std::sort(names.begin(), names.end(), caseInsensitiveLess);
+    std::sort(names.begin(), names.end(),
+              [](const std::string& a, const std::string& b) { return caseInsensitiveLess(a, b); });
     return names;
 }
 
