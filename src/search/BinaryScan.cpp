@@ -17,6 +17,7 @@ namespace {
 constexpr size_t SnippetReach = 30;
 constexpr size_t WindowContext = 64; // kept before the resume point: ^, \< and snippets
 constexpr size_t OverlapMargin = 128;
+constexpr size_t KeptBuffer = size_t(8) << 20; // a larger window buffer is not kept
 
 bool isWordPerfect(const char* p, size_t n) {
     return n >= 4 && static_cast<uint8_t>(p[0]) == 0xFF && p[1] == 'W' && p[2] == 'P' &&
@@ -61,6 +62,10 @@ public:
 
 private:
     size_t transform(char* p, size_t n) const {
+        if (!wordPerfect_ && !options_.stripControls) {
+            if (options_.nulToOne) std::replace(p, p + n, '\0', '\1');
+            return n;
+        }
         size_t out = 0;
         for (size_t i = 0; i < n; ++i) {
             auto b = static_cast<uint8_t>(p[i]);
@@ -87,22 +92,37 @@ using MatchSink = std::function<bool(const char* text, size_t size, size_t start
 // (or the window reaches the end of the text); the next window starts a
 // little before the resume point, so context and snippets stay available.
 void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source,
-                 int32_t maxMatchLen, const BinaryScanLimits& limits,
+                 int64_t expectedSize, int32_t maxMatchLen, const BinaryScanLimits& limits,
                  const std::atomic<bool>* cancel, const MatchSink& sink) {
     const size_t overlap = static_cast<size_t>(std::max(maxMatchLen, 0)) + OverlapMargin;
-    std::vector<char> buffer(std::max(limits.windowSize, 4 * (overlap + WindowContext)));
+    grep::ReadBuffer& buffer = engine.scanBuffer();
+    // Sized to the file when it fits in one window; a file that grows
+    // meanwhile is still read whole, in windows. The engine's buffer is
+    // reused from file to file.
+    size_t window = limits.windowSize;
+    if (expectedSize >= 0 && static_cast<uint64_t>(expectedSize) < window)
+        window = static_cast<size_t>(expectedSize) + 1;
+    window = std::max(window, 4 * (overlap + WindowContext));
+    if (buffer.size() < window || buffer.size() > std::max(window, KeptBuffer))
+        buffer.resize(window, 0);
     size_t filled = 0;
     size_t resume = 0;      // where the next search starts
     bool lastEmpty = false; // the last match taken was empty and ended at `resume`
     for (;;) {
-        const size_t n = source.read(buffer.data() + filled, buffer.size() - filled);
-        filled += n;
-        const bool final = filled < buffer.size();
+        bool final = false;
+        while (filled < window && !final) {
+            // Stripped text can come back shorter than asked: only 0 ends it.
+            const size_t n = source.read(buffer.data() + filled, window - filled);
+            final = n == 0;
+            filled += n;
+        }
         const char* text = buffer.data();
         const std::string_view view(text, filled);
         const size_t acceptLimit = final ? filled : filled - overlap;
         const size_t searchLimit = final ? filled : filled - 1; // the last byte is context
+        // The buffer holds new text: only the resume point carries over.
         state.matchStart = state.matchEnd = lastEmpty ? text + resume : nullptr;
+        state.checkedLineStart = state.checkedLineEnd = nullptr;
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed)) return;
             if (!engine.RGrep(view, text + resume, text + searchLimit, state)) {
@@ -113,7 +133,10 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
             const auto start = static_cast<size_t>(state.matchStart - text);
             const auto end = static_cast<size_t>(state.matchEnd - text);
             if (!final && start >= acceptLimit) {
-                resume = std::max(resume, acceptLimit);
+                // The next window finds this match again, with more text
+                // after it; resuming anywhere else could land inside a
+                // character that the search had stepped over.
+                resume = start;
                 lastEmpty = false;
                 break;
             }
@@ -131,15 +154,15 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
     }
 }
 
-int32_t countMatches(GrepEngine& engine, grep::ByteSource& file, const std::string& pattern,
-                     int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
-                     const BinaryScanLimits& limits) {
+int32_t countMatches(GrepEngine& engine, grep::ByteSource& file, int64_t expectedSize,
+                     const std::string& pattern, int caseFlag, int32_t maxMatchLen,
+                     const std::atomic<bool>* cancel, const BinaryScanLimits& limits) {
     RGrepState state;
     if (engine.CompileRGrep(pattern, caseFlag, state) != 0) return 0;
     // NUL becomes byte 1 only where the pattern could tell the two apart.
     BinaryText text(file, {state.pattern->distinguishesControlBytes(), false, -1});
     int32_t count = 0;
-    scanWindows(engine, state, text, maxMatchLen, limits, cancel,
+    scanWindows(engine, state, text, expectedSize, maxMatchLen, limits, cancel,
                 [&](const char*, size_t, size_t, size_t) {
                     ++count;
                     return true;
@@ -154,7 +177,8 @@ int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& patter
                            const BinaryScanLimits& limits) {
     if (fd < 0) return 0;
     grep::FileSource file(fd, false);
-    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countMatches(engine, file, grep::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
+                        limits);
 }
 
 int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
@@ -163,7 +187,8 @@ int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
     const int fd = grep::openRegularFile(path);
     if (fd < 0) return 0;
     grep::FileSource file(fd, true);
-    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countMatches(engine, file, grep::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
+                        limits);
 }
 
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
@@ -177,8 +202,9 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
     if (fd < 0) return rows; // a vanished file: an empty text, so no rows
     grep::FileSource file(fd, true);
     BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});
-    scanWindows(engine, state, text, maxMatchLen, limits, nullptr,
-                [&](const char* data, size_t filled, size_t start, size_t end) {
+    const int64_t fileBytes = grep::fileSize(fd);
+    scanWindows(engine, state, text, fileBytes < 0 ? size : std::min(size, fileBytes), maxMatchLen,
+                limits, nullptr, [&](const char* data, size_t filled, size_t start, size_t end) {
                     const size_t from = start > SnippetReach ? start - SnippetReach : 0;
                     const size_t to = std::min(filled, end + SnippetReach);
                     rows.push_back(MatchLine{std::string(), std::string(data + from, to - from)});

@@ -8,6 +8,7 @@
 
 #include <QLocale>
 #include <QString>
+
 #include <optional>
 #include <string>
 #include <vector>

@@ -5,6 +5,7 @@
 #include "platform/grep/LineSearch.h"
 
 #include <gtest/gtest.h>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -48,7 +49,9 @@ std::vector<int64_t> engineLines(const std::string& pattern, bool caseSensitive,
         grep::CompiledPattern::compile(pattern, caseSensitive, grep::PatternUse::Lines, error);
     GrepLimits limits;
     limits.chunkSize = chunk;
-    grep::LineSearch search(compiled, std::make_unique<grep::MemorySource>(text), limits, nullptr);
+    grep::ReadBuffer buffer;
+    grep::LineSearch search(compiled, std::make_unique<grep::MemorySource>(text), buffer, limits,
+                            nullptr);
     std::vector<int64_t> lines;
     while (auto found = search.next())
         lines.push_back(found->number);
@@ -146,6 +149,39 @@ TEST(ExhaustiveComparison, CaseInsensitive) {
                  {"a&B", false},
                  {"[^b ]", false}},
                 "aAbB ", 4);
+}
+
+// Longer random texts reach the prefilter's block loop and buffers holding
+// many lines, which the short strings above cannot.
+TEST(ExhaustiveComparison, RandomLongerTexts) {
+    const std::vector<Case> cases = {{"TODO|FIXME", true}, {"todo|fixme|xx", false},
+                                     {"OD", true},         {"od", false},
+                                     {"\\<ab\\>", true},   {"a+b&ME", true},
+                                     {"b$", true},         {"^T", true},
+                                     {"[A-Z]+ ", true},    {"I-X", true},
+                                     {"\\<F", false},      {"E\\r\\n", true},
+                                     {"O&F&a", true},      {"ab|ba|aa|bb|DO", true}};
+    const std::string alphabet = "abTODOFIXME \r\n";
+    std::mt19937 random(11);
+    GrepEngine engine;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("pattern ") + printable(c.pattern));
+        test::ReferenceMatcher memoryRef(c.pattern, c.caseSensitive, false);
+        test::ReferenceMatcher lineRef(c.pattern, c.caseSensitive, true);
+        RGrepState state;
+        ASSERT_EQ(engine.CompileRGrep(c.pattern, c.caseSensitive ? GrepTrue : GrepFalse, state), 0);
+        for (int round = 0; round < 60; ++round) {
+            std::string text(40 + random() % 260, ' ');
+            for (char& ch : text)
+                ch = alphabet[random() % alphabet.size()];
+            EXPECT_EQ(engineMatches(engine, state, text), memoryRef.allMatches(text))
+                << printable(text);
+            for (size_t chunk : {16, 4096})
+                EXPECT_EQ(engineLines(c.pattern, c.caseSensitive, text, chunk),
+                          referenceLines(lineRef, text))
+                    << printable(text);
+        }
+    }
 }
 
 } // namespace

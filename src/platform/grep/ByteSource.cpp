@@ -32,6 +32,19 @@ size_t MemorySource::read(char* into, size_t size) {
     return n;
 }
 
+void ReadBuffer::resize(size_t size, size_t keep) {
+    if (size == size_) return;
+    std::unique_ptr<char[]> grown(new char[size]);
+    if (keep > 0) std::memcpy(grown.get(), data_.get(), std::min({keep, size, size_}));
+    data_ = std::move(grown);
+    size_ = size;
+}
+
+int64_t fileSize(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 ? static_cast<int64_t>(st.st_size) : -1;
+}
+
 bool isRegularFile(int fd) {
     struct stat st {};
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);

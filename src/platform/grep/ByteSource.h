@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,25 @@ private:
     std::string data_;
     size_t pos_ = 0;
 };
+
+// A byte buffer that is not cleared when it is allocated: its bytes are
+// always read into before they are looked at. One is reused for many files.
+class ReadBuffer {
+public:
+    char* data() { return data_.get(); }
+    const char* data() const { return data_.get(); }
+    size_t size() const { return size_; }
+    char& operator[](size_t i) { return data_[i]; }
+    // Changes the size, keeping the first `keep` bytes.
+    void resize(size_t size, size_t keep);
+
+private:
+    std::unique_ptr<char[]> data_;
+    size_t size_ = 0;
+};
+
+// The size of an open file, or -1.
+int64_t fileSize(int fd);
 
 // Opens a path for reading without blocking on FIFOs and devices: -1 unless
 // it is (or links to) a regular file. The descriptor is blocking again.

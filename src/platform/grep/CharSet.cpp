@@ -197,12 +197,18 @@ std::string regexForSet(const CharSet& set) {
         appendUtf8Range(r.lo, r.hi, alternatives);
     if (set.bytes.any() || alternatives.empty()) alternatives.push_back(regexForBytes(set.bytes));
     if (alternatives.size() == 1) return alternatives.front();
-    std::string out = "(?:";
-    for (size_t i = 0; i < alternatives.size(); ++i) {
-        if (i > 0) out += "|";
-        out += alternatives[i];
+    return "(?:" + joinAlternatives(alternatives) + ")";
+}
+
+std::string joinAlternatives(const std::vector<std::string>& parts) {
+    if (parts.size() == 1) return parts.front();
+    std::string out;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (i > 0) out += '|';
+        out += "(?:)";
+        out += parts[i];
     }
-    return out + ")";
+    return out;
 }
 
 int decodeUtf8(const char* text, size_t size, size_t pos, char32_t& cp) {

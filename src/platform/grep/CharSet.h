@@ -49,6 +49,10 @@ public:
 // The RE2 (Latin-1 mode) expression for a set: multibyte alternatives first,
 // so that a UTF-8 character is taken whole, then a byte class.
 std::string regexForSet(const CharSet& set);
+// Joins alternatives with '|'. Each one starts with an empty group: this RE2
+// release mis-compiles a common leading byte >= 0x80 that it factors out of
+// adjacent alternatives in Latin-1 mode, and the empty group prevents that.
+std::string joinAlternatives(const std::vector<std::string>& parts);
 // A byte class such as [\x41-\x5a\x61], or a single escaped byte.
 std::string regexForBytes(const std::bitset<256>& bytes);
 

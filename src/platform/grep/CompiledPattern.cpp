@@ -11,6 +11,9 @@ namespace ferrolux::grep {
 namespace {
 
 constexpr size_t MaxConjuncts = 64;
+// Up to this lead, a candidate is checked by anchored matches at each
+// possible start rather than by a search that may run far past it.
+constexpr size_t AnchoredLead = 16;
 constexpr int64_t RegexMemory = 64 << 20;
 
 std::unique_ptr<re2::RE2> compileRegex(const std::string& expression, bool captures,
@@ -43,24 +46,34 @@ bool branchSpansLines(const Branch& b) {
 }
 
 size_t lineStartBefore(const char* text, size_t from, size_t pos, bool crToo) {
+    if (!crToo) {
+        const void* lf = memrchr(text + from, '\n', pos - from);
+        return lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) + 1 : from;
+    }
     for (size_t p = pos; p > from; --p) {
         const char c = text[p - 1];
-        if (c == '\n' || (crToo && c == '\r')) return p;
+        if (c == '\n' || c == '\r') return p;
     }
     return from;
 }
 
 size_t lineEndFrom(const char* text, size_t pos, size_t end, bool crToo) {
+    if (!crToo) {
+        const void* lf = std::memchr(text + pos, '\n', end - pos);
+        return lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) : end;
+    }
     for (size_t p = pos; p < end; ++p) {
         const char c = text[p];
-        if (c == '\n' || (crToo && c == '\r')) return p;
+        if (c == '\n' || c == '\r') return p;
     }
     return end;
 }
 
 } // namespace
 
-ConjunctMatcher::ConjunctMatcher(const std::vector<Branch>& branches, std::string& error) {
+ConjunctMatcher::ConjunctMatcher(const std::vector<Branch>& branches, bool lineText,
+                                 std::string& error)
+    : lineText_(lineText) {
     const ConjunctRegex regex = buildConjunctRegex(branches);
     edges_ = regex.edges;
     groups_ = regex.groups;
@@ -121,24 +134,63 @@ std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t fro
     return span;
 }
 
+std::optional<Span> ConjunctMatcher::anchoredAt(std::string_view text, size_t start,
+                                                size_t limit) const {
+    const re2::StringPiece piece(text.data(), text.size());
+    if (!edges_) {
+        re2::StringPiece match;
+        if (!full_->Match(piece, start, limit, re2::RE2::ANCHOR_START, &match, 1))
+            return std::nullopt;
+        return Span{start, start + match.size()};
+    }
+    const re2::RE2& re = start == 0 ? *full_ : *mid_;
+    std::vector<re2::StringPiece> subs(static_cast<size_t>(groups_) + 1);
+    if (!re.Match(piece, start == 0 ? 0 : start - 1, std::min(limit + 1, text.size()),
+                  re2::RE2::ANCHOR_START, subs.data(), static_cast<int>(subs.size())))
+        return std::nullopt;
+    auto span = realSpan(text, subs.data(), static_cast<int>(subs.size()));
+    if (!span || span->start != start || span->end > limit) return std::nullopt;
+    return span;
+}
+
 std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, size_t limit) const {
     if (from > limit) return std::nullopt;
-    if (prefilter_ && !spansLines_) {
-        const size_t hit = prefilter_->find(text.data(), from, limit);
+    if (!prefilter_ || spansLines_) return regexFind(text, from, limit);
+    const size_t lead = prefilter_->maxLead();
+    size_t untried = from; // starts before this are known to hold no match
+    for (size_t pos = from;;) {
+        const size_t hit = prefilter_->find(text.data(), pos, limit);
         if (hit == npos) return std::nullopt;
         if (singleLiteral_) return Span{hit, hit + prefilter_->literalLength(0)};
-        // A match cannot cross CR or LF, so none starts before this line.
-        from = lineStartBefore(text.data(), from, hit, true);
+        // Every match holds a literal at or after this one, the leftmost, so
+        // none starts more than the longest lead before it.
+        if (lead <= AnchoredLead) {
+            for (size_t start = std::max(untried, hit >= lead ? hit - lead : 0); start <= hit;
+                 ++start)
+                if (auto match = anchoredAt(text, start, limit)) return match;
+            untried = pos = hit + 1;
+            continue;
+        }
+        // Nor, as a match cannot cross CR or LF, before the literal's line.
+        if (lead != RequiredLiteral::Unbounded && hit - from > lead)
+            from = hit - lead;
+        else
+            from = lineStartBefore(text.data(), from, hit, true);
+        return regexFind(text, from, limit);
     }
-    return regexFind(text, from, limit);
 }
 
 bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit) const {
     if (pure_) return prefilter_->find(text.data(), from, limit) != npos;
-    if (edges_) return regexFind(text, from, limit).has_value();
     if (from > limit) return false;
-    return full_->Match(re2::StringPiece(text.data(), text.size()), from, limit,
-                        re2::RE2::UNANCHORED, nullptr, 0);
+    const re2::StringPiece piece(text.data(), text.size());
+    if (!edges_) return full_->Match(piece, from, limit, re2::RE2::UNANCHORED, nullptr, 0);
+    // In whole lines the byte at the limit is an LF (or the end), which
+    // settles the condition after a match without consuming it.
+    if (lineText_)
+        return (from == 0 ? *full_ : *mid_)
+            .Match(piece, from == 0 ? 0 : from - 1, limit, re2::RE2::UNANCHORED, nullptr, 0);
+    return regexFind(text, from, limit).has_value();
 }
 
 size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t limit,
@@ -166,6 +218,9 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
     }
     if (use == PatternUse::Lines) removeLineFeeds(parsed.pattern);
     auto compiled = std::make_shared<CompiledPattern>();
+    compiled->source_ = pattern;
+    compiled->caseSensitive_ = caseSensitive;
+    compiled->use_ = use;
     compiled->controlBytes_ = std::any_of(pattern.begin(), pattern.end(), [](char c) {
         const auto b = static_cast<uint8_t>(c);
         return b < 0x20 && b != '\t' && b != '\r' && b != '\n';
@@ -179,7 +234,7 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
                 return nullptr;
             }
         }
-        auto matcher = std::make_unique<ConjunctMatcher>(branches, error);
+        auto matcher = std::make_unique<ConjunctMatcher>(branches, use == PatternUse::Lines, error);
         if (!error.empty()) return nullptr;
         // Lines are found through the conjunct with the rarest literal.
         if (const LiteralPrefilter* p = matcher->prefilter(); p && p->rank() < bestRank) {
@@ -191,16 +246,22 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
     return compiled;
 }
 
-std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, size_t limit) const {
+std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, size_t limit,
+                                          Span* checkedLine) const {
     while (from <= limit) {
         const auto match = conjuncts_.front()->find(text, from, limit);
         if (!match || conjuncts_.size() == 1) return match;
+        if (checkedLine && checkedLine->start <= match->start && match->start < checkedLine->end)
+            return match;
         const size_t lineStart = lineStartBefore(text.data(), 0, match->start, true);
         const size_t lineEnd = lineEndFrom(text.data(), match->start, text.size(), true);
         bool all = true;
         for (size_t i = 1; i < conjuncts_.size() && all; ++i)
             all = conjuncts_[i]->matchesIn(text, lineStart, lineEnd);
-        if (all) return match;
+        if (all) {
+            if (checkedLine) *checkedLine = Span{lineStart, lineEnd};
+            return match;
+        }
         // Every later match starting on this line fails the same test.
         from = std::max(lineEnd, match->start + 1);
     }

@@ -29,7 +29,9 @@ struct Span {
 // prefilter where every branch holds a required literal.
 class ConjunctMatcher {
 public:
-    ConjunctMatcher(const std::vector<Branch>& branches, std::string& error);
+    // lineText: the searched text is whole lines, each followed by an LF or
+    // the end of the text.
+    ConjunctMatcher(const std::vector<Branch>& branches, bool lineText, std::string& error);
     ~ConjunctMatcher();
 
     // The leftmost-first match starting in [from, limit]; the text around it
@@ -43,11 +45,11 @@ public:
     size_t candidate(std::string_view text, size_t from, size_t limit, bool& exact) const;
 
     const LiteralPrefilter* prefilter() const { return prefilter_ ? &*prefilter_ : nullptr; }
-    // Whether a match can hold a CR or LF.
-    bool spansLines() const { return spansLines_; }
 
 private:
     std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
+    // The match starting exactly at `start`, if any.
+    std::optional<Span> anchoredAt(std::string_view text, size_t start, size_t limit) const;
     std::optional<Span> realSpan(std::string_view text, const void* subs, int count) const;
 
     std::unique_ptr<re2::RE2> full_;
@@ -57,7 +59,8 @@ private:
     std::optional<LiteralPrefilter> prefilter_;
     bool pure_ = false;          // every branch is a plain literal
     bool singleLiteral_ = false; // ...and there is just one
-    bool spansLines_ = false;
+    bool spansLines_ = false;    // a match can hold a CR or LF
+    bool lineText_ = false;
 };
 
 // Where a compiled pattern is used: the in-memory interface sees any bytes;
@@ -75,7 +78,9 @@ public:
     // In-memory search: the first conjunct's leftmost match starting in
     // [from, limit] whose line (the text between CR/LF) also holds a match of
     // every other conjunct.
-    std::optional<Span> find(std::string_view text, size_t from, size_t limit) const;
+    // `checkedLine` remembers a line that satisfied the other conjuncts.
+    std::optional<Span> find(std::string_view text, size_t from, size_t limit,
+                             Span* checkedLine = nullptr) const;
 
     // Line search: `region` holds whole lines separated by LF (the region's
     // end is a line end); pos is the start of a line in it. Returns the next
@@ -86,6 +91,11 @@ public:
     uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit) const;
     uint64_t allConjuncts() const;
 
+    // What the pattern was compiled from, so a caller can reuse it.
+    bool sameAs(std::string_view pattern, bool caseSensitive, PatternUse use) const {
+        return pattern == source_ && caseSensitive == caseSensitive_ && use == use_;
+    }
+
     // Whether the bytes 0 and 1 can make a difference to a match: only when
     // the pattern itself holds control bytes other than tab, CR and LF.
     bool distinguishesControlBytes() const { return controlBytes_; }
@@ -94,6 +104,9 @@ private:
     std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
     size_t driver_ = 0; // the conjunct that finds candidate lines
     bool controlBytes_ = false;
+    std::string source_;
+    bool caseSensitive_ = false;
+    PatternUse use_ = PatternUse::InMemory;
 };
 
 } // namespace grep

@@ -9,11 +9,22 @@ namespace ferrolux {
 GrepEngine::GrepEngine() = default;
 GrepEngine::~GrepEngine() = default;
 
+// A search compiles the same pattern for every file: keep the last one.
+std::shared_ptr<const grep::CompiledPattern>
+GrepEngine::compileCached(std::string_view pattern, bool caseSensitive, grep::PatternUse use,
+                          std::shared_ptr<const grep::CompiledPattern>& cache, std::string& error) {
+    if (cache && cache->sameAs(pattern, caseSensitive, use)) return cache;
+    auto compiled = grep::CompiledPattern::compile(pattern, caseSensitive, use, error);
+    if (compiled) cache = compiled;
+    return compiled;
+}
+
 int GrepEngine::CompileRGrep(std::string_view pattern, int caseFlag, RGrepState& state) const {
     state.matchStart = state.matchEnd = nullptr;
+    state.checkedLineStart = state.checkedLineEnd = nullptr;
     state.error.clear();
-    state.pattern = grep::CompiledPattern::compile(pattern, caseFlag != GrepFalse,
-                                                   grep::PatternUse::InMemory, state.error);
+    state.pattern = compileCached(pattern, caseFlag != GrepFalse, grep::PatternUse::InMemory,
+                                  memoryPattern_, state.error);
     return state.pattern ? 0 : 1;
 }
 
@@ -34,7 +45,16 @@ int GrepEngine::RGrep(std::string_view text, const char* from, const char* limit
         pos += grep::characterLength(begin, text.size(), pos);
         if (begin + pos > limit) return 0;
     }
-    const auto match = state.pattern->find(text, pos, static_cast<size_t>(limit - begin));
+    // The remembered line is only good for the same text.
+    grep::Span checked;
+    if (state.checkedLineStart && state.checkedLineStart >= begin && state.checkedLineEnd <= end)
+        checked = {static_cast<size_t>(state.checkedLineStart - begin),
+                   static_cast<size_t>(state.checkedLineEnd - begin)};
+    const auto match = state.pattern->find(text, pos, static_cast<size_t>(limit - begin), &checked);
+    if (checked.end > checked.start) {
+        state.checkedLineStart = begin + checked.start;
+        state.checkedLineEnd = begin + checked.end;
+    }
     if (!match) return 0;
     state.matchStart = begin + match->start;
     state.matchEnd = begin + match->end;
@@ -43,8 +63,8 @@ int GrepEngine::RGrep(std::string_view text, const char* from, const char* limit
 
 int GrepEngine::SCompileRGrep(std::string_view pattern, int caseFlag) {
     lastError_.clear();
-    filePattern_ = grep::CompiledPattern::compile(pattern, caseFlag != GrepFalse,
-                                                  grep::PatternUse::Lines, lastError_);
+    filePattern_ = compileCached(pattern, caseFlag != GrepFalse, grep::PatternUse::Lines,
+                                 linePattern_, lastError_);
     return filePattern_ ? 0 : 1;
 }
 
@@ -72,8 +92,8 @@ int GrepEngine::startFileSearch(int fd) {
     auto source = std::make_unique<grep::FileSource>(fd, true);
     // Without an accepted pattern the file is closed at once and yields nothing.
     if (filePattern_)
-        fileSearch_ =
-            std::make_unique<grep::LineSearch>(filePattern_, std::move(source), limits_, canceled_);
+        fileSearch_ = std::make_unique<grep::LineSearch>(filePattern_, std::move(source), buffer_,
+                                                         limits_, canceled_);
     return 0;
 }
 
@@ -95,6 +115,8 @@ std::optional<std::string_view> GrepEngine::SFileRGrep() {
 int GrepEngine::SFileClose() {
     const int count = fileSearch_ ? fileSearch_->count() : 0;
     fileSearch_.reset();
+    // Give back what a very long line needed.
+    if (buffer_.size() > limits_.chunkSize) buffer_.resize(limits_.chunkSize, 0);
     return count;
 }
 

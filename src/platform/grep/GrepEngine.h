@@ -12,7 +12,8 @@ namespace ferrolux {
 
 namespace grep {
 class CompiledPattern;
-}
+enum class PatternUse;
+} // namespace grep
 
 // Engine flags: 0 is false, -1 is true. The case flag is -1 for a
 // case-sensitive search.
@@ -26,6 +27,10 @@ struct RGrepState {
     const char* matchStart = nullptr; // first matched character
     const char* matchEnd = nullptr;   // just past the last matched character
     std::string error;                // why CompileRGrep rejected the pattern
+    // The line (between CR/LF) last found to satisfy the other '&'
+    // conditions, so that many matches on one long line check it once.
+    const char* checkedLineStart = nullptr;
+    const char* checkedLineEnd = nullptr;
 };
 
 // The grep engine: the in-memory interface (CompileRGrep, RGrep) for binary
@@ -48,6 +53,8 @@ public:
     // that). The text before `from` is context for ^ and word starts.
     // 1 = a match was found and state holds its bounds, 0 = none. An empty
     // match at the end of the previous one is stepped over, so loops end.
+    // A caller that puts new text into the same memory clears the state's
+    // match and checked-line pointers first.
     int RGrep(std::string_view text, const char* from, RGrepState& state) const;
     // Same, reporting only matches that start at or before `limit` (a
     // pointer into text); the text after it is context only.
@@ -82,13 +89,25 @@ public:
 
     const std::string& lastError() const;
 
+    // A buffer the binary scan reuses from file to file.
+    grep::ReadBuffer& scanBuffer() { return scanBuffer_; }
+
     // Buffer sizes of the file search (tests use small ones).
     void setLimits(const GrepLimits& limits) { limits_ = limits; }
 
 private:
     int startFileSearch(int fd);
+    static std::shared_ptr<const grep::CompiledPattern>
+    compileCached(std::string_view pattern, bool caseSensitive, grep::PatternUse use,
+                  std::shared_ptr<const grep::CompiledPattern>& cache, std::string& error);
 
+    // The last patterns compiled; compiled patterns never change, so they
+    // can be shared by every state that holds them.
+    mutable std::shared_ptr<const grep::CompiledPattern> memoryPattern_;
+    std::shared_ptr<const grep::CompiledPattern> linePattern_;
     std::shared_ptr<const grep::CompiledPattern> filePattern_;
+    grep::ReadBuffer buffer_; // reused by every file search of this engine
+    grep::ReadBuffer scanBuffer_;
     std::unique_ptr<grep::LineSearch> fileSearch_;
     bool countOnly_ = false;
     bool numbered_ = false;

@@ -18,14 +18,15 @@ int64_t countLineFeeds(const char* p, size_t n) {
 } // namespace
 
 LineSearch::LineSearch(std::shared_ptr<const CompiledPattern> pattern,
-                       std::unique_ptr<ByteSource> source, const GrepLimits& limits,
-                       const std::atomic<bool>* canceled)
+                       std::unique_ptr<ByteSource> source, ReadBuffer& buffer,
+                       const GrepLimits& limits, const std::atomic<bool>* canceled)
     : pattern_(std::move(pattern)), source_(std::move(source)), limits_(limits),
-      canceled_(canceled) {
+      canceled_(canceled), buffer_(buffer) {
     limits_.chunkSize = std::max<size_t>(limits_.chunkSize, 16);
     limits_.maxLineBuffer = std::max(limits_.maxLineBuffer, limits_.chunkSize);
     limits_.longLineOverlap = std::min(limits_.longLineOverlap, limits_.maxLineBuffer / 2);
     if (!pattern_ || !source_) done_ = true;
+    if (buffer_.size() != limits_.chunkSize) buffer_.resize(limits_.chunkSize, 0);
 }
 
 bool LineSearch::canceled() const {
@@ -91,8 +92,16 @@ void LineSearch::discardConsumed() {
 }
 
 LineSearch::Load LineSearch::load() {
-    if (buffer_.empty()) buffer_.resize(limits_.chunkSize);
     discardConsumed();
+    if (!tailChecked_) {
+        // What followed a long line may hold whole lines already.
+        tailChecked_ = true;
+        if (const void* lf = memrchr(buffer_.data(), '\n', filled_)) {
+            regionEnd_ = static_cast<size_t>(static_cast<const char*>(lf) - buffer_.data());
+            regionFinal_ = false;
+            return Load::Region;
+        }
+    }
     for (;;) {
         if (canceled()) return Load::End;
         if (eof_) {
@@ -103,7 +112,7 @@ LineSearch::Load LineSearch::load() {
         }
         if (filled_ == buffer_.size()) {
             if (buffer_.size() >= limits_.maxLineBuffer) return scanLongLine();
-            buffer_.resize(std::min(buffer_.size() * 2, limits_.maxLineBuffer));
+            buffer_.resize(std::min(buffer_.size() * 2, limits_.maxLineBuffer), filled_);
         }
         const size_t n = source_->read(buffer_.data() + filled_, buffer_.size() - filled_);
         if (n == 0) {
@@ -154,6 +163,7 @@ LineSearch::Load LineSearch::scanLongLine() {
             numberedPos_ = pos_;
             linesBefore_ += 1;
             longLineMatched_ = found == all;
+            tailChecked_ = false;
             return Load::LongLine;
         }
     }

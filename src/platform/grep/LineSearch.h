@@ -34,8 +34,9 @@ public:
         std::string_view text; // without the line end; valid until the next call
     };
 
+    // The buffer is the caller's, so that one serves many files.
     LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::unique_ptr<ByteSource> source,
-               const GrepLimits& limits, const std::atomic<bool>* canceled);
+               ReadBuffer& buffer, const GrepLimits& limits, const std::atomic<bool>* canceled);
 
     // The next matching line, or nothing at the end (or when canceled).
     std::optional<Found> next();
@@ -58,12 +59,13 @@ private:
     GrepLimits limits_;
     const std::atomic<bool>* canceled_;
 
-    std::vector<char> buffer_;
+    ReadBuffer& buffer_;
     size_t filled_ = 0;
     size_t regionEnd_ = 0;     // the LF ending the region's last line, or filled_ at the end
     bool regionFinal_ = false; // the region's last line has no LF
     size_t pos_ = 0;           // next line start; past the region when it is done
     bool inRegion_ = false;
+    bool tailChecked_ = true; // the bytes after the region hold no LF
     bool eof_ = false;
     bool done_ = false;
 

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define FERROLUX_HAVE_AVX2_PATH 1
+#endif
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -29,7 +33,10 @@ constexpr uint8_t ByteRanks[256] = {
     43,  44,  45,  46,  47,  48,  49,  50,  51,
 };
 
-constexpr size_t MaxNeedles = 4;
+constexpr size_t MaxLiterals = 4;
+constexpr size_t Unbounded = RequiredLiteral::Unbounded;
+// A byte at most this common is rare enough to find with memchr alone.
+constexpr int RareRank = 200;
 
 bool isLetter(uint8_t b) {
     return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
@@ -81,14 +88,20 @@ bool fixedBytes(const PatternItem& item, std::string& bytes, bool& folded) {
 
 } // namespace
 
-int byteRank(uint8_t b) {
-    return ByteRanks[b];
+// The most bytes one item can match; Unbounded for a repetition.
+size_t longestMatch(const PatternItem& item) {
+    if (item.kind == PatternItem::Kind::LineEnd) return 1; // the CR of a CR LF
+    if (item.kind != PatternItem::Kind::Chars) return 0;
+    if (item.quantifier == Quantifier::ZeroOrMore || item.quantifier == Quantifier::OneOrMore)
+        return Unbounded;
+    return item.chars.wide.empty() ? 1 : 4;
 }
 
 std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
     Run best;
     Run current;
     bool whole = branch.before == EdgeCondition::Any && branch.after == EdgeCondition::Any;
+    size_t consumed = 0; // the most bytes the items so far can match
     const auto finish = [&] {
         if (!current.literal.bytes.empty() && current.betterThan(best)) best = current;
         current = Run{};
@@ -97,16 +110,21 @@ std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
         std::string bytes;
         bool folded = false;
         const bool fixed = fixedBytes(item, bytes, folded);
+        const size_t before = consumed;
+        const size_t longest = longestMatch(item);
+        consumed = (consumed == Unbounded || longest == Unbounded) ? Unbounded : consumed + longest;
         if (!fixed || item.quantifier != Quantifier::One) whole = false;
         if (!fixed || item.quantifier == Quantifier::ZeroOrMore ||
             item.quantifier == Quantifier::ZeroOrOne) {
             finish();
             continue;
         }
+        if (current.literal.bytes.empty()) current.literal.maxLead = before;
         current.append(bytes, folded);
         if (item.quantifier == Quantifier::OneOrMore) {
             // The last repetition is followed by what comes next.
             finish();
+            current.literal.maxLead = Unbounded;
             current.append(bytes, folded);
         }
     }
@@ -118,28 +136,36 @@ std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
 }
 
 std::optional<LiteralPrefilter> LiteralPrefilter::build(std::vector<RequiredLiteral> literals) {
-    if (literals.empty()) return std::nullopt;
+    if (literals.empty() || literals.size() > MaxLiterals) return std::nullopt;
     LiteralPrefilter filter;
     for (RequiredLiteral& literal : literals) {
-        size_t offset = 0;
-        int rank = 256;
-        for (size_t i = 0; i < literal.bytes.size(); ++i) {
-            const int r = rankOf(static_cast<uint8_t>(literal.bytes[i]), literal.folded[i]);
-            if (r < rank) rank = r, offset = i;
-        }
-        const auto byte = static_cast<uint8_t>(literal.bytes[offset]);
-        const bool fold = literal.folded[offset] && isLetter(byte);
-        const Needle needle{static_cast<uint8_t>(fold ? (byte | 0x20) : byte),
-                            static_cast<uint8_t>(fold ? 0x20 : 0)};
-        filter.worstRank_ = std::max(filter.worstRank_, rank);
-        const bool known =
-            std::any_of(filter.needles_.begin(), filter.needles_.end(), [&](Needle n) {
-                return n.value == needle.value && n.orMask == needle.orMask;
-            });
-        if (!known) filter.needles_.push_back(needle);
-        filter.entries_.push_back({std::move(literal), offset, needle});
+        const auto probeAt = [&](size_t i) {
+            const auto byte = static_cast<uint8_t>(literal.bytes[i]);
+            const bool fold = literal.folded[i] && isLetter(byte);
+            return Probe{static_cast<uint8_t>(fold ? (byte | 0x20) : byte),
+                         static_cast<uint8_t>(fold ? 0x20 : 0), i};
+        };
+        const auto rank = [&](size_t i) {
+            return rankOf(static_cast<uint8_t>(literal.bytes[i]), literal.folded[i]);
+        };
+        size_t first = 0;
+        for (size_t i = 1; i < literal.bytes.size(); ++i)
+            if (rank(i) < rank(first)) first = i;
+        size_t second = first;
+        for (size_t i = 0; i < literal.bytes.size(); ++i)
+            if (i != first && (second == first || rank(i) < rank(second))) second = i;
+        filter.worstRank_ = std::max(filter.worstRank_, rank(first));
+        filter.longest_ = std::max(filter.longest_, literal.bytes.size());
+        filter.maxLead_ = std::max(filter.maxLead_, literal.maxLead);
+        filter.reach_ = std::max({filter.reach_, first, second});
+        const Probe rarest = probeAt(first);
+        const Probe next = probeAt(second);
+        Entry entry{std::move(literal), rarest, next};
+        filter.entries_.push_back(std::move(entry));
     }
-    if (filter.needles_.size() > MaxNeedles) return std::nullopt;
+    const Probe& only = filter.entries_.front().rarest;
+    filter.memchrOnly_ = filter.entries_.size() == 1 && only.orMask == 0 &&
+                         (filter.worstRank_ <= RareRank || filter.longest_ == 1);
     return filter;
 }
 
@@ -153,62 +179,125 @@ bool LiteralPrefilter::literalAt(const char* p, const RequiredLiteral& literal) 
 }
 
 size_t LiteralPrefilter::find(const char* text, size_t from, size_t end) const {
-    size_t pos = from;
+    if (from >= end) return npos;
+    if (memchrOnly_) return findWithMemchr(text, from, end);
+#if defined(FERROLUX_HAVE_AVX2_PATH)
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2) return findPackedPairsWide(text, from, end);
+#endif
+    return findPackedPairs(text, from, end);
+}
+
+size_t LiteralPrefilter::findWithMemchr(const char* text, size_t from, size_t end) const {
+    const Entry& e = entries_.front();
+    const size_t length = e.literal.bytes.size();
+    size_t pos = from + e.rarest.offset;
     while (pos < end) {
-        const size_t hit = scan(text, pos, end);
-        if (hit == npos) return npos;
-        size_t best = npos;
-        const auto b = static_cast<uint8_t>(text[hit]);
-        for (const Entry& e : entries_) {
-            if ((b | e.needle.orMask) != e.needle.value || hit < from + e.offset) continue;
-            const size_t start = hit - e.offset;
-            if (start + e.literal.bytes.size() <= end && start < best &&
-                literalAt(text + start, e.literal))
-                best = start;
-        }
-        if (best != npos) return best;
-        pos = hit + 1;
+        const void* hit = std::memchr(text + pos, e.rarest.value, end - pos);
+        if (!hit) return npos;
+        const auto at = static_cast<size_t>(static_cast<const char*>(hit) - text);
+        const size_t start = at - e.rarest.offset;
+        if (start + length > end) return npos;
+        if (literalAt(text + start, e.literal)) return start;
+        pos = at + 1;
     }
     return npos;
 }
 
-size_t LiteralPrefilter::scan(const char* text, size_t from, size_t end) const {
-    if (needles_.size() == 1 && needles_[0].orMask == 0) {
-        const void* hit = std::memchr(text + from, needles_[0].value, end - from);
-        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - text) : npos;
-    }
-    size_t pos = from;
-#if defined(__SSE2__)
-    __m128i values[MaxNeedles];
-    __m128i masks[MaxNeedles];
-    const size_t n = needles_.size();
-    for (size_t i = 0; i < n; ++i) {
-        values[i] = _mm_set1_epi8(static_cast<char>(needles_[i].value));
-        masks[i] = _mm_set1_epi8(static_cast<char>(needles_[i].orMask));
-    }
-    const auto hits = [&](__m128i v) {
-        __m128i any = _mm_setzero_si128();
-        for (size_t i = 0; i < n; ++i)
-            any = _mm_or_si128(any, _mm_cmpeq_epi8(_mm_or_si128(v, masks[i]), values[i]));
-        return any;
+size_t LiteralPrefilter::firstLiteralAt(const char* text, size_t start, size_t end) const {
+    for (const Entry& e : entries_)
+        if (start + e.literal.bytes.size() <= end && literalAt(text + start, e.literal))
+            return start;
+    return npos;
+}
+
+#if defined(FERROLUX_HAVE_AVX2_PATH)
+// The same loop as findPackedPairs, 32 positions at a time.
+__attribute__((target("avx2"))) size_t
+LiteralPrefilter::findPackedPairsWide(const char* text, size_t from, size_t end) const {
+    struct Vectors {
+        __m256i value1, mask1, value2, mask2;
+        size_t offset1, offset2;
     };
-    while (pos + 32 <= end) {
-        const __m128i a = hits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos)));
-        const __m128i b = hits(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos + 16)));
-        const int mask = _mm_movemask_epi8(_mm_or_si128(a, b));
-        if (mask != 0) {
-            const int ma = _mm_movemask_epi8(a);
-            if (ma != 0) return pos + __builtin_ctz(static_cast<unsigned>(ma));
-            return pos + 16 + __builtin_ctz(static_cast<unsigned>(_mm_movemask_epi8(b)));
+    Vectors probes[MaxLiterals];
+    const size_t n = entries_.size();
+    for (size_t i = 0; i < n; ++i) {
+        const Entry& e = entries_[i];
+        probes[i] = {_mm256_set1_epi8(static_cast<char>(e.rarest.value)),
+                     _mm256_set1_epi8(static_cast<char>(e.rarest.orMask)),
+                     _mm256_set1_epi8(static_cast<char>(e.second.value)),
+                     _mm256_set1_epi8(static_cast<char>(e.second.orMask)),
+                     e.rarest.offset,
+                     e.second.offset};
+    }
+    const auto load = [text](size_t at) __attribute__((target("avx2"))) {
+        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at));
+    };
+    size_t pos = from;
+    while (pos + reach_ + 32 <= end) {
+        uint32_t mask = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const Vectors& v = probes[i];
+            const __m256i a =
+                _mm256_cmpeq_epi8(_mm256_or_si256(load(pos + v.offset1), v.mask1), v.value1);
+            const __m256i b =
+                _mm256_cmpeq_epi8(_mm256_or_si256(load(pos + v.offset2), v.mask2), v.value2);
+            mask |= static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(a, b)));
+        }
+        for (; mask != 0; mask &= mask - 1) {
+            const size_t start = pos + static_cast<size_t>(__builtin_ctz(mask));
+            if (firstLiteralAt(text, start, end) != npos) return start;
         }
         pos += 32;
     }
+    return findPackedPairs(text, pos, end);
+}
+#else
+size_t LiteralPrefilter::findPackedPairsWide(const char* text, size_t from, size_t end) const {
+    return findPackedPairs(text, from, end);
+}
 #endif
-    for (; pos < end; ++pos) {
-        const auto b = static_cast<uint8_t>(text[pos]);
-        for (const Needle& needle : needles_)
-            if ((b | needle.orMask) == needle.value) return pos;
+
+size_t LiteralPrefilter::findPackedPairs(const char* text, size_t from, size_t end) const {
+    size_t pos = from;
+#if defined(__SSE2__)
+    struct Vectors {
+        __m128i value1, mask1, value2, mask2;
+        size_t offset1, offset2;
+    };
+    Vectors probes[MaxLiterals];
+    const size_t n = entries_.size();
+    for (size_t i = 0; i < n; ++i) {
+        const Entry& e = entries_[i];
+        probes[i] = {_mm_set1_epi8(static_cast<char>(e.rarest.value)),
+                     _mm_set1_epi8(static_cast<char>(e.rarest.orMask)),
+                     _mm_set1_epi8(static_cast<char>(e.second.value)),
+                     _mm_set1_epi8(static_cast<char>(e.second.orMask)),
+                     e.rarest.offset,
+                     e.second.offset};
     }
+    const auto load = [&](size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
+    };
+    while (pos + reach_ + 16 <= end) {
+        unsigned mask = 0;
+        for (size_t i = 0; i < n; ++i) {
+            const Vectors& v = probes[i];
+            const __m128i a =
+                _mm_cmpeq_epi8(_mm_or_si128(load(pos + v.offset1), v.mask1), v.value1);
+            const __m128i b =
+                _mm_cmpeq_epi8(_mm_or_si128(load(pos + v.offset2), v.mask2), v.value2);
+            mask |= static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(a, b)));
+        }
+        for (; mask != 0; mask &= mask - 1) {
+            const size_t start = pos + static_cast<size_t>(__builtin_ctz(mask));
+            if (firstLiteralAt(text, start, end) != npos) return start;
+        }
+        pos += 16;
+    }
+#endif
+    for (; pos < end; ++pos)
+        if (firstLiteralAt(text, pos, end) != npos) return pos;
     return npos;
 }
 

@@ -15,51 +15,60 @@ struct RequiredLiteral {
     std::string bytes;
     std::vector<bool> folded;
     bool wholeBranch = false; // the branch is exactly this literal
+    static constexpr size_t Unbounded = static_cast<size_t>(-1);
+    size_t maxLead = Unbounded; // most bytes a match can hold before the literal
 };
 
 // The longest run of mandatory fixed bytes of a branch (ties: the rarer one);
 // nothing when the branch has none.
 std::optional<RequiredLiteral> requiredLiteral(const Branch& branch);
 
-// Finds candidate positions by scanning for the rarest byte of each literal
-// (memchr for one plain byte, else a small SIMD loop over up to four
-// needles), then comparing the whole literal around each hit.
+// Finds the literals fast: a single literal whose rarest byte is rare is
+// found with memchr on that byte; otherwise a SIMD loop compares, for every
+// start position, the two rarest bytes of each literal at their offsets
+// ("packed pair") and checks the whole literal only where both agree.
 class LiteralPrefilter {
 public:
     static constexpr size_t npos = static_cast<size_t>(-1);
 
-    // Nothing when the literals are unsuitable (none, or too many needles).
+    // Nothing when the literals are unsuitable (none, or too many).
     static std::optional<LiteralPrefilter> build(std::vector<RequiredLiteral> literals);
 
-    // Start of an occurrence of one of the literals lying wholly within
-    // [from, end), or npos. No occurrence starts earlier on the same line.
+    // Start of the leftmost occurrence of one of the literals lying wholly
+    // within [from, end), or npos.
     size_t find(const char* text, size_t from, size_t end) const;
 
-    size_t literalCount() const { return entries_.size(); }
     size_t literalLength(size_t i) const { return entries_[i].literal.bytes.size(); }
-    // How common the rarest needle byte is (0 rare .. 255 common).
+    // The most bytes a match can start before its literal (Unbounded when
+    // a repetition comes first).
+    size_t maxLead() const { return maxLead_; }
+    // How common the rarest byte of the least selective literal is.
     int rank() const { return worstRank_; }
 
 private:
-    struct Needle {
+    struct Probe {
         uint8_t value;  // compared after OR-ing the mask into the text byte
         uint8_t orMask; // 0x20 for a letter in either case, else 0
+        size_t offset;  // position in the literal
     };
     struct Entry {
         RequiredLiteral literal;
-        size_t offset; // position of the needle byte in the literal
-        Needle needle;
+        Probe rarest;
+        Probe second; // the next rarest byte at another offset (= rarest for one byte)
     };
 
-    size_t scan(const char* text, size_t from, size_t end) const;
+    size_t findWithMemchr(const char* text, size_t from, size_t end) const;
+    size_t findPackedPairs(const char* text, size_t from, size_t end) const;
+    size_t findPackedPairsWide(const char* text, size_t from, size_t end) const;
+    size_t firstLiteralAt(const char* text, size_t start, size_t end) const;
     static bool literalAt(const char* p, const RequiredLiteral& literal);
 
     std::vector<Entry> entries_;
-    std::vector<Needle> needles_;
+    size_t longest_ = 0;
+    size_t maxLead_ = 0;
+    size_t reach_ = 0; // largest probe offset
+    bool memchrOnly_ = false;
     int worstRank_ = 0;
 };
-
-// Frequency rank of a byte in typical text and source code (0 = rarest).
-int byteRank(uint8_t b);
 
 } // namespace ferrolux::grep

@@ -33,8 +33,29 @@ struct ParseOutcome {
     std::string error; // empty when the pattern was accepted
 };
 
-// Parses the pattern language (UTF-8). Case-insensitive parsing folds ASCII
-// letters and the non-ASCII letters of the pattern into their sets.
+// The pattern language, as the engine understands it:
+//   ^  $      start and end of a line ($ also before a CR LF).
+//   .         any character except CR and LF (a UTF-8 character whole,
+//             otherwise one byte).
+//   * + -     zero or more, one or more, zero or one of the single item
+//             before them (a character, an escaped character, . or a class).
+//             With no such item before them (at the start of an alternative,
+//             after ^ $ \< \> or another of them) they stand for themselves.
+//   [..] [^..] classes with ranges; ] first in a class and - first or last
+//             are members; \ quotes inside a class. A negated class never
+//             matches CR or LF; when it lists non-ASCII characters, a lone
+//             byte matches only if it is neither the first byte of a listed
+//             character nor a UTF-8 continuation byte (0x80-0xBF).
+//   \c        c itself; \r and \n are CR and LF.
+//   \< \>     start and end of a word. Word characters are ASCII letters,
+//             digits, '_' and every non-ASCII character or byte.
+//   |         alternatives (whole alternatives, no grouping).
+//   &         a line holds a match of each side; binds weaker than |.
+//   \r\n at the end of an alternative (optionally followed by \>) means $.
+// Case-insensitive parsing folds ASCII letters and the non-ASCII letters of
+// the pattern (to all their case variants, as whole UTF-8 characters).
+// Rejected: an unclosed [, a \ at the end, a reversed range, an empty
+// alternative or & condition.
 ParseOutcome parsePattern(std::string_view pattern, bool caseSensitive);
 
 // For the line interface: LF never occurs inside a line, so it is taken out

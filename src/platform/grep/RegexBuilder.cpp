@@ -17,6 +17,8 @@ std::string itemRegex(const PatternItem& item) {
         break;
     }
     std::string set = regexForSet(item.chars);
+    if (item.quantifier == Quantifier::One) return set;
+    set = "(?:" + set + ")"; // a UTF-8 character is repeated whole
     switch (item.quantifier) {
     case Quantifier::One:
         return set;
@@ -61,13 +63,6 @@ std::string after(EdgeCondition c) {
     return "";
 }
 
-std::string alternation(const std::vector<std::string>& parts) {
-    std::string out;
-    for (size_t i = 0; i < parts.size(); ++i)
-        out += (i > 0 ? "|" : "") + parts[i];
-    return out;
-}
-
 } // namespace
 
 ConjunctRegex buildConjunctRegex(const std::vector<Branch>& branches) {
@@ -82,7 +77,7 @@ ConjunctRegex buildConjunctRegex(const std::vector<Branch>& branches) {
         std::vector<std::string> parts;
         for (const Branch& b : branches)
             parts.push_back(body(b));
-        regex.full = "(?m)(?:" + alternation(parts) + ")";
+        regex.full = "(?m)(?:" + joinAlternatives(parts) + ")";
         return regex;
     }
     std::vector<std::string> atStart;
@@ -95,10 +90,10 @@ ConjunctRegex buildConjunctRegex(const std::vector<Branch>& branches) {
         if (b.before != EdgeCondition::Word) atStart.push_back(group);
         consumed.push_back(before(b.before) + group);
     }
-    regex.mid = "(?m)" + alternation(consumed);
+    regex.mid = "(?m)" + joinAlternatives(consumed);
     regex.full = "(?m)";
-    if (!atStart.empty()) regex.full += "\\A(?:" + alternation(atStart) + ")|";
-    regex.full += alternation(consumed);
+    if (!atStart.empty()) regex.full += "\\A(?:" + joinAlternatives(atStart) + ")|";
+    regex.full += joinAlternatives(consumed);
     regex.groups = static_cast<int>(atStart.size() + consumed.size());
     return regex;
 }

@@ -1,0 +1,177 @@
+// Counting and listing the matches of binary files, in one piece and in
+// overlapping windows.
+#include "search/BinaryScan.h"
+
+#include "TempDir.h"
+#include "platform/grep/GrepEngine.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ferrolux {
+namespace {
+
+using test::TempDir;
+
+// The count over the whole text in memory, the way a single pass sees it.
+int32_t wholeTextCount(const std::string& pattern, std::string text, int32_t maxMatchLen) {
+    for (char& c : text)
+        if (c == '\0') c = 1;
+    GrepEngine engine;
+    RGrepState state;
+    EXPECT_EQ(engine.CompileRGrep(pattern, GrepTrue, state), 0);
+    int32_t count = 0;
+    const char* from = text.data();
+    while (engine.RGrep(text, from, state)) {
+        count += state.matchEnd - state.matchStart <= maxMatchLen;
+        from = state.matchEnd;
+    }
+    return count;
+}
+
+TEST(BinaryScan, WindowsFindEveryShortMatchExactlyOnce) {
+    TempDir dir;
+    const std::string alphabet = std::string("ab x\n\r\0\x01\x80\xC3\xA9", 11);
+    const char* patterns[] = {"ab",  "a.b",   "\\<ab",   "b\\>",         "^a",
+                              "b$",  "x*",    "a-b+",    "[ab]+",        "\xC3\xA9",
+                              "a&b", "[^ab]", "a[^x]*b", "\\<[ab ]+\\>", "b&x&a"};
+    BinaryScanLimits small;
+    small.windowSize = 1; // raised to the smallest window the overlap allows
+    GrepEngine engine;
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        std::mt19937 random(seed);
+        std::string text(8000, ' ');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        const auto path = dir.write("data.bin", text);
+        const int32_t maxMatchLen = seed % 2 ? 8 : 1;
+        for (const char* pattern : patterns) {
+            const int32_t expected = wholeTextCount(pattern, text, maxMatchLen);
+            EXPECT_EQ(
+                countBinaryMatches(engine, path, pattern, GrepTrue, maxMatchLen, nullptr, small),
+                expected)
+                << pattern << " seed " << seed;
+            EXPECT_EQ(countBinaryMatches(engine, path, pattern, GrepTrue, maxMatchLen, nullptr),
+                      expected)
+                << pattern << " seed " << seed;
+        }
+    }
+}
+
+TEST(BinaryScan, NulIsReadAsByteOne) {
+    TempDir dir;
+    GrepEngine engine;
+    const auto path = dir.write("nul.bin", std::string("a\0b a\x01"
+                                                       "b",
+                                                       7));
+    EXPECT_EQ(countBinaryMatches(engine, path,
+                                 "a\x01"
+                                 "b",
+                                 GrepTrue, 300, nullptr),
+              2);
+    EXPECT_EQ(countBinaryMatches(engine, path, "a.b", GrepTrue, 300, nullptr), 2);
+    EXPECT_EQ(countBinaryMatches(engine, path, "a[^ ]b", GrepTrue, 300, nullptr), 2);
+}
+
+TEST(BinaryScan, WordPerfectBytesReadAsBlanks) {
+    TempDir dir;
+    GrepEngine engine;
+    const std::string body = "x\x80y x\xCFy";
+    const auto wp = dir.write("doc.wpd", "\xFFWPC" + body);
+    const auto plain = dir.write("doc.bin", "\xFFWPD" + body);
+    EXPECT_EQ(countBinaryMatches(engine, wp, "x y", GrepTrue, 300, nullptr), 2);
+    EXPECT_EQ(countBinaryMatches(engine, plain, "x y", GrepTrue, 300, nullptr), 0);
+    const auto rows = listBinaryMatches(engine, wp, 100, "x y", GrepTrue, 500, 300);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].Text, std::string("\xFFWPCx y x y"));
+}
+
+TEST(BinaryScan, MatchesLongerThanMaxMatchLenAreSkippedNotCounted) {
+    TempDir dir;
+    GrepEngine engine;
+    const auto path = dir.write("len.bin", "a1234b ab\x01");
+    EXPECT_EQ(countBinaryMatches(engine, path, "a[^ ]*b", GrepTrue, 5, nullptr), 1);
+    EXPECT_EQ(countBinaryMatches(engine, path, "a[^ ]*b", GrepTrue, 6, nullptr), 2);
+    EXPECT_EQ(listBinaryMatches(engine, path, 100, "a[^ ]*b", GrepTrue, 500, 5).size(), 1u);
+}
+
+TEST(BinaryScan, ListingGivesSnippetsOfStrippedText) {
+    TempDir dir;
+    GrepEngine engine;
+    const std::string before(40, 'x');
+    const std::string after(40, 'y');
+    const auto path = dir.write("s.bin", "head MATCH " + before + "MATCH" + after);
+    const auto rows = listBinaryMatches(engine, path, 1000, "MATCH", GrepTrue, 500, 300);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].LineNumber, "");
+    EXPECT_EQ(rows[0].Text, "head MATCH " + std::string(29, 'x')); // clipped at the start
+    EXPECT_EQ(rows[1].Text, std::string(30, 'x') + "MATCH" + std::string(30, 'y'));
+
+    // Control characters are deleted before listing, so "ab" is listed here
+    // while "a.b" is counted but not listed.
+    const auto ctl = dir.write("ctl.bin", "a\x01"
+                                          "b\x0C");
+    EXPECT_EQ(countBinaryMatches(engine, ctl, "a.b", GrepTrue, 300, nullptr), 1);
+    EXPECT_TRUE(listBinaryMatches(engine, ctl, 100, "a.b", GrepTrue, 500, 300).empty());
+    EXPECT_EQ(countBinaryMatches(engine, ctl, "ab", GrepTrue, 300, nullptr), 0);
+    const auto listed = listBinaryMatches(engine, ctl, 100, "ab", GrepTrue, 500, 300);
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].Text, "ab\x0C"); // form feed is kept
+}
+
+TEST(BinaryScan, ListingStopsAtMaxMatchesAndReadsOnlySizeBytes) {
+    TempDir dir;
+    GrepEngine engine;
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "hit\x01";
+    const auto path = dir.write("many.bin", text);
+    EXPECT_EQ(listBinaryMatches(engine, path, 10000, "hit", GrepTrue, 7, 300).size(), 7u);
+    EXPECT_EQ(listBinaryMatches(engine, path, 10, "hit", GrepTrue, 500, 300).size(), 2u);
+    EXPECT_TRUE(listBinaryMatches(engine, path, 0, "hit", GrepTrue, 500, 300).empty());
+    EXPECT_TRUE(
+        listBinaryMatches(engine, dir.file("gone.bin"), 10, "hit", GrepTrue, 500, 300).empty());
+    // Windows give the same rows as one pass.
+    BinaryScanLimits small;
+    small.windowSize = 1;
+    std::string big;
+    for (int i = 0; i < 3000; ++i)
+        big += (i % 7 == 0 ? "hit" : "\x02zz");
+    const auto bigPath = dir.write("big.bin", big);
+    const auto whole = listBinaryMatches(engine, bigPath, 100000, "hit", GrepTrue, 5000, 10);
+    const auto windowed =
+        listBinaryMatches(engine, bigPath, 100000, "hit", GrepTrue, 5000, 10, small);
+    ASSERT_EQ(whole.size(), 429u);
+    ASSERT_EQ(windowed.size(), whole.size());
+    for (size_t i = 0; i < whole.size(); ++i)
+        EXPECT_EQ(windowed[i].Text, whole[i].Text) << i;
+}
+
+TEST(BinaryScan, DescriptorCancelAndFilesThatCannotBeRead) {
+    TempDir dir;
+    GrepEngine engine;
+    const auto path = dir.write("d.bin", "ab\x01"
+                                         "ab");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    char head[3];
+    ASSERT_EQ(::read(fd, head, sizeof head), 3);
+    EXPECT_EQ(countBinaryMatches(engine, fd, "ab", GrepTrue, 300, nullptr), 2);
+    EXPECT_GE(::fcntl(fd, F_GETFD), 0); // still open: the caller closes it
+    ::close(fd);
+
+    std::atomic<bool> canceled{true};
+    EXPECT_EQ(countBinaryMatches(engine, path, "ab", GrepTrue, 300, &canceled), 0);
+    EXPECT_EQ(countBinaryMatches(engine, path, "[ab", GrepTrue, 300, nullptr), 0);
+    const std::string fifo = dir.file("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(countBinaryMatches(engine, fifo, "ab", GrepTrue, 300, nullptr), 0);
+    EXPECT_TRUE(listBinaryMatches(engine, fifo, 10, "ab", GrepTrue, 500, 300).empty());
+    EXPECT_EQ(countBinaryMatches(engine, dir.path(), "ab", GrepTrue, 300, nullptr), 0);
+}
+
+} // namespace
+} // namespace ferrolux
