@@ -3,14 +3,17 @@
 #include "FakeHost.h"
 #include "TempDir.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -353,6 +356,28 @@ TEST_F(ViewerTest, ClosingWhileLoadingStopsCleanly) {
     viewer.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(ViewerTest, ShownModallyItFreesItselfWhenClosed) {
+    dir.write("t.txt", "a needle\n");
+    host.row = diskRow(dir.path(), "t.txt");
+    QPointer<TfrmViewer> seen;
+    QString title;
+    // Closes the viewer once it has loaded, from inside its modal loop.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* viewer = qobject_cast<TfrmViewer*>(QApplication::activeModalWidget());
+        if (!viewer || !viewer->isLoaded()) return;
+        seen = viewer;
+        title = viewer->windowTitle();
+        viewer->cmdCloseClick();
+    });
+    closer.start(10);
+    TfrmViewer::showModal(nullptr, host,
+                          {host.row->fullPath(), QStringLiteral("File Viewer - t"), -1});
+    EXPECT_EQ(title, QStringLiteral("File Viewer - t"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(seen.isNull());
 }
 
 TEST_F(ViewerTest, ControlsAreNamedAndCaptioned) {
