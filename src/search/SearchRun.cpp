@@ -8,6 +8,7 @@
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
 #include "search/TextDecoding.h"
+#include "search/ZipPhase.h"
 
 #include <QLocale>
 #include <cerrno>
@@ -86,14 +87,18 @@ SearchRun::SearchRun(SearchState& state, const SearchRequest& request, const Set
 }
 
 void SearchRun::run(const std::vector<FileResult>& listedRows) {
-    state_.PendingZips.clear();
-    state_.InZipPass = false;
+    cleanupAtSearchStart(state_, request_.ListedFilesOnly, host_);
     state_.StartTicks = tickCount();
     if (request_.ListedFilesOnly)
         WalkListedFiles(listedRows);
     else
         WalkFileSpecs(request_.StartDirectory,
                       workingFileSpecs(request_.FileSpecs, request_.live->SearchZipFiles));
+    ZipPhase(state_, host_)
+        .run(workingFileSpecs(request_.FileSpecs, false),
+             [this](const std::string& root, const std::string& specs) {
+                 WalkFileSpecs(root, specs);
+             });
 }
 
 void SearchRun::WalkFileSpecs(const std::string& root, const std::string& specs) {

@@ -9,6 +9,7 @@
 #include "search/SearchHost.h"
 #include "search/SearchRun.h"
 #include "search/SearchState.h"
+#include "search/ZipPhase.h"
 #include "settings/SettingsStore.h"
 
 #include <QLocale>
@@ -104,6 +105,7 @@ int runCliSearch(const CliOptions& options) {
     SearchRun search(state, request, settings, dateFormat, host);
     search.run();
     std::fflush(stdout);
+    deleteTempFolders(state); // the rows and lines are written: the copies are done with
 
     const QString summary = searchSummary(state, tickCount() - state.StartTicks, QLocale::system());
     if (state.FilesSearched == 0)

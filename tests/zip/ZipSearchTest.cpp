@@ -1,0 +1,215 @@
+#include "MessageBoxRecorder.h"
+#include "TempDir.h"
+#include "ZipFixtures.h"
+#include "platform/files/TempFolders.h"
+#include "platform/grep/GrepEngine.h"
+#include "search/MatchListing.h"
+#include "search/SearchHost.h"
+#include "search/SearchRun.h"
+#include "search/SearchState.h"
+#include "search/ZipPhase.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <vector>
+
+namespace ferrolux {
+namespace {
+
+using test::encryptedEntry;
+using test::folderNames;
+using test::plainEntry;
+using test::TempDir;
+using test::writeZip;
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+struct RecordingHost : SearchHost {
+    std::vector<FileResult> rows;
+    std::vector<QString> statuses;
+    std::function<void()> onMessages;
+    void appendFileRow(const FileResult& row) override { rows.push_back(row); }
+    void setStatus(const QString& text) override { statuses.push_back(text); }
+    void processPendingMessages() override {
+        if (onMessages) onMessages();
+    }
+    bool sawStatus(const QString& text) const {
+        return std::find(statuses.begin(), statuses.end(), text) != statuses.end();
+    }
+};
+
+// A whole search with Zip search on, as the main window runs it.
+class ZipSearchTest : public ::testing::Test {
+protected:
+    ZipSearchTest() {
+        request.StartDirectory = dir.path();
+        request.SearchText = "needle";
+        request.FileSpecs = "*.txt";
+        request.live->SearchZipFiles = true;
+        request.live->IncludeSubdirectories = true;
+    }
+
+    ~ZipSearchTest() override { deleteTempFolders(state); }
+
+    const std::vector<FileResult>& search(const std::vector<FileResult>& listed = {}) {
+        host.rows.clear();
+        host.statuses.clear();
+        beginSearch(state, request);
+        SearchRun(state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host)
+            .run(listed);
+        return host.rows;
+    }
+
+    std::string archive(const std::string& relative, const std::vector<test::ZipEntry>& entries) {
+        const std::string path = dir.file(relative);
+        const size_t slash = relative.rfind('/');
+        if (slash != std::string::npos) dir.mkdir(relative.substr(0, slash));
+        writeZip(path, entries);
+        return path;
+    }
+
+    TempDir dir;
+    SearchRequest request;
+    SearchState state;
+    RecordingHost host;
+    test::MessageBoxRecorder boxes;
+};
+
+TEST_F(ZipSearchTest, MembersAreListedUnderTheArchiveWithThePathOfTheirCopy) {
+    dir.write("plain.txt", "needle\n");
+    const std::string docs = archive("DATA/DOCS.ZIP", {plainEntry("a.txt", "needle\nhay\nneedle\n"),
+                                                       plainEntry("b.doc", "needle\n"),
+                                                       plainEntry("deep/c.txt", "hay\n")});
+    const auto& rows = search();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].FileName, "plain.txt");
+    EXPECT_EQ(rows[0].ExtractedPath, "");
+    EXPECT_EQ(rows[1].FileName, "a.txt");
+    EXPECT_EQ(rows[1].Directory, docs);
+    EXPECT_EQ(rows[1].Matches, 2);
+    EXPECT_EQ(rows[1].ExtractedPath, TempFolderPath() + "DOCS.ZIP/a.txt");
+    EXPECT_EQ(rows[1].Size, 18);
+    EXPECT_TRUE(host.sawStatus("Extracting Zip file " + QString::fromStdString(docs)));
+    EXPECT_EQ(state.FilesSearched, 3) << "plain.txt, a.txt and c.txt; the archive itself is not";
+    EXPECT_EQ(state.TotalMatches, 3);
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    // The lines of a member come from its copy.
+    GrepEngine engine;
+    const auto lines = listFileMatches(engine, rows[1], state.SearchPattern, GrepFalse, 500, 300);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[1].LineNumber, "3");
+}
+
+TEST_F(ZipSearchTest, ArchivesOfTheSameNameNeverShareTheirFiles) {
+    const std::string first = archive("one/DOCS.ZIP", {plainEntry("only-first.txt", "needle")});
+    const std::string second = archive("two/DOCS.ZIP", {plainEntry("second.txt", "needle")});
+    const auto& rows = search();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].FileName, "only-first.txt");
+    EXPECT_EQ(rows[0].Directory, first);
+    EXPECT_EQ(rows[1].FileName, "second.txt");
+    EXPECT_EQ(rows[1].Directory, second);
+}
+
+TEST_F(ZipSearchTest, ADamagedArchiveIsReportedAndTheOthersAreSearched) {
+    const std::string broken = dir.write("BAD.ZIP", "PK\x03\x04 garbage with a needle in it");
+    const std::string truncated = dir.file("CUT.ZIP");
+    writeZip(truncated, {plainEntry("cut.txt", std::string(3000, 'n') + "needle")});
+    const std::string whole = test::readFile(truncated);
+    dir.write("CUT.ZIP", whole.substr(0, whole.size() / 2));
+    archive("GOOD.ZIP", {plainEntry("good.txt", "needle")});
+    const auto& rows = search();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].FileName, "good.txt");
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "Zip File Error");
+    EXPECT_TRUE(boxes.boxes()[0].text.contains(QString::fromStdString(broken)));
+    EXPECT_TRUE(boxes.boxes()[1].text.contains(QString::fromStdString(truncated)));
+    EXPECT_EQ(state.FilesSearched, 1);
+}
+
+TEST_F(ZipSearchTest, AnEncryptedArchiveAndHostileNamesAreSearchedInsideTheFolder) {
+    archive("SECRET.ZIP", {encryptedEntry("secret.txt", "needle", ZipPassword, 1),
+                           plainEntry("../../escape.txt", "needle")});
+    const auto& rows = search();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].FileName, "escape.txt");
+    EXPECT_EQ(rows[0].ExtractedPath, TempFolderPath() + "SECRET.ZIP/escape.txt");
+    EXPECT_EQ(rows[1].FileName, "secret.txt");
+    EXPECT_FALSE(exists(dir.path() + "../escape.txt"));
+    EXPECT_FALSE(exists(TempFolderPath() + "escape.txt"));
+}
+
+TEST_F(ZipSearchTest, AnArchiveInsideAnArchiveIsCollectedButNotExtracted) {
+    const std::string innerPath = dir.file("inner.zip");
+    writeZip(innerPath, {plainEntry("inner.txt", "needle")});
+    const std::string outer =
+        archive("OUTER.ZIP", {plainEntry("inner.zip", test::readFile(innerPath)),
+                              plainEntry("outer.txt", "needle")});
+    ::unlink(innerPath.c_str());
+    request.FileSpecs = "*.*";
+    const auto& rows = search();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].FileName, "outer.txt");
+    EXPECT_EQ(state.PendingZips,
+              (std::vector<std::string>{outer, TempFolderPath() + "OUTER.ZIP/inner.zip"}));
+    EXPECT_EQ(state.TempFolders.size(), 1u);
+}
+
+TEST_F(ZipSearchTest, AfterStopTheArchivesAreExtractedButNothingOfThemIsListed) {
+    const std::string a = archive("A.ZIP", {plainEntry("a.txt", "needle")});
+    const std::string b = archive("B.ZIP", {plainEntry("b.txt", "needle")});
+    dir.write("z.txt", "needle");
+    host.onMessages = [&] {
+        if (state.PendingZips.size() == 2) state.Canceled = true; // Stop once both are queued
+    };
+    const auto& rows = search();
+    EXPECT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(host.sawStatus("Extracting Zip file " + QString::fromStdString(a)));
+    EXPECT_TRUE(host.sawStatus("Extracting Zip file " + QString::fromStdString(b)));
+    EXPECT_EQ(state.TempFolders.size(), 2u);
+}
+
+TEST_F(ZipSearchTest, AListedFilesSearchReusesTheFoldersAndTheNextSearchDeletesThem) {
+    archive("DOCS.ZIP", {plainEntry("a.txt", "needle")});
+    const std::vector<FileResult> first = search();
+    ASSERT_EQ(first.size(), 1u);
+    const std::vector<std::string> folders = state.TempFolders;
+
+    request.ListedFilesOnly = true;
+    const auto& again = search(first);
+    EXPECT_FALSE(host.sawStatus("Deleting temporary files"));
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(again[0].FileName, "a.txt");
+    EXPECT_EQ(again[0].Directory, TempFolderPath() + "DOCS.ZIP/");
+    EXPECT_EQ(again[0].ExtractedPath, "");
+    EXPECT_EQ(state.TempFolders, folders);
+
+    request.ListedFilesOnly = false;
+    request.live->SearchZipFiles = false;
+    search();
+    EXPECT_TRUE(host.sawStatus("Deleting temporary files"));
+    EXPECT_FALSE(exists(folders[0]));
+    EXPECT_TRUE(state.TempFolders.empty());
+}
+
+TEST_F(ZipSearchTest, AZipBombIsAbandonedAndTheSearchGoesOn) {
+    test::RawEntry bomb = test::deflatedEntry("bomb.txt", std::string(8 << 20, 'n'));
+    bomb.declaredSize = 64;
+    dir.write("BOMB.ZIP", test::rawZip({test::storedEntry("first.txt", "needle"), bomb}));
+    archive("GOOD.ZIP", {plainEntry("good.txt", "needle")});
+    const auto& rows = search();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].FileName, "good.txt");
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_TRUE(folderNames(TempFolderPath() + "BOMB.ZIP").empty());
+}
+
+} // namespace
+} // namespace ferrolux
