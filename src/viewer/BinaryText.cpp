@@ -1,6 +1,7 @@
 #include "viewer/BinaryText.h"
 
 #include "search/MatchListing.h"
+#include "viewer/ViewerDocument.h"
 
 #include <algorithm>
 #include <array>
@@ -89,13 +90,40 @@ std::optional<size_t> findWithWildcards(std::string_view text, std::string_view 
 }
 
 ControlOffsets::ControlOffsets(std::string_view shownText) {
-    for (size_t i = 0; i + 1 < shownText.size(); ++i)
-        if (shownText[i] == '\r' && shownText[i + 1] == '\n') pairStarts_.push_back(i);
+    size_t row = 0;
+    for (size_t i = 0; i < shownText.size(); ++i) {
+        const char c = shownText[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < shownText.size() && shownText[i + 1] == '\n')
+                pairStarts_.push_back(i);
+            row = 0;
+        } else if (row == size_t(MaxRowCharacters)) {
+            breaksBefore_.push_back(i);
+            row = 1;
+        } else {
+            ++row;
+        }
+    }
 }
 
 int32_t ControlOffsets::at(size_t textOffset) const {
-    const auto before = std::lower_bound(pairStarts_.begin(), pairStarts_.end(), textOffset);
-    return int32_t(textOffset - size_t(before - pairStarts_.begin()));
+    const auto pairs = std::lower_bound(pairStarts_.begin(), pairStarts_.end(), textOffset);
+    const auto breaks = std::upper_bound(breaksBefore_.begin(), breaksBefore_.end(), textOffset);
+    return int32_t(textOffset - size_t(pairs - pairStarts_.begin()) +
+                   size_t(breaks - breaksBefore_.begin()));
+}
+
+QString ControlOffsets::controlText(std::string_view shownText) const {
+    QString text;
+    text.reserve(qsizetype(shownText.size() + breaksBefore_.size()));
+    size_t start = 0;
+    for (size_t rowBreak : breaksBefore_) {
+        text += QLatin1String(shownText.data() + start, qsizetype(rowBreak - start));
+        text += QLatin1Char('\n');
+        start = rowBreak;
+    }
+    text += QLatin1String(shownText.data() + start, qsizetype(shownText.size() - start));
+    return text;
 }
 
 } // namespace ferrolux

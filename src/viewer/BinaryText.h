@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -27,15 +28,19 @@ std::string binaryShownText(std::string bytes);
 std::optional<size_t> findWithWildcards(std::string_view text, std::string_view needle,
                                         size_t from);
 
-// The text control keeps a CR LF pair as one line break, so offsets in the
-// shown text and in the control differ by the pairs before them.
+// The shown text of a binary file as its text control holds it. The control
+// keeps a CR LF pair as one line break, and it gets a line break of its own
+// after every MaxRowCharacters characters without one (a whole line is laid
+// out at once). at() turns an offset in the shown text into one in the control.
 class ControlOffsets {
 public:
     explicit ControlOffsets(std::string_view shownText);
     int32_t at(size_t textOffset) const;
+    QString controlText(std::string_view shownText) const;
 
 private:
-    std::vector<size_t> pairStarts_;
+    std::vector<size_t> pairStarts_;   // where a CR LF pair starts
+    std::vector<size_t> breaksBefore_; // where a row break of our own goes in
 };
 
 } // namespace ferrolux

@@ -183,7 +183,7 @@ void TfrmViewer::startBinaryMode(int64_t size) {
     FileBytes file = readFileBytes(CurrentFilePath, std::max<int64_t>(size, 0));
     if (file.error != 0) return showLoadError(file.error);
     loading_->shown = binaryShownText(std::move(file.bytes));
-    loading_->text = QString::fromLatin1(loading_->shown.data(), qsizetype(loading_->shown.size()));
+    loading_->text = ControlOffsets(loading_->shown).controlText(loading_->shown);
     insertNextSlice();
 }
 
@@ -224,6 +224,7 @@ void TfrmViewer::finishLoading() {
     else
         colour(findTextMatches(engine, CurrentFilePath, source_.searchPattern(), caseFlag(),
                                loading_->doc, settings.MaxMatches, table_));
+    lines_.lineStarts = std::move(loading_->doc.lineStarts);
     setFirstPosition();
     loading_.reset();
     emit loaded();
@@ -253,11 +254,10 @@ void TfrmViewer::setFirstPosition() {
         // more characters); an entry past count would be stale.
         placeCaret(TargetMatch < table_.count ? table_.positions[TargetMatch] : 0);
         edtFile->centerCursor();
-    } else {
-        const int lastLine = edtFile->document()->blockCount() - 1;
-        const int line = std::clamp(TargetMatch - 1, 0, lastLine);
-        placeCaret(edtFile->document()->findBlockByNumber(line).position());
-        edtFile->verticalScrollBar()->setValue(line);
+    } else if (!lines_.lineStarts.empty()) {
+        const int lastLine = int(lines_.lineStarts.size()) - 1;
+        placeCaret(lines_.lineStarts[size_t(std::clamp(TargetMatch - 1, 0, lastLine))]);
+        edtFile->verticalScrollBar()->setValue(edtFile->textCursor().blockNumber());
     }
 }
 
@@ -275,8 +275,7 @@ void TfrmViewer::cmdCloseClick() {
 
 void TfrmViewer::moveToMatch(bool forward) {
     const int caret = edtFile->textCursor().selectionStart();
-    const int32_t v =
-        table_.binaryMode ? caret : edtFile->document()->findBlock(caret).blockNumber();
+    const int32_t v = table_.binaryMode ? caret : lines_.lineOf(caret);
     const std::optional<int32_t> i = forward ? table_.nextAfter(v) : table_.previousBefore(v);
     if (!i) return;
     placeCaretKeepingRow(table_.binaryMode ? table_.positions[*i] : table_.lineStarts[*i]);

@@ -73,6 +73,7 @@ private:
     ViewerMatchTable& table_;
     std::string CurrentFilePath;
     int32_t TargetMatch;
+    TextModeDocument lines_; // text mode: where each line starts (its text dropped)
     bool shown_ = false;
     std::unique_ptr<Loading> loading_;
 };

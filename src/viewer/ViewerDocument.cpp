@@ -26,6 +26,20 @@ void keepOnOneLine(QString& line) {
     }
 }
 
+// Appends a line, breaking it into rows of at most MaxRowCharacters
+// without parting a surrogate pair.
+void appendInRows(QString& text, const QString& line) {
+    qsizetype start = 0;
+    while (line.size() - start > MaxRowCharacters) {
+        qsizetype end = start + MaxRowCharacters;
+        if (line.at(end - 1).isHighSurrogate()) --end;
+        text += QStringView(line).mid(start, end - start);
+        text += QLatin1Char('\n');
+        start = end;
+    }
+    text += QStringView(line).mid(start);
+}
+
 } // namespace
 
 FileBytes readFileBytes(const std::string& path, int64_t maxBytes) {
@@ -64,6 +78,11 @@ int32_t TextModeDocument::lineLength(size_t line) const {
     return end - lineStarts[line];
 }
 
+int32_t TextModeDocument::lineOf(int32_t offset) const {
+    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
+    return after == lineStarts.begin() ? 0 : int32_t(after - lineStarts.begin() - 1);
+}
+
 TextModeDocument textModeDocument(std::string_view bytes) {
     TextModeDocument doc;
     doc.text.reserve(qsizetype(bytes.size()));
@@ -77,7 +96,7 @@ TextModeDocument textModeDocument(std::string_view bytes) {
         keepOnOneLine(shown);
         if (!doc.lineStarts.empty()) doc.text += QLatin1Char('\n');
         doc.lineStarts.push_back(int32_t(doc.text.size()));
-        doc.text += shown;
+        appendInRows(doc.text, shown);
         if (lf == std::string_view::npos) break;
         start = lf + 1;
     }

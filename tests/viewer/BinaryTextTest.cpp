@@ -1,5 +1,7 @@
 #include "viewer/BinaryText.h"
 
+#include "viewer/ViewerDocument.h"
+
 #include <gtest/gtest.h>
 
 namespace ferrolux {
@@ -74,6 +76,24 @@ TEST(ControlOffsets, CountACarriageReturnLineFeedPairAsOneCharacter) {
     EXPECT_EQ(offsets.at(4), 3);  // "c"
     EXPECT_EQ(offsets.at(10), 7); // "x", after three pairs
     EXPECT_EQ(offsets.at(12), 9); // a lone CR counts as one
+}
+
+TEST(ControlOffsets, GiveLongRowsABreakOfTheirOwn) {
+    const size_t row = size_t(MaxRowCharacters);
+    // One run of 2.5 rows, a line break, then a run of exactly one row.
+    const std::string shown = std::string(2 * row + row / 2, 'a') + "\r\n" + std::string(row, 'b');
+    const ControlOffsets offsets(shown);
+    const QString control = offsets.controlText(shown);
+    EXPECT_EQ(control.size(), qsizetype(shown.size() + 2));
+    EXPECT_EQ(control.at(qsizetype(row)), QLatin1Char('\n'));
+    EXPECT_EQ(control.at(qsizetype(2 * row + 1)), QLatin1Char('\n'));
+    EXPECT_EQ(offsets.at(row - 1), int32_t(row - 1));
+    EXPECT_EQ(offsets.at(row), int32_t(row + 1)); // first character of the second row
+    const size_t b = 2 * row + row / 2 + 2;       // first "b", after the CR LF
+    // Two breaks of our own before it; the control takes the CR LF as one.
+    EXPECT_EQ(offsets.at(b), int32_t(b + 2 - 1));
+    EXPECT_EQ(control.mid(qsizetype(b + 2), 3), QStringLiteral("bbb"));
+    EXPECT_EQ(control.count(QLatin1Char('\n')), 3); // no break of our own after the last run
 }
 
 } // namespace

@@ -340,6 +340,36 @@ TEST_F(ViewerTest, ALargeBinaryFileKeepsItsMatchesInPlaceAcrossSlices) {
     EXPECT_EQ(coloured.count(QStringLiteral("key")), 150);
 }
 
+TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
+    const std::string longLine = std::string(25000, 'x') + " needle";
+    auto viewer =
+        open("long.txt",
+             "first\n" + longLine + "\nmiddle\nneedle last\n" + numberedLines(200, {}, "\n"), 2);
+    // Rows 1 to 3 hold the long line, row 5 the last match.
+    EXPECT_EQ(colouredLines(*viewer), (std::vector<int>{1, 2, 3, 5}));
+    EXPECT_EQ(colouredTexts(*viewer).mid(0, 3).join(QString()), QString::fromStdString(longLine));
+    EXPECT_EQ(viewer->edtFile->textCursor().position(), 6);
+    EXPECT_EQ(firstVisibleLine(*viewer), 1);
+    // From inside the long line's last row, Next goes on to the next line
+    // that matches; Previous from there comes back to the long line's start.
+    QTextCursor inLastRow(viewer->edtFile->document());
+    inLastRow.setPosition(6 + 25003);
+    viewer->edtFile->setTextCursor(inLastRow);
+    viewer->cmdNextClick();
+    EXPECT_EQ(viewer->edtFile->textCursor().block().text(), QStringLiteral("needle last"));
+    viewer->cmdPrevClick();
+    EXPECT_EQ(viewer->edtFile->textCursor().position(), 6);
+}
+
+TEST_F(ViewerTest, ABinaryFileWithoutLineBreaksIsShownInRows) {
+    host.pattern = "key";
+    const std::string bytes = "\x01" + std::string(25000, 'a') + "key" + std::string(100, 'a');
+    auto viewer = open("long.bin", bytes, 0, "B");
+    EXPECT_EQ(viewer->edtFile->document()->blockCount(), 3);
+    EXPECT_EQ(colouredTexts(*viewer), QStringList{"key"});
+    EXPECT_EQ(viewer->edtFile->textCursor().position(), 25002);
+}
+
 TEST_F(ViewerTest, ClosingWhileLoadingStopsCleanly) {
     std::string bytes;
     for (int line = 0; line < 100000; ++line)

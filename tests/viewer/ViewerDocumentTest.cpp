@@ -46,6 +46,29 @@ TEST(TextModeDocument, OffsetsCountCharactersNotBytes) {
     EXPECT_EQ(doc.text.mid(4, 4), QStringLiteral("caf\u00E9"));
 }
 
+TEST(TextModeDocument, AVeryLongLineTakesSeveralRowsButStaysOneLine) {
+    const std::string longLine(2 * MaxRowCharacters + 5, 'x');
+    const TextModeDocument doc = textModeDocument("a\n" + longLine + "\nb");
+    ASSERT_EQ(doc.lineStarts, (std::vector<int32_t>{0, 2, 2 + int32_t(longLine.size()) + 3}));
+    EXPECT_EQ(doc.text.count(QLatin1Char('\n')), 4);
+    EXPECT_EQ(doc.text.at(2 + MaxRowCharacters), QLatin1Char('\n'));
+    EXPECT_EQ(doc.lineLength(1), int32_t(longLine.size()) + 2);
+    EXPECT_EQ(doc.lineOf(0), 0);
+    EXPECT_EQ(doc.lineOf(2 + MaxRowCharacters + 1), 1);
+    EXPECT_EQ(doc.lineOf(doc.lineStarts[2]), 2);
+    EXPECT_EQ(doc.lineOf(int32_t(doc.text.size())), 2);
+}
+
+TEST(TextModeDocument, RowsNeverPartASurrogatePair) {
+    // U+1F600 is two UTF-16 characters; put one across the row boundary.
+    std::string line(size_t(MaxRowCharacters - 1), 'x');
+    line += "\xF0\x9F\x98\x80tail";
+    const TextModeDocument doc = textModeDocument(line);
+    const qsizetype rowBreak = doc.text.indexOf(QLatin1Char('\n'));
+    ASSERT_EQ(rowBreak, MaxRowCharacters - 1);
+    EXPECT_TRUE(doc.text.at(rowBreak + 1).isHighSurrogate());
+}
+
 TEST(ReadFileBytes, ReadsAllOrAtMostTheLimit) {
     TempDir dir;
     const std::string path = dir.write("f.bin", std::string("ab\0cd", 5));
