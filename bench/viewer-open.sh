@@ -8,4 +8,4 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build=$top/build
 if [ "${1:-}" = --build ]; then build=$(cd "$2" && pwd); shift 2; fi
 cmake --build "$build" --target ferrolux-viewer-bench -j 2 >/dev/null
-QT_QPA_PLATFORM=offscreen exec "$build/bench/ferrolux-viewer-bench" "$@"
+QT_QPA_PLATFORM=offscreen exec "$build/bench/viewer/ferrolux-viewer-bench" "$@"

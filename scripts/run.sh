@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Ferrolux and runs its main job: a search
-# of Ferrolux's own sources with the command-line driver.
+# Installs what is missing, builds Ferrolux and starts the application.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -8,4 +7,4 @@ cd "$top"
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DFERROLUX_BUILD_TESTS=OFF
 cmake --build build -j "$(nproc)"
-exec build/tools/ferrolux-search/ferrolux-search -r --files "*.cpp,*.h" --lines "GrepEngine" src
+exec build/bin/ferrolux

@@ -3,6 +3,7 @@
 #include "platform/MessageBoxA.h"
 #include "platform/ui/Shell.h"
 #include "results/RegExpTokens.h"
+#include "results/RowDisplay.h"
 #include "search/TextDecoding.h"
 
 #include <QProcess>
@@ -87,14 +88,8 @@ bool FileActions::confirmZipCopy(const FileResult& row) {
                        QStringLiteral("Warning"), MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
-QString rowDisplayName(const FileResult& row) {
-    if (row.ExtractedPath.empty()) return displayText(row.fullPath());
-    return displayText(row.FileName) + QStringLiteral(" (in ") + displayText(row.Directory) +
-           QLatin1Char(')');
-}
-
 QString viewerCaption(const FileResult& row) {
-    return QStringLiteral("File Viewer - ") + rowDisplayName(row);
+    return QStringLiteral("File Viewer - ") + displayText(displayName(row));
 }
 
 std::optional<int32_t> targetMatchFor(const FileResult& row, const SelectedMatch& match) {

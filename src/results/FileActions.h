@@ -35,9 +35,7 @@ private:
     Shell& shell_;
 };
 
-// The row's file as the user knows it: the path, or for an archive member
-// its name and the archive it came from.
-QString rowDisplayName(const FileResult& row);
+// "File Viewer - " and the row's display name.
 QString viewerCaption(const FileResult& row);
 
 // The match a double-click on the match list asks the viewer to show first:

@@ -89,8 +89,4 @@ void TfrmDirListing::cmdCloseClick() {
     close();
 }
 
-void Dir1MouseDown(QWidget* owner, FileActionHost& host, Qt::MouseButton button) {
-    if (button == Qt::RightButton) TfrmDirListing::showModal(owner, host);
-}
-
 } // namespace ferrolux

@@ -36,8 +36,4 @@ private:
     FileActionHost& host_;
 };
 
-// A mouse button pressed in the directory tree: the right one lists the files
-// of the selected directory.
-void Dir1MouseDown(QWidget* owner, FileActionHost& host, Qt::MouseButton button);
-
 } // namespace ferrolux

@@ -3,11 +3,9 @@
 #include "FakeHost.h"
 #include "TempDir.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace ferrolux {
@@ -81,27 +79,6 @@ TEST_F(DirListingWindowTest, OpensUnderTheFileMasksBox) {
     host.anchor = {5, 0, 651, 230, 30};
     TfrmDirListing window(nullptr, host);
     EXPECT_EQ(window.pos(), QPoint(235, 651 - 30 - 354));
-}
-
-// Presses a button in the directory tree and tells which modal window, if
-// any, opened (closing it at once so the test goes on).
-QString windowOpenedBy(FakeHost& host, Qt::MouseButton button) {
-    QString title;
-    QTimer::singleShot(0, [&] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            title = modal->windowTitle();
-            modal->close();
-        }
-    });
-    Dir1MouseDown(nullptr, host, button);
-    QCoreApplication::processEvents();
-    return title;
-}
-
-TEST_F(DirListingWindowTest, OnlyTheRightButtonOpensIt) {
-    EXPECT_EQ(windowOpenedBy(host, Qt::LeftButton), QString());
-    EXPECT_EQ(windowOpenedBy(host, Qt::MiddleButton), QString());
-    EXPECT_EQ(windowOpenedBy(host, Qt::RightButton), QStringLiteral("Files in Directory"));
 }
 
 } // namespace

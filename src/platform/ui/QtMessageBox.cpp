@@ -35,6 +35,8 @@ int showBox(QObject* owner, const QString& text, const QString& caption, unsigne
 
 } // namespace
 
-void installQtMessageBoxes() { setMessageBoxHandler(showBox); }
+void installQtMessageBoxes() {
+    setMessageBoxHandler(showBox);
+}
 
 } // namespace ferrolux

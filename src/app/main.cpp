@@ -1,0 +1,26 @@
+#include "app/Startup.h"
+#include "app/TfrmAbout.h"
+#include "app/TfrmMain.h"
+#include "app/TfrmSplash.h"
+#include "platform/ui/QtMessageBox.h"
+#include "platform/ui/ScreenFonts.h"
+
+#include <QApplication>
+
+// Start-up in order: title, screen check, splash, the windows, message loop.
+int main(int argc, char** argv) {
+    using namespace ferrolux;
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Ferrolux"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("ferrolux"));
+    installQtMessageBoxes();
+    const QSize screen = primaryScreenSize();
+    if (refuseScreenWidth(screen.width())) return 0;
+    auto* splash = new TfrmSplash;
+    splash->showCentred(screen);
+    TfrmMain frmMain(splash);
+    TfrmAbout frmAbout(&frmMain);
+    frmMain.frmAbout = &frmAbout;
+    frmMain.show();
+    return app.exec();
+}

@@ -1,0 +1,155 @@
+#include "results/FileListView.h"
+
+#include "results/FileListSort.h"
+#include "search/TextDecoding.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+namespace ferrolux {
+namespace {
+
+constexpr int columnCountOfList = 6;
+
+QString cellText(const FileResult& row, int column) {
+    switch (column) {
+    case ColFileName:
+        return displayText(row.FileName);
+    case ColDirectory:
+        return displayText(row.Directory);
+    case ColMatches:
+        return QString::number(row.Matches);
+    case ColType:
+        return row.Type;
+    case ColSize:
+        return QString::number(row.Size);
+    default:
+        return row.DateTime;
+    }
+}
+
+QString headerText(int column) {
+    static const char* const captions[columnCountOfList] = {"File Name", "Directory", "Matches",
+                                                            "Type",      "Size",      "Date/Time"};
+    return QString::fromLatin1(captions[column]);
+}
+
+Qt::Alignment alignmentOf(int column) {
+    if (column == ColMatches || column == ColSize) return Qt::AlignRight | Qt::AlignVCenter;
+    if (column == ColType) return Qt::AlignCenter;
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+} // namespace
+
+int FileListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int FileListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columnCountOfList;
+}
+
+QVariant FileListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid()) return {};
+    const FileResult& row = rows_[std::size_t(index.row())];
+    if (role == Qt::DisplayRole) return cellText(row, index.column());
+    if (role == Qt::TextAlignmentRole) return int(alignmentOf(index.column()));
+    return {};
+}
+
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal) return {};
+    if (role == Qt::DisplayRole) return headerText(section);
+    if (role == Qt::TextAlignmentRole) return int(alignmentOf(section));
+    return {};
+}
+
+void FileListModel::setRows(std::vector<FileResult> rows) {
+    beginResetModel();
+    rows_ = std::move(rows);
+    endResetModel();
+}
+
+void FileListModel::appendRows(const std::vector<FileResult>& rows) {
+    if (rows.empty()) return;
+    const int first = int(rows_.size());
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    rows_.insert(rows_.end(), rows.begin(), rows.end());
+    endInsertRows();
+}
+
+void FileListModel::removeRowAt(int row) {
+    beginRemoveRows({}, row, row);
+    rows_.erase(rows_.begin() + row);
+    endRemoveRows();
+}
+
+void FileListModel::reorder(const std::vector<std::size_t>& order) {
+    emit layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    std::vector<int> newPosition(rows_.size());
+    std::vector<FileResult> sorted;
+    sorted.reserve(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        newPosition[order[i]] = int(i);
+        sorted.push_back(std::move(rows_[order[i]]));
+    }
+    rows_ = std::move(sorted);
+    QModelIndexList after;
+    for (const QModelIndex& index : before)
+        after.push_back(this->index(newPosition[std::size_t(index.row())], index.column()));
+    changePersistentIndexList(before, after);
+    emit layoutChanged();
+}
+
+FileListView::FileListView(QWidget* parent) : QTableView(parent), model_(new FileListModel(this)) {
+    setModel(model_);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setEditTriggers(NoEditTriggers);
+    setShowGrid(true);
+    setWordWrap(false);
+    setTabKeyNavigation(false);
+    setHorizontalScrollMode(ScrollPerPixel);
+    verticalHeader()->hide();
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setSectionsClickable(true);
+    horizontalHeader()->setStretchLastSection(false);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FileListView::ColumnClick);
+}
+
+int FileListView::selectedRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+void FileListView::selectRow(int index) {
+    const QModelIndex cell = model_->index(index, 0);
+    selectionModel()->setCurrentIndex(cell, QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+}
+
+void FileListView::sortRows(int column, int sortDirection) {
+    model_->reorder(sortedOrder(model_->rows(), column, sortDirection));
+}
+
+void FileListView::setColumnWidths(const std::vector<int>& widths) {
+    for (std::size_t i = 0; i < widths.size(); ++i)
+        setColumnWidth(int(i), widths[i]);
+}
+
+void FileListView::mouseReleaseEvent(QMouseEvent* event) {
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) emit Click();
+}
+
+void FileListView::keyReleaseEvent(QKeyEvent* event) {
+    QTableView::keyReleaseEvent(event);
+    if (!event->isAutoRepeat()) emit KeyUp(event->key());
+}
+
+} // namespace ferrolux

@@ -1,0 +1,343 @@
+#include "MessageBoxRecorder.h"
+#include "TempDir.h"
+#include "app/TfrmAbout.h"
+#include "app/TfrmMain.h"
+#include "app/TfrmSplash.h"
+#include "platform/registry/Registry.h"
+#include "platform/ui/DirectoryListBox.h"
+#include "platform/ui/DriveComboBox.h"
+#include "platform/ui/HelpWindow.h"
+#include "platform/ui/HintSwitch.h"
+#include "results/FileListView.h"
+#include "results/MatchListView.h"
+#include "settings/SettingsStore.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace ferrolux {
+namespace {
+
+template <typename T>
+T* named(const QWidget& window, const char* name) {
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
+
+FileResult fileRow(std::string name, int32_t matches, int64_t size, int64_t modified) {
+    FileResult row;
+    row.FileName = std::move(name);
+    row.Directory = "/data/";
+    row.Matches = matches;
+    row.Type = QStringLiteral("T");
+    row.Size = size;
+    row.ModifiedTime = modified;
+    return row;
+}
+
+std::vector<std::string> listedNames(const FileListView& list) {
+    std::vector<std::string> names;
+    for (const FileResult& row : list.rows())
+        names.push_back(row.FileName);
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+class MainWindow : public ::testing::Test {
+protected:
+    test::TempDir store;
+    test::MessageBoxRecorder boxes;
+    void SetUp() override {
+        qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
+    }
+    void TearDown() override { HintSwitch::instance().setHintsShown(true); }
+
+    void storeValues(const QString& startupDir, int32_t showHint, const QString& font) {
+        RegistryKey key;
+        ASSERT_TRUE(key.create(RegistryStore::standard(), settingsKeyPath()));
+        ASSERT_TRUE(key.writeString(QStringLiteral("StartupDir"), startupDir));
+        ASSERT_TRUE(key.writeNumber(QStringLiteral("ShowHint"), showHint));
+        ASSERT_TRUE(key.writeString(QStringLiteral("MatchFontName"), font));
+        ASSERT_TRUE(key.writeNumber(QStringLiteral("MatchFontSize"), 9));
+    }
+};
+
+TEST_F(MainWindow, EveryControlHasItsNameCaptionAndStartingState) {
+    TfrmMain window;
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Ferrolux"));
+    EXPECT_EQ(window.centralWidget()->size(), QSize(914, 651));
+    EXPECT_FALSE(named<FileListView>(window, "lstFiles1")->isEnabled());
+    EXPECT_FALSE(named<MatchListView>(window, "lstLines1")->isEnabled());
+    EXPECT_TRUE(named<QLabel>(window, "lblMatches")->isHidden());
+    EXPECT_TRUE(named<FileListView>(window, "lstFiles2")->isHidden());
+    EXPECT_TRUE(named<MatchListView>(window, "lstLines2")->isHidden());
+    EXPECT_EQ(named<QLabel>(window, "Label2")->text(), QStringLiteral("S&earch for:"));
+    EXPECT_EQ(named<QLabel>(window, "Label2")->buddy(), window.cboSearch);
+    EXPECT_EQ(named<QLabel>(window, "Label1")->text(), QStringLiteral("Fi&les to search:"));
+    EXPECT_EQ(named<QLabel>(window, "Label3")->text(),
+              QStringLiteral("Insert &Regular Expressions"));
+    EXPECT_EQ(named<QLineEdit>(window, "txtFilespec")->text(), QStringLiteral("*.*"));
+    EXPECT_TRUE(named<QComboBox>(window, "cboSearch")->isEditable());
+    EXPECT_EQ(named<QGroupBox>(window, "GroupBox1")->title(), QStringLiteral(" File Types "));
+    EXPECT_EQ(named<QGroupBox>(window, "GroupBox6")->title(), QStringLiteral(" Options "));
+    EXPECT_TRUE(named<QCheckBox>(window, "chkTextFiles")->isChecked());
+    EXPECT_TRUE(named<QCheckBox>(window, "chkBinaryFiles")->isChecked());
+    EXPECT_FALSE(named<QCheckBox>(window, "chkSearchListed")->isEnabled());
+    for (const char* box :
+         {"chkInclSub", "chkSearchListed", "chkSearchZip", "chkCase", "chkWord", "chkLiteral"})
+        EXPECT_FALSE(named<QCheckBox>(window, box)->isChecked()) << box;
+    EXPECT_EQ(window.chkLiteral->text(), QStringLiteral("&Literal (no regular expressions)"));
+    EXPECT_EQ(named<QPushButton>(window, "cmdSearch")->text(), QStringLiteral("&Search"));
+    EXPECT_EQ(named<QPushButton>(window, "cmdPrint")->text(), QStringLiteral("&Print"));
+    EXPECT_FALSE(window.cmdPrint->isEnabled());
+    EXPECT_TRUE(named<QPushButton>(window, "cmdStop")->text().isEmpty());
+    EXPECT_TRUE(window.cmdStop->isHidden());
+    named<DirectoryListBox>(window, "Dir1");
+    named<DriveComboBox>(window, "Drive1");
+    named<QLabel>(window, "pnlStatus");
+    named<QFrame>(window, "pnlBottom");
+
+    const QComboBox* tokens = named<QComboBox>(window, "cboRegExp");
+    ASSERT_EQ(tokens->count(), 13);
+    EXPECT_FALSE(tokens->isEditable());
+    EXPECT_EQ(tokens->currentIndex(), -1);
+    EXPECT_EQ(tokens->itemText(5), QStringLiteral("[] : Any character in group"));
+    EXPECT_EQ(tokens->itemText(12), QStringLiteral("\\> : End of word"));
+
+    const QAbstractItemModel* columns = window.lstFiles1->model();
+    const QStringList captions = {"File Name", "Directory", "Matches", "Type", "Size", "Date/Time"};
+    const std::vector<int> widths = {250, 297, 70, 50, 81, 140};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(columns->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), captions[i]);
+        EXPECT_EQ(window.lstFiles1->columnWidth(i), widths[std::size_t(i)]);
+    }
+    EXPECT_TRUE(window.lstLines1->horizontalHeader()->isHidden());
+}
+
+TEST_F(MainWindow, MenusCarryTheirCaptionsAndShortcuts) {
+    TfrmMain window;
+    const std::vector<std::tuple<const char*, const char*, QKeySequence>> items = {
+        {"RetrieveSearch1", "&Retrieve Search", QKeySequence("Ctrl+R")},
+        {"SaveSearch1", "&Save Search", QKeySequence("Ctrl+S")},
+        {"Refresh1", "Re&fresh", QKeySequence(Qt::Key_F5)},
+        {"Preferences1", "&Preferences", QKeySequence("Ctrl+P")},
+        {"Exit1", "E&xit", QKeySequence()},
+        {"Contents1", "&Contents", QKeySequence(Qt::Key_F1)},
+        {"About1", "&About", QKeySequence()},
+        {"View1", "&View", QKeySequence("Ctrl+V")},
+        {"Open1", "&Open", QKeySequence("Ctrl+O")},
+        {"Edit1", "&Edit", QKeySequence("Ctrl+E")},
+    };
+    for (const auto& [name, caption, shortcut] : items) {
+        const QAction* item = window.findChild<QAction*>(QString::fromLatin1(name));
+        ASSERT_NE(item, nullptr) << name;
+        EXPECT_EQ(item->text(), QString::fromLatin1(caption));
+        EXPECT_EQ(item->shortcut(), shortcut) << name;
+    }
+    EXPECT_EQ(window.File1->title(), QStringLiteral("&File"));
+    EXPECT_EQ(window.Help1->title(), QStringLiteral("&Help"));
+    EXPECT_EQ(window.mnuFilesPopup->actions().size(), 3);
+    EXPECT_TRUE(window.lstFiles1->toolTip().contains(QStringLiteral("sort by that column")));
+    EXPECT_FALSE(window.lstFiles1->toolTip().contains(QLatin1Char('\r')));
+}
+
+TEST_F(MainWindow, CompactLayoutForScreensEightHundredWideOrSixHundredHigh) {
+    EXPECT_TRUE(TfrmMain::usesCompactLayout(QSize(800, 600)));
+    EXPECT_TRUE(TfrmMain::usesCompactLayout(QSize(1024, 600)));
+    EXPECT_TRUE(TfrmMain::usesCompactLayout(QSize(800, 768)));
+    EXPECT_FALSE(TfrmMain::usesCompactLayout(QSize(1024, 768)));
+    EXPECT_FALSE(TfrmMain::usesCompactLayout(QSize(801, 601)));
+}
+
+TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) {
+    // The offscreen screen is 800 pixels wide.
+    ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().width(), 800);
+    TfrmMain window;
+    window.show();
+    EXPECT_EQ(window.pos(), QPoint(0, 0));
+    EXPECT_EQ(window.centralWidget()->size(), QSize(792, 529));
+    EXPECT_EQ(window.lstFiles1->geometry(), QRect(0, 0, 790, 140));
+    EXPECT_EQ(window.lstFiles1->columnWidth(1), 232);
+    EXPECT_EQ(window.lstLines1->geometry(), QRect(0, 166, 790, 140));
+    EXPECT_EQ(window.lstLines1->columnWidth(1), 710);
+    EXPECT_EQ(window.lblMatches->y(), 146);
+    EXPECT_EQ(window.pnlBottom->geometry(), QRect(0, 309, 792, 180));
+    EXPECT_EQ(window.pnlStatus->geometry(), QRect(0, 529 - 32, 792, 32));
+    // Nothing overlaps: the panels stack down the window.
+    EXPECT_LE(window.pnlBottom->geometry().bottom(), window.pnlStatus->y());
+}
+
+TEST_F(MainWindow, TheSplashGoesAtLeast200MsAfterTheFirstShowBegan) {
+    QPointer<TfrmSplash> splash = new TfrmSplash;
+    splash->show();
+    TfrmMain window(splash);
+    QElapsedTimer shown;
+    shown.start();
+    window.show();
+    EXPECT_GE(shown.elapsed(), 200);
+    EXPECT_TRUE(splash.isNull());
+}
+
+TEST_F(MainWindow, FirstShowLoadsTheSettingsAndStartsInTheStartupDirectory) {
+    test::TempDir tree;
+    storeValues(QString::fromStdString(tree.path()), 0, QStringLiteral("Fixedsys"));
+    TfrmMain window;
+    window.show();
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(window.Dir1->Directory(), tree.path());
+    EXPECT_EQ(tree.path().rfind(window.Drive1->Drive(), 0), 0u);
+    EXPECT_EQ(window.Settings.MaxMatches, 500);
+    EXPECT_FALSE(HintSwitch::instance().hintsShown());
+    // "Fixedsys" is not installed: the closest monospace face, at the stored size.
+    EXPECT_EQ(window.lstLines1->font().pointSize(), 9);
+    EXPECT_TRUE(QFontInfo(window.lstLines1->font()).fixedPitch());
+}
+
+TEST_F(MainWindow, AMissingStartupDirectoryIsWarnedAboutAndTheRootIsShown) {
+    storeValues(QStringLiteral("/no/such/folder"), 1, QStringLiteral("Fixedsys"));
+    TfrmMain window;
+    window.show();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text,
+              QStringLiteral("Default startup directory is invalid - \nstarting in root "
+                             "directory\n\nPlease correct this in File/Preferences"));
+    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Warning"));
+    EXPECT_EQ(window.Dir1->Directory(), "/");
+    EXPECT_EQ(window.Settings.StartupDir, QStringLiteral("/no/such/folder"));
+    EXPECT_TRUE(HintSwitch::instance().hintsShown());
+    // Later loads never move the directory list.
+    window.Dir1->setDirectory(store.path());
+    window.LoadSettings(false);
+    EXPECT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(window.Dir1->Directory(), store.path());
+}
+
+TEST_F(MainWindow, HelpContentsAndAboutOpenTheirWindows) {
+    TfrmMain window;
+    EXPECT_TRUE(window.HelpFilePath.endsWith(QStringLiteral("/ferrolux-help.html")));
+    window.Contents1Click();
+    const HelpWindow* help = window.findChild<HelpWindow*>();
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    // The help window never keeps the application alive on its own.
+    EXPECT_FALSE(help->testAttribute(Qt::WA_QuitOnClose));
+    window.close();
+    EXPECT_FALSE(help->isVisible());
+
+    TfrmAbout about(&window);
+    window.frmAbout = &about;
+    QTimer::singleShot(0, &about, &QDialog::accept);
+    window.About1Click();
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+}
+
+TEST_F(MainWindow, DateDisplayFormatFollowsTheLocaleAtEachActivation) {
+    TfrmMain window;
+    window.FormActivate(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("mm/dd/yyyy  h:mmam/pm"));
+    window.FormActivate(QLocale(QLocale::German, QLocale::Germany));
+    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("dd/mm/yyyy  h:mm"));
+    window.FormActivate(QLocale(QLocale::Swedish, QLocale::Sweden));
+    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("yyyy/mm/dd  h:mm"));
+    window.FormActivate(QLocale(QLocale::English, QLocale::Australia));
+    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("dd/mm/yyyy  h:mmam/pm"));
+}
+
+TEST_F(MainWindow, HeaderClicksAlternateTheDirectionWhicheverColumnIsClicked) {
+    TfrmMain window;
+    window.lstFiles1->appendRows(
+        {fileRow("b", 2, 30, 1), fileRow("c", 1, 10, 3), fileRow("a", 3, 20, 2)});
+    window.lstFiles1->selectRow(2);
+    window.lstFiles1ColumnClick(4);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"c", "a", "b"}));
+    EXPECT_EQ(window.SortDirection, -1);
+    // The selected row stays selected where it moved.
+    EXPECT_EQ(window.lstFiles1->row(window.lstFiles1->selectedRow()).FileName, "a");
+    window.lstFiles1ColumnClick(4);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b", "a", "c"}));
+    window.lstFiles1ColumnClick(0);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b", "c"}));
+    window.lstFiles1ColumnClick(0);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"c", "b", "a"}));
+    window.lstFiles1ColumnClick(5);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b", "a", "c"}));
+    window.lstFiles1ColumnClick(2);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b", "c"}));
+    EXPECT_EQ(window.SortDirection, 1);
+}
+
+TEST_F(MainWindow, AClickOnAHeaderSortsAndKeepsTheSelectedRow) {
+    TfrmMain window;
+    window.show();
+    window.lstFiles1->setEnabled(true);
+    window.lstFiles1->appendRows({fileRow("b", 1, 1, 1), fileRow("a", 1, 1, 1)});
+    window.lstFiles1->selectRow(0);
+    QHeaderView* header = window.lstFiles1->horizontalHeader();
+    const QPoint nameColumn(header->sectionViewportPosition(0) + 5, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameColumn);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b"}));
+    ASSERT_EQ(window.lstFiles1->selectedRow(), 1);
+    EXPECT_EQ(window.lstFiles1->selectionModel()->selectedIndexes().size(), 6);
+}
+
+TEST_F(MainWindow, DeleteRemovesTheSelectedRowAndEmptiesTheMatchList) {
+    TfrmMain window;
+    window.lstFiles1->setEnabled(true);
+    window.lstFiles1->appendRows({fileRow("a", 1, 1, 1), fileRow("b", 1, 1, 1)});
+    window.lstLines1->setLines({MatchLine{"1", "line", false}});
+    window.lblMatches->setText(QStringLiteral("Matches in: /data/a"));
+
+    window.lstFiles1KeyUp(Qt::Key_Delete); // nothing selected: nothing happens
+    EXPECT_EQ(window.lstFiles1->count(), 2);
+    EXPECT_EQ(window.lstLines1->count(), 1);
+
+    window.lstFiles1->selectRow(0);
+    window.lstFiles1KeyUp(Qt::Key_Delete);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b"}));
+    EXPECT_EQ(window.lstLines1->count(), 0);
+    EXPECT_EQ(window.lstFiles1->selectedRow(), -1);
+    EXPECT_EQ(window.lblMatches->text(), QStringLiteral("Matches in: /data/a"));
+
+    window.lstFiles1->selectRow(0);
+    window.lstFiles1KeyUp(Qt::Key_Delete);
+    EXPECT_EQ(window.lstFiles1->count(), 0);
+    EXPECT_TRUE(window.lstFiles1->isEnabled());
+}
+
+TEST_F(MainWindow, RefreshAndDriveChangeMoveTheDirectoryList) {
+    test::TempDir tree;
+    const std::string folder = tree.mkdir("here");
+    TfrmMain window;
+    ASSERT_TRUE(window.Dir1->setDirectory(folder));
+    tree.mkdir("here/new");
+    window.Refresh1Click();
+    EXPECT_EQ(window.Dir1->Directory(), folder + "/");
+    window.Dir1->model()->fetchMore(window.Dir1->currentIndex());
+    EXPECT_EQ(window.Dir1->model()->rowCount(window.Dir1->currentIndex()), 1);
+
+    // Picking the drive again shows its current directory.
+    window.Dir1->setDirectory("/");
+    window.Dir1->setDirectory(folder);
+    window.Drive1Change();
+    EXPECT_EQ(window.Dir1->Directory(), folder + "/");
+}
+
+} // namespace
+} // namespace ferrolux

@@ -1,0 +1,331 @@
+#include "MessageBoxRecorder.h"
+#include "TempDir.h"
+#include "app/TfrmMain.h"
+#include "platform/files/TempFolders.h"
+#include "platform/ui/DirectoryListBox.h"
+#include "results/FileListView.h"
+#include "results/MatchListView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <zip.h>
+
+namespace ferrolux {
+namespace {
+
+using Box = test::MessageBoxRecorder::Box;
+
+// A Zip archive holding the given entries, stored uncompressed.
+void writeZip(const std::string& path,
+              const std::vector<std::pair<std::string, std::string>>& entries) {
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    ASSERT_NE(archive, nullptr);
+    for (const auto& [name, content] : entries) {
+        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+        ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8), 0);
+    }
+    ASSERT_EQ(zip_close(archive), 0);
+}
+
+// prefix + i + suffix, appended: chained operator+ trips a false GCC 12 warning.
+std::string numbered(const char* prefix, int i, const char* suffix) {
+    std::string name(prefix);
+    name.append(std::to_string(i)).append(suffix);
+    return name;
+}
+
+// What is still in the private extraction folder.
+std::string leftovers() {
+    std::string names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(TempFolderPath()))
+        names.append(entry.path().string()).push_back(' ');
+    return names;
+}
+
+class WindowSearch : public ::testing::Test {
+protected:
+    test::TempDir store;
+    test::TempDir tree;
+    test::MessageBoxRecorder boxes;
+    std::unique_ptr<TfrmMain> window;
+
+    void SetUp() override {
+        qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
+        window = std::make_unique<TfrmMain>();
+        window->show();
+        boxes.clear();
+        window->FormActivate(QLocale(QLocale::English, QLocale::UnitedStates));
+        ASSERT_TRUE(window->Dir1->setDirectory(tree.path()));
+    }
+
+    // Types the request and presses Search; true when a search started.
+    bool search(const QString& text, const QString& specs = QStringLiteral("*.*")) {
+        window->cboSearch->setEditText(text);
+        window->txtFilespec->setText(specs);
+        window->cmdSearchClick();
+        return window->searchRunning();
+    }
+
+    void waitForEnd() {
+        if (!window->searchRunning()) return;
+        QSignalSpy finished(window.get(), &TfrmMain::searchFinished);
+        ASSERT_TRUE(finished.wait(30000));
+    }
+
+    std::vector<std::string> listedNames() const {
+        std::vector<std::string> names;
+        for (const FileResult& row : window->lstFiles1->rows())
+            names.push_back(row.FileName);
+        return names;
+    }
+};
+
+TEST_F(WindowSearch, FillsTheRowsAndWritesTheExactSummary) {
+    tree.write("a.txt", "hello\nworld hello\n");
+    tree.write("b.txt", "nothing here\n");
+    tree.write("sub/c.txt", "Hello again\n");
+    window->chkInclSub->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("hello"), QStringLiteral("*.txt")));
+    EXPECT_FALSE(window->cmdStop->isHidden());
+    EXPECT_EQ(window->cmdStop->pos(), window->cmdSearch->pos());
+    waitForEnd();
+
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{"a.txt", "c.txt"}));
+    const FileResult& first = window->lstFiles1->row(0);
+    EXPECT_EQ(first.Directory, tree.path());
+    EXPECT_EQ(first.Matches, 2);
+    EXPECT_EQ(first.Type, QStringLiteral("T"));
+    EXPECT_EQ(first.Size, 18);
+    EXPECT_TRUE(first.DateTime.endsWith(QLatin1String("am")) ||
+                first.DateTime.endsWith(QLatin1String("pm")));
+    const QString summary = window->pnlStatus->text();
+    EXPECT_TRUE(summary.startsWith(
+        QStringLiteral(" Found 3 matches in 2 files of 3 searched - elapsed time ")))
+        << summary.toStdString();
+    EXPECT_TRUE(summary.endsWith(QStringLiteral(" seconds")));
+
+    EXPECT_TRUE(window->cmdStop->isHidden());
+    EXPECT_TRUE(window->cmdPrint->isEnabled());
+    EXPECT_TRUE(window->chkSearchListed->isEnabled());
+    EXPECT_FALSE(window->chkSearchListed->isChecked());
+    EXPECT_EQ(window->lstFiles1->selectedRow(), 0);
+    // Lines are listed only when the user picks the row.
+    EXPECT_EQ(window->lstLines1->count(), 0);
+    EXPECT_FALSE(window->lstLines1->isEnabled());
+    EXPECT_EQ(window->cboSearch->itemText(0), QStringLiteral("hello"));
+}
+
+TEST_F(WindowSearch, PickingARowListsItsLinesAndAnyKeyReleaseListsThemAgain) {
+    tree.write("a.txt", "one\ntwo: KEY\nthree key\n");
+    tree.write("bin.dat", std::string("\x01\x02 the key is here \x03", 21));
+    ASSERT_TRUE(search(QStringLiteral("key")));
+    waitForEnd();
+    ASSERT_EQ(window->lstFiles1->count(), 2);
+
+    window->lstFiles1->selectRow(0);
+    window->lstFiles1Click();
+    ASSERT_EQ(window->lstLines1->count(), 2);
+    EXPECT_EQ(window->lstLines1->lines()[0].LineNumber, "2");
+    EXPECT_EQ(window->lstLines1->lines()[0].Text, "two: KEY");
+    EXPECT_TRUE(window->lstLines1->isEnabled());
+    EXPECT_EQ(window->lstLines1->columnWidth(0), 45); // the screen is 800 wide
+    EXPECT_TRUE(window->lblMatches->isVisible());
+    EXPECT_EQ(window->lblMatches->text(),
+              QStringLiteral("Matches in: ") + QString::fromStdString(tree.path() + "a.txt"));
+
+    window->lstFiles1->selectRow(1);
+    window->lstFiles1KeyUp(Qt::Key_Shift);
+    ASSERT_EQ(window->lstLines1->count(), 1);
+    EXPECT_EQ(window->lstLines1->lines()[0].LineNumber, "");
+    EXPECT_EQ(window->lstLines1->columnWidth(0), 0);
+
+    // Ticking case-sensitivity afterwards changes what is listed.
+    window->chkCase->setChecked(true);
+    window->cboSearch->setEditText(QStringLiteral("ignored until the next search"));
+    window->lstFiles1->selectRow(0);
+    window->lstFiles1Click();
+    ASSERT_EQ(window->lstLines1->count(), 1);
+    EXPECT_EQ(window->lstLines1->lines()[0].LineNumber, "3");
+}
+
+TEST_F(WindowSearch, RefusedInputIsToldAndLeavesThePreviousResults) {
+    tree.write("a.txt", "alpha\n");
+    ASSERT_TRUE(search(QStringLiteral("alpha")));
+    waitForEnd();
+    ASSERT_EQ(window->lstFiles1->count(), 1);
+
+    EXPECT_FALSE(search(QString()));
+    EXPECT_FALSE(search(QStringLiteral("alpha"), QString()));
+    EXPECT_FALSE(search(QStringLiteral("$")));
+    EXPECT_FALSE(search(QStringLiteral("[unclosed")));
+    ASSERT_EQ(boxes.boxes().size(), 4u);
+    const Box& empty = boxes.boxes()[0];
+    EXPECT_EQ(empty.text, QStringLiteral("File specification and search text must be entered"));
+    EXPECT_EQ(empty.caption, QStringLiteral("Error"));
+    EXPECT_EQ(empty.flags, unsigned(MB_OK | MB_ICONEXCLAMATION));
+    EXPECT_EQ(boxes.boxes()[1].text, empty.text);
+    EXPECT_EQ(boxes.boxes()[2].text, QStringLiteral("Search pattern cannot consist only of \"$\""));
+    EXPECT_EQ(boxes.boxes()[2].caption, QStringLiteral("Regular Expression Error"));
+    EXPECT_EQ(boxes.boxes()[3].caption, QStringLiteral("Regular Expression Error"));
+    EXPECT_FALSE(boxes.boxes()[3].text.isEmpty());
+
+    EXPECT_EQ(window->lstFiles1->count(), 1);
+    EXPECT_EQ(window->State.SearchPattern, "[unclosed");
+    EXPECT_EQ(window->State.TypedSearchText, "[unclosed");
+    EXPECT_TRUE(window->cmdStop->isHidden());
+    EXPECT_EQ(window->cboSearch->count(), 1);
+}
+
+TEST_F(WindowSearch, NoFilesFoundAndNoMatchesFound) {
+    tree.write("a.txt", "alpha\n");
+    ASSERT_TRUE(search(QStringLiteral("alpha"), QStringLiteral("*.none")));
+    waitForEnd();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("No files found"));
+    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Message"));
+    EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
+    EXPECT_FALSE(window->lstFiles1->isEnabled());
+    EXPECT_FALSE(window->chkSearchListed->isEnabled());
+
+    boxes.clear();
+    ASSERT_TRUE(search(QStringLiteral("omega")));
+    waitForEnd();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("No matches found"));
+    EXPECT_FALSE(window->lstFiles1->isEnabled());
+    EXPECT_FALSE(window->cmdPrint->isEnabled());
+
+    // Both file types left out: files exist, but none is searched.
+    boxes.clear();
+    window->chkTextFiles->setChecked(false);
+    window->chkBinaryFiles->setChecked(false);
+    ASSERT_TRUE(search(QStringLiteral("alpha")));
+    waitForEnd();
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("No files found"));
+}
+
+TEST_F(WindowSearch, StopEndsTheSearchWithTheCountsReached) {
+    for (int i = 0; i < 300; ++i)
+        tree.write(numbered("f", i, ".txt"), "needle\n");
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    window->cmdStopClick();
+    waitForEnd();
+    const QString summary = window->pnlStatus->text();
+    EXPECT_TRUE(summary.endsWith(QStringLiteral(" - search canceled"))) << summary.toStdString();
+    EXPECT_EQ(window->lstFiles1->count(), window->State.FilesWithMatches);
+    EXPECT_TRUE(window->cmdStop->isHidden());
+}
+
+TEST_F(WindowSearch, AltSDuringASearchDoesNotStartASecondOne) {
+    for (int i = 0; i < 50; ++i)
+        tree.write(numbered("f", i, ".txt"), "needle\n");
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    QSignalSpy finished(window.get(), &TfrmMain::searchFinished);
+    QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
+    window->cmdSearchClick();
+    ASSERT_TRUE(finished.wait(30000));
+    QTest::qWait(50);
+    EXPECT_EQ(finished.count(), 1);
+    EXPECT_EQ(window->cboSearch->count(), 1);
+    EXPECT_EQ(window->lstFiles1->count(), 50);
+}
+
+TEST_F(WindowSearch, ListedFilesOnlySearchesThePreviousRows) {
+    tree.write("a.txt", "red green\n");
+    tree.write("b.txt", "red\n");
+    tree.write("c.txt", "green\n");
+    ASSERT_TRUE(search(QStringLiteral("red")));
+    waitForEnd();
+    ASSERT_EQ(window->lstFiles1->count(), 2);
+    window->chkSearchListed->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("green"), QString()));
+    waitForEnd();
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{"a.txt"}));
+    EXPECT_FALSE(window->chkSearchListed->isChecked());
+}
+
+TEST_F(WindowSearch, FileNamesThatAreNotUtf8AreShownAndListed) {
+    tree.write("caf\xe9.txt", "coffee\n");
+    ASSERT_TRUE(search(QStringLiteral("coffee")));
+    waitForEnd();
+    ASSERT_EQ(window->lstFiles1->count(), 1);
+    EXPECT_EQ(window->lstFiles1->model()->index(0, 0).data().toString(),
+              QStringLiteral("caf\u00e9.txt"));
+    window->lstFiles1->selectRow(0);
+    window->lstFiles1Click();
+    EXPECT_EQ(window->lstLines1->count(), 1);
+}
+
+TEST_F(WindowSearch, ArchiveProblemsAreShownByTheWindowThread) {
+    tree.write("broken.zip", "PK this is no archive");
+    writeZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
+    window->chkSearchZip->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    waitForEnd();
+    ASSERT_FALSE(boxes.boxes().empty());
+    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Zip File Error"));
+    ASSERT_EQ(window->lstFiles1->count(), 1);
+    const FileResult& member = window->lstFiles1->row(0);
+    EXPECT_EQ(member.FileName, "inner.txt");
+    EXPECT_EQ(member.Directory, tree.file("good.zip"));
+    EXPECT_FALSE(member.ExtractedPath.empty());
+}
+
+TEST_F(WindowSearch, ClosingDeletesTheExtractionFolders) {
+    writeZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
+    window->chkSearchZip->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    waitForEnd();
+    ASSERT_EQ(window->State.TempFolders.size(), 1u);
+    const std::string folder = window->State.TempFolders[0];
+    ASSERT_TRUE(std::filesystem::exists(folder));
+    window->close();
+    EXPECT_FALSE(std::filesystem::exists(folder));
+    EXPECT_TRUE(window->State.TempFolders.empty());
+}
+
+TEST_F(WindowSearch, AWindowDiscardedWithoutClosingDeletesItsExtractionFolders) {
+    writeZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
+    window->chkSearchZip->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    waitForEnd();
+    ASSERT_EQ(window->State.TempFolders.size(), 1u);
+    const std::string folder = window->State.TempFolders[0];
+    window.reset();
+    EXPECT_FALSE(std::filesystem::exists(folder));
+}
+
+TEST_F(WindowSearch, ClosingDuringASearchStopsItFirstAndLeavesNothingBehind) {
+    for (int i = 0; i < 200; ++i)
+        writeZip(tree.file(numbered("z", i, ".zip")), {{"a.txt", "needle\n"}});
+    tree.write("broken.zip", "PK this is no archive");
+    window->chkSearchZip->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    // Close while archives are being extracted.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->pnlStatus->text().startsWith(QLatin1String("Extracting Zip file")); },
+        20000));
+    window->close();
+    EXPECT_FALSE(window->searchRunning());
+    EXPECT_TRUE(window->State.TempFolders.empty());
+    EXPECT_TRUE(std::filesystem::is_empty(TempFolderPath())) << leftovers();
+    // A box the search asked for while the window closed is never shown.
+    QTest::qWait(50);
+    EXPECT_TRUE(std::none_of(boxes.boxes().begin(), boxes.boxes().end(), [](const Box& box) {
+        return box.caption == QLatin1String("Message");
+    }));
+}
+
+} // namespace
+} // namespace ferrolux
