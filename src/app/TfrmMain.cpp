@@ -14,7 +14,6 @@
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 #include "results/RegExpTokens.h"
-#include "results/TfrmDirListing.h"
 #include "search/DateDisplay.h"
 #include "search/SearchRun.h"
 #include "search/ZipPhase.h"

@@ -135,6 +135,7 @@ public:
     void Edit1Click();
     void cboRegExpClick(int index);
     void Dir1MouseDown(Qt::MouseButton button);
+    // The file the last View, Open or Edit acted on.
     const std::string& CurrentFilePath() const;
 
     // The layout for screens 800 pixels wide or 600 high.

@@ -1,5 +1,6 @@
 // The main window's result lists: picking a file lists its matches, Delete
-// prunes the file list, a header click sorts it.
+// prunes the file list, a header click sorts it; View, Open and Edit act on
+// the selected file.
 #include "app/MainFileActions.h"
 #include "app/TfrmMain.h"
 #include "platform/ui/ScreenFonts.h"
