@@ -49,8 +49,10 @@ struct WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-// About a tenth of a second of work for the text control.
+// About a tenth of a second of work for the text control, and a part of a
+// text file decoded at a time.
 constexpr qsizetype SliceCharacters = qsizetype(1) << 20;
+constexpr size_t DecodePartBytes = size_t(8) << 20;
 
 } // namespace
 
@@ -58,10 +60,12 @@ constexpr qsizetype SliceCharacters = qsizetype(1) << 20;
 struct TfrmViewer::Loading {
     WaitCursor hourglass;
     Settings settings;
-    QString text;           // what the control is to show
-    qsizetype inserted = 0; // how much of it is there already
+    std::string bytes;      // text mode: the file, until it is decoded
+    size_t decoded = 0;     // how much of it is decoded
     TextModeDocument doc;   // text mode: the lines
     std::string shown;      // binary mode: the text the engine searches
+    QString text;           // what the control is to show
+    qsizetype inserted = 0; // how much of it is there already
 };
 
 TfrmViewer::TfrmViewer(QWidget* owner, const ViewerSource& source, const ViewerRequest& request,
@@ -171,8 +175,28 @@ void TfrmViewer::startTextMode() {
     edtFile->setLineWrapMode(QPlainTextEdit::NoWrap);
     FileBytes file = readFileBytes(CurrentFilePath);
     if (file.error != 0) return showLoadError(file.error);
-    loading_->doc = textModeDocument(file.bytes);
-    file.bytes = std::string();
+    loading_->bytes = std::move(file.bytes);
+    loading_->doc.text.reserve(qsizetype(loading_->bytes.size()));
+    QTimer::singleShot(0, this, &TfrmViewer::decodeNextPart);
+}
+
+// Parts end after a line feed, so no line is split between two of them.
+void TfrmViewer::decodeNextPart() {
+    if (!loading_) return;
+    const std::string_view bytes = loading_->bytes;
+    size_t end = std::min(loading_->decoded + DecodePartBytes, bytes.size());
+    if (end < bytes.size()) {
+        const size_t lineFeed = bytes.find('\n', end);
+        end = lineFeed == std::string_view::npos ? bytes.size() : lineFeed + 1;
+    }
+    const bool last = end == bytes.size();
+    appendTextLines(loading_->doc, bytes.substr(loading_->decoded, end - loading_->decoded), last);
+    loading_->decoded = end;
+    if (!last) {
+        QTimer::singleShot(0, this, &TfrmViewer::decodeNextPart);
+        return;
+    }
+    loading_->bytes = std::string();
     loading_->text = loading_->doc.text;
     insertNextSlice();
 }

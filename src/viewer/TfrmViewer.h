@@ -58,6 +58,7 @@ private:
     void FormResize();
     void applyViewerSettings(const Settings& settings);
     void startTextMode();
+    void decodeNextPart();
     void startBinaryMode(int64_t size);
     void showLoadError(int error);
     void insertNextSlice();

@@ -83,13 +83,12 @@ int32_t TextModeDocument::lineOf(int32_t offset) const {
     return after == lineStarts.begin() ? 0 : int32_t(after - lineStarts.begin() - 1);
 }
 
-TextModeDocument textModeDocument(std::string_view bytes) {
-    TextModeDocument doc;
-    doc.text.reserve(qsizetype(bytes.size()));
+void appendTextLines(TextModeDocument& doc, std::string_view part, bool last) {
     size_t start = 0;
     while (true) {
-        const size_t lf = bytes.find('\n', start);
-        std::string_view line = bytes.substr(start, lf == std::string_view::npos ? lf : lf - start);
+        const size_t lf = part.find('\n', start);
+        if (lf == std::string_view::npos && !last) break;
+        std::string_view line = part.substr(start, lf == std::string_view::npos ? lf : lf - start);
         if (lf != std::string_view::npos && !line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         QString shown = displayText(line);
@@ -100,6 +99,12 @@ TextModeDocument textModeDocument(std::string_view bytes) {
         if (lf == std::string_view::npos) break;
         start = lf + 1;
     }
+}
+
+TextModeDocument textModeDocument(std::string_view bytes) {
+    TextModeDocument doc;
+    doc.text.reserve(qsizetype(bytes.size()));
+    appendTextLines(doc, bytes, true);
     return doc;
 }
 

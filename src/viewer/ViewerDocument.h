@@ -36,4 +36,8 @@ struct TextModeDocument {
 
 TextModeDocument textModeDocument(std::string_view bytes);
 
+// Builds the same document a part at a time: every part but the last ends
+// with a line feed; the last one also holds what follows the final line feed.
+void appendTextLines(TextModeDocument& doc, std::string_view part, bool last);
+
 } // namespace ferrolux

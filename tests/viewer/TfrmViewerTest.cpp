@@ -312,17 +312,17 @@ TEST_F(ViewerTest, AFileThatCannotBeOpenedIsExplainedInTheViewer) {
 }
 
 TEST_F(ViewerTest, ALargeFileLoadsInSlicesWithLinesInPlace) {
-    // About 3 MB of CR LF lines: several slices, matches on both sides of
-    // each slice boundary.
+    // About 10 MB of CR LF lines: two parts to decode and many slices to
+    // insert, matches on both sides of each boundary.
     std::string bytes;
     std::vector<int> hits;
-    for (int line = 0; line < 60000; ++line) {
+    for (int line = 0; line < 200000; ++line) {
         const bool hit = line % 997 == 0;
         if (hit) hits.push_back(line);
         bytes += std::string(40, 'x') + (hit ? " needle " : " ") + std::to_string(line) + "\r\n";
     }
     auto viewer = open("big.txt", bytes, 997 * 30 + 1);
-    EXPECT_EQ(viewer->edtFile->document()->blockCount(), 60001);
+    EXPECT_EQ(viewer->edtFile->document()->blockCount(), 200001);
     EXPECT_EQ(colouredLines(*viewer), hits);
     EXPECT_EQ(caretLine(*viewer), 997 * 30);
     viewer->cmdNextClick();

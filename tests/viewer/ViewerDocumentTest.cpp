@@ -69,6 +69,21 @@ TEST(TextModeDocument, RowsNeverPartASurrogatePair) {
     EXPECT_TRUE(doc.text.at(rowBreak + 1).isHighSurrogate());
 }
 
+TEST(TextModeDocument, BuiltInPartsItIsTheSameDocument) {
+    const std::string bytes = "one\r\ntwo\n\nfour\r\nfive";
+    TextModeDocument parts;
+    appendTextLines(parts, "one\r\n", false);
+    appendTextLines(parts, "two\n\n", false);
+    appendTextLines(parts, "four\r\nfive", true);
+    const TextModeDocument whole = textModeDocument(bytes);
+    EXPECT_EQ(parts.text, whole.text);
+    EXPECT_EQ(parts.lineStarts, whole.lineStarts);
+    TextModeDocument endsWithBreak;
+    appendTextLines(endsWithBreak, "a\n", false);
+    appendTextLines(endsWithBreak, "", true);
+    EXPECT_EQ(endsWithBreak.lineStarts, textModeDocument("a\n").lineStarts);
+}
+
 TEST(ReadFileBytes, ReadsAllOrAtMostTheLimit) {
     TempDir dir;
     const std::string path = dir.write("f.bin", std::string("ab\0cd", 5));
