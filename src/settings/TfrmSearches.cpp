@@ -69,6 +69,13 @@ void TfrmSearches::showModal(SearchForm& form, QWidget* owner) {
     dialog->exec();
 }
 
+// Filled when shown as well, for a window manager that does not activate
+// new dialogs.
+void TfrmSearches::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormActivate();
+}
+
 void TfrmSearches::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();

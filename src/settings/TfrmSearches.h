@@ -32,6 +32,7 @@ public:
     void RetrieveSelected();
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -59,11 +59,10 @@ protected:
         return shown;
     }
 
-    // A retrieve dialog as the user sees it once it is active.
+    // A retrieve dialog as the user sees it once it is shown.
     std::unique_ptr<TfrmSearches> openRetrieve() {
         auto dialog = std::make_unique<TfrmSearches>(window);
         dialog->show();
-        dialog->FormActivate();
         return dialog;
     }
 
@@ -137,6 +136,15 @@ TEST_F(SavedSearchWindow, IdenticalSavesGiveIdenticalRowsNewestFirst) {
     EXPECT_EQ(row(*dialog, 0).at(2), QStringLiteral("second"));
     EXPECT_EQ(row(*dialog, 1), row(*dialog, 2));
     EXPECT_EQ(row(*dialog, 1), (QStringList{text(tree.path()), "*.txt", "first", "XB"}));
+
+    // Nothing is kept between activations: the list is read again.
+    window.cboSearch->setEditText(QStringLiteral("third"));
+    window.SaveSearch1Click();
+    QApplication::setActiveWindow(&window);
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    ASSERT_EQ(dialog->lstSearches->rowCount(), 4);
+    EXPECT_EQ(row(*dialog, 0).at(2), QStringLiteral("third"));
 }
 
 TEST_F(SavedSearchWindow, BlankSearchTextOrFileSpecIsNotSaved) {
