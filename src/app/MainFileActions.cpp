@@ -55,7 +55,7 @@ QString MainFileActions::searchText() const {
 }
 
 void MainFileActions::setSearchText(const QString& text) {
-    main_.cboSearch->setEditText(text);
+    main_.setSearchText(text);
 }
 
 QString MainFileActions::fileSpec() const {
@@ -63,7 +63,7 @@ QString MainFileActions::fileSpec() const {
 }
 
 void MainFileActions::setFileSpec(const QString& text) {
-    main_.txtFilespec->setText(text);
+    main_.setFileSpec(text);
 }
 
 std::string MainFileActions::currentDirectory() const {

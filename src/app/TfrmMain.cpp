@@ -289,6 +289,9 @@ void TfrmMain::connectHandlers() {
     connect(About1, &QAction::triggered, this, &TfrmMain::About1Click);
     connect(Contents1, &QAction::triggered, this, &TfrmMain::Contents1Click);
     connect(Refresh1, &QAction::triggered, this, &TfrmMain::Refresh1Click);
+    connect(SaveSearch1, &QAction::triggered, this, &TfrmMain::SaveSearch1Click);
+    connect(RetrieveSearch1, &QAction::triggered, this, &TfrmMain::RetrieveSearch1Click);
+    connect(Preferences1, &QAction::triggered, this, &TfrmMain::Preferences1Click);
     connect(Drive1, &DriveComboBox::Change, this, &TfrmMain::Drive1Change);
     connect(Dir1, &DirectoryListBox::Change, this,
             [this] { Drive1->showDriveOf(Dir1->Directory()); });

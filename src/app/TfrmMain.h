@@ -3,6 +3,7 @@
 #include "platform/grep/GrepEngine.h"
 #include "search/SearchRequest.h"
 #include "search/SearchState.h"
+#include "settings/SearchForm.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTarget.h"
 
@@ -37,7 +38,7 @@ class TfrmSplash;
 // The main window: owns the search state, the settings record, the result
 // lists and every search control. Handlers are thin: they read controls, call
 // the core and write controls.
-class TfrmMain : public QMainWindow, public SettingsTarget {
+class TfrmMain : public QMainWindow, public SettingsTarget, public SearchForm {
     Q_OBJECT
 public:
     // splash, when given, is removed when the window is first shown.
@@ -117,6 +118,12 @@ public:
     void Refresh1Click();
     void Drive1Change();
 
+    // Saved searches and preferences.
+    void SaveSearch1Click();
+    void RetrieveSearch1Click();
+    void Preferences1Click();
+    SearchOptionBoxes optionBoxes() const;
+
     // Searching.
     void cmdSearchClick();
     void cmdStopClick();
@@ -148,6 +155,10 @@ public:
     void setMatchListFont(const QString& name, int32_t size) override;
     bool setDirectory(const QString& directory) override;
     void setRootDirectory() override;
+    // What a retrieved search fills (setDirectory above serves it too).
+    void setSearchText(const QString& text) override;
+    void setFileSpec(const QString& fileSpec) override;
+    void setOptionBoxes(const SearchOptionBoxes& boxes) override;
     QObject* messageOwner() override { return this; }
 
 signals:
