@@ -76,4 +76,32 @@ print("  %s median %7.3f s  (min %.3f)  %s" % (sys.argv[2], r["median"], r["min"
 PY
 done
 
+window=$build/bench/window/ferrolux-window-bench
+if [ -x "$window" ]; then
+    echo "== search from the main window (offscreen)"
+    store=$(mktemp /tmp/ferrolux-bench-store.XXXXXX)
+    for p in a b c d e f; do
+        case $p in
+            a) w=(-r -c Zyxquorbl);; b) w=(-r Zyxquorbl);; c) w=(-r -c the);;
+            d) w=(-r -c 'err[a-z]+ code [0-9]+');; e) w=(-r -c -w int);;
+            f) w=(-r -c 'TODO|FIXME|deprecated');;
+        esac
+        printf -v line '%q ' "$window" "${w[@]}" "$corpus"
+        QT_QPA_PLATFORM=offscreen FERROLUX_REGISTRY=$store \
+            hyperfine --style none -i --runs "$runs" --warmup 1 \
+            --export-json "$out/ferrolux/window-$p.json" "$line" > /dev/null
+    done
+    rm -f "$store"
+fi
+
+count=$build/bench/grep-count/ferrolux-grep-count
+if [ -x "$count" ]; then
+    echo "== peak memory counting a 4 GiB file (sparse, so it costs no disk)"
+    huge=$(mktemp /tmp/ferrolux-huge.XXXXXX)
+    truncate -s 4G "$huge"
+    "$count" x "$huge" 2>&1 | tail -n 2 | sed 's/^/  text:   /'
+    "$count" -b x "$huge" 2>&1 | tail -n 2 | sed 's/^/  binary: /'
+    rm -f "$huge"
+fi
+
 python3 "$top/bench/ratios.py" "$out" | tee "$out/ratios.md"

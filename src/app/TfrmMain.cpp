@@ -1,5 +1,6 @@
 #include "app/TfrmMain.h"
 
+#include "app/MainFileActions.h"
 #include "app/Pictures.h"
 #include "app/SearchWorker.h"
 #include "app/Startup.h"
@@ -12,6 +13,7 @@
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
+#include "results/RegExpTokens.h"
 #include "search/DateDisplay.h"
 #include "search/SearchRun.h"
 #include "search/ZipPhase.h"
@@ -79,20 +81,6 @@ QAction* menuItem(QMenu* menu, const char* name, const char* caption, QKeySequen
     return item;
 }
 
-const char* const regularExpressionEntries[] = {"^ : Start of line",
-                                                "$ : End of line",
-                                                ". : Any character",
-                                                "* : 0 or more occurrences",
-                                                "+ : 1 or more occurrences",
-                                                "[] : Any character in group",
-                                                "[^] : Exclude characters in group",
-                                                "- : Optional match",
-                                                "\\ : Literal character",
-                                                "| : Or",
-                                                "& : And",
-                                                "\\< : Beginning of word",
-                                                "\\> : End of word"};
-
 } // namespace
 
 TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
@@ -111,6 +99,7 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     createMenus();
     setHints();
     setTabOrder();
+    fileActions_ = new MainFileActions(*this);
     connectHandlers();
     setClientSize(designedClientSize);
     move(0, 0);
@@ -191,7 +180,7 @@ void TfrmMain::createBottomPanel(QWidget* client) {
     cboRegExp = new QComboBox(pnlBottom);
     cboRegExp->setObjectName(QStringLiteral("cboRegExp"));
     cboRegExp->setGeometry(444, 26, 221, 24);
-    for (const char* entry : regularExpressionEntries)
+    for (const char* entry : regExpEntries())
         cboRegExp->addItem(QString::fromLatin1(entry));
     cboRegExp->setCurrentIndex(-1);
     Label3->setBuddy(cboRegExp);
@@ -300,6 +289,9 @@ void TfrmMain::connectHandlers() {
     connect(About1, &QAction::triggered, this, &TfrmMain::About1Click);
     connect(Contents1, &QAction::triggered, this, &TfrmMain::Contents1Click);
     connect(Refresh1, &QAction::triggered, this, &TfrmMain::Refresh1Click);
+    connect(SaveSearch1, &QAction::triggered, this, &TfrmMain::SaveSearch1Click);
+    connect(RetrieveSearch1, &QAction::triggered, this, &TfrmMain::RetrieveSearch1Click);
+    connect(Preferences1, &QAction::triggered, this, &TfrmMain::Preferences1Click);
     connect(Drive1, &DriveComboBox::Change, this, &TfrmMain::Drive1Change);
     connect(Dir1, &DirectoryListBox::Change, this,
             [this] { Drive1->showDriveOf(Dir1->Directory()); });
@@ -312,6 +304,14 @@ void TfrmMain::connectHandlers() {
     connect(lstFiles1, &FileListView::ColumnClick, this, &TfrmMain::lstFiles1ColumnClick);
     connect(lstFiles1, &QWidget::customContextMenuRequested, this,
             [this](QPoint at) { mnuFilesPopup->popup(lstFiles1->viewport()->mapToGlobal(at)); });
+    connect(View1, &QAction::triggered, this, &TfrmMain::View1Click);
+    connect(Open1, &QAction::triggered, this, &TfrmMain::Open1Click);
+    connect(Edit1, &QAction::triggered, this, &TfrmMain::Edit1Click);
+    connect(lstLines1, &QAbstractItemView::doubleClicked, this, &TfrmMain::lstLines1DblClick);
+    // The search clears the selection (-1); only a chosen entry inserts.
+    connect(cboRegExp, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) cboRegExpClick(index);
+    });
     // Boxes a running search reads at every directory or file.
     const auto live = [this](QCheckBox* box, std::atomic<bool> LiveOptions::*option) {
         connect(box, &QCheckBox::toggled, this,

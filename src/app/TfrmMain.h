@@ -4,6 +4,7 @@
 #include "print/Reports.h"
 #include "search/SearchRequest.h"
 #include "search/SearchState.h"
+#include "settings/SearchForm.h"
 #include "settings/Settings.h"
 #include "settings/SettingsTarget.h"
 
@@ -29,6 +30,7 @@ class DirectoryListBox;
 class DriveComboBox;
 class FileListView;
 class HelpWindow;
+class MainFileActions;
 class MatchListView;
 class SearchWorker;
 class TfrmAbout;
@@ -38,7 +40,7 @@ class TfrmSplash;
 // The main window: owns the search state, the settings record, the result
 // lists and every search control. Handlers are thin: they read controls, call
 // the core and write controls.
-class TfrmMain : public QMainWindow, public SettingsTarget {
+class TfrmMain : public QMainWindow, public SettingsTarget, public SearchForm {
     Q_OBJECT
 public:
     // splash, when given, is removed when the window is first shown.
@@ -118,6 +120,12 @@ public:
     void Refresh1Click();
     void Drive1Change();
 
+    // Saved searches and preferences.
+    void SaveSearch1Click();
+    void RetrieveSearch1Click();
+    void Preferences1Click();
+    SearchOptionBoxes optionBoxes() const;
+
     // Searching.
     void cmdSearchClick();
     void cmdStopClick();
@@ -128,6 +136,16 @@ public:
     void lstFiles1KeyUp(int key);
     void lstFiles1ColumnClick(int column);
     void ListFileMatches(bool useHidden);
+
+    // File actions on the selected row, and the two search-building aids.
+    void View1Click();
+    void lstLines1DblClick();
+    void Open1Click();
+    void Edit1Click();
+    void cboRegExpClick(int index);
+    void Dir1MouseDown(Qt::MouseButton button);
+    // The file the last View, Open or Edit acted on.
+    const std::string& CurrentFilePath() const;
 
     // Printing: the print dialog (created by the program entry), the two
     // reports, never shown, and the state their data handlers move through.
@@ -152,6 +170,10 @@ public:
     void setMatchListFont(const QString& name, int32_t size) override;
     bool setDirectory(const QString& directory) override;
     void setRootDirectory() override;
+    // What a retrieved search fills (setDirectory above serves it too).
+    void setSearchText(const QString& text) override;
+    void setFileSpec(const QString& fileSpec) override;
+    void setOptionBoxes(const SearchOptionBoxes& boxes) override;
     QObject* messageOwner() override { return this; }
 
 signals:
@@ -190,6 +212,7 @@ private:
     QWidget* client_;
     TfrmSplash* splash_;
     HelpWindow* helpWindow_ = nullptr;
+    MainFileActions* fileActions_;
     bool shownOnce_ = false;
     std::shared_ptr<LiveOptions> liveOptions_;
     std::unique_ptr<SearchWorker> search_;

@@ -1,10 +1,13 @@
 // The main window's result lists: picking a file lists its matches, Delete
-// prunes the file list, a header click sorts it.
+// prunes the file list, a header click sorts it; View, Open and Edit act on
+// the selected file.
+#include "app/MainFileActions.h"
 #include "app/TfrmMain.h"
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 #include "results/RowDisplay.h"
+#include "results/TfrmDirListing.h"
 #include "search/MatchListing.h"
 #include "search/TextDecoding.h"
 
@@ -56,6 +59,34 @@ void TfrmMain::ListFileMatches(bool useHidden) {
     }
     lstLines1->setEnabled(true);
     QGuiApplication::restoreOverrideCursor();
+}
+
+void TfrmMain::View1Click() {
+    fileActions_->actions().View1Click();
+}
+
+void TfrmMain::lstLines1DblClick() {
+    fileActions_->actions().lstLines1DblClick();
+}
+
+void TfrmMain::Open1Click() {
+    fileActions_->actions().Open1Click();
+}
+
+void TfrmMain::Edit1Click() {
+    fileActions_->actions().Edit1Click();
+}
+
+void TfrmMain::cboRegExpClick(int index) {
+    fileActions_->actions().cboRegExpClick(index);
+}
+
+void TfrmMain::Dir1MouseDown(Qt::MouseButton button) {
+    if (button == Qt::RightButton) TfrmDirListing::showModal(this, *fileActions_);
+}
+
+const std::string& TfrmMain::CurrentFilePath() const {
+    return fileActions_->actions().CurrentFilePath;
 }
 
 } // namespace ferrolux

@@ -54,6 +54,11 @@ MatchListView::MatchListView(QWidget* parent)
     setListFont(font());
 }
 
+int MatchListView::selectedRow() const {
+    const QModelIndexList rows = selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
 void MatchListView::setListFont(const QFont& font) {
     setFont(font);
     verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 3);

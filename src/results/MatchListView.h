@@ -37,6 +37,9 @@ public:
     void setLines(std::vector<MatchLine> lines) { model_->setLines(std::move(lines)); }
     void clearLines() { model_->setLines({}); }
 
+    // The selected row, or -1 when none is.
+    int selectedRow() const;
+
     // The font of the lines; row heights follow it.
     void setListFont(const QFont& font);
 

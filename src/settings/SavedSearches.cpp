@@ -3,6 +3,7 @@
 #include "platform/MessageBoxA.h"
 #include "settings/SettingsStore.h"
 
+#include <QStringDecoder>
 #include <QStringList>
 #include <optional>
 
@@ -45,6 +46,20 @@ QString optionLettersFor(const SearchOptionBoxes& boxes) {
     for (const auto& [ticked, letter] : order)
         if (ticked) letters += QChar(letter);
     return letters;
+}
+
+SearchOptionBoxes optionBoxesFor(const QString& letters) {
+    const auto has = [&letters](char16_t letter) { return letters.contains(QChar(letter)); };
+    return {has(u'X'), has(u'B'), has(u'I'), has(u'Z'), has(u'C'), has(u'W'), has(u'L')};
+}
+
+std::optional<QString> directoryForSaving(const std::string& path, QObject* owner) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(QByteArrayView(path.data(), qsizetype(path.size())));
+    if (!utf8.hasError()) return text;
+    refuse(owner, QStringLiteral("The directory name is not valid UTF-8 text and could not be "
+                                 "found again - cannot save"));
+    return std::nullopt;
 }
 
 QString encodeSavedSearch(const SavedSearch& search) {

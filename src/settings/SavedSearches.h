@@ -3,6 +3,8 @@
 #include "platform/registry/Registry.h"
 
 #include <QString>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QObject;
@@ -32,6 +34,14 @@ struct SearchOptionBoxes {
 
 // One letter per ticked box, in the order X B I Z C W L.
 QString optionLettersFor(const SearchOptionBoxes& boxes);
+
+// The boxes ticked by a stored entry's letters; other characters are ignored.
+SearchOptionBoxes optionBoxesFor(const QString& letters);
+
+// The directory list's path (bytes) as the text a saved search stores. A path
+// that is not UTF-8 would come back as another name that cannot be entered, so
+// it is refused with a message box to owner and the result is nullopt.
+std::optional<QString> directoryForSaving(const std::string& path, QObject* owner = nullptr);
 
 // Each field followed by U+007F, the entry ended by U+0080.
 QString encodeSavedSearch(const SavedSearch& search);

@@ -19,7 +19,20 @@ using test::storeText;
 
 const QString keyName = QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Ferrolux");
 
-class StoreStress : public test::StoreTest {};
+class StoreStress : public test::StoreTest {
+protected:
+    // Polls the store until its payload number exceeds `number` (at most 20 s).
+    void waitForPayloadAbove(int number) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const std::optional<RegistryDocument> document = RegistryDocument::parse(readFile(path));
+            const std::optional<RegistryValue> payload =
+                document ? document->value(keyName, QStringLiteral("Payload")) : std::nullopt;
+            if (payload && test::stressPayloadNumber(payload->text) > number) return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+};
 
 // A writer killed at any moment leaves the old or the new store, whole.
 TEST_F(StoreStress, WriterKilledAtRandomMomentsLeavesAWholeStore) {
@@ -36,6 +49,9 @@ TEST_F(StoreStress, WriterKilledAtRandomMomentsLeavesAWholeStore) {
     for (int round = 0; round < 200; ++round) {
         const pid_t writer = test::spawn({FERROLUX_REGISTRY_WRITER, "crash", path});
         ASSERT_GT(writer, 0);
+        // Every tenth round waits for a completed write first, so that a slow
+        // start (a loaded machine, a sanitizer build) still sees the store move.
+        if (round % 10 == 9) waitForPayloadAbove(lastNumber);
         std::this_thread::sleep_for(std::chrono::milliseconds(delayMs(random)));
         ::kill(writer, SIGKILL);
         ASSERT_EQ(test::waitExit(writer), -1) << "the writer stopped by itself";

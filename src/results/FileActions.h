@@ -1,0 +1,54 @@
+#pragma once
+
+#include "results/FileActionHost.h"
+
+#include <QStringList>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ferrolux {
+
+class Shell;
+
+// View, Open and Edit of the selected file row, and the token list. Each
+// action sets CurrentFilePath to the file it acts on.
+class FileActions {
+public:
+    FileActions(FileActionHost& host, Shell& shell);
+
+    void View1Click();
+    void lstLines1DblClick();
+    void Open1Click();
+    void Edit1Click();
+    // A new entry (0-based) was chosen in the regular-expression list.
+    void cboRegExpClick(int index);
+
+    std::string CurrentFilePath;
+
+private:
+    void openViewer(const FileResult& row, int32_t targetMatch);
+    bool confirmZipCopy(const FileResult& row);
+
+    FileActionHost& host_;
+    Shell& shell_;
+};
+
+// "File Viewer - " and the row's display name.
+QString viewerCaption(const FileResult& row);
+
+// The match a double-click on the match list asks the viewer to show first:
+// the line number of a text file, the row's position for a binary file.
+std::optional<int32_t> targetMatchFor(const FileResult& row, const SelectedMatch& match);
+
+// The program and arguments that edit a file: the Editor setting split as a
+// shell would, then the path as one argument. Without a usable setting, the
+// first installed of the common desktop editors, else the desktop's opener.
+std::vector<std::string> editorCommand(const QString& editorSetting, const std::string& path,
+                                       const Shell& shell);
+
+extern const char* const ZipCopyWarning;
+extern const char* const NoAssociationMessage;
+
+} // namespace ferrolux

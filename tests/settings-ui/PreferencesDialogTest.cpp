@@ -1,0 +1,378 @@
+#include "MessageBoxRecorder.h"
+#include "ScriptedDialogs.h"
+#include "TempDir.h"
+#include "app/TfrmMain.h"
+#include "platform/registry/Registry.h"
+#include "platform/ui/HintSwitch.h"
+#include "results/MatchListView.h"
+#include "settings/SettingsStore.h"
+#include "settings/TfrmPreferences.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QToolButton>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace ferrolux {
+namespace {
+
+QColor colourAt(const QTextEdit* edit, int position) {
+    QTextCursor cursor(edit->document());
+    cursor.setPosition(position + 1); // the format of the character before the cursor
+    return cursor.charFormat().foreground().color();
+}
+
+// Text in a spin box's edit field, as typed before the box is left.
+void typeInto(QSpinBox* box, const QString& text) {
+    box->findChild<QLineEdit*>()->setText(text);
+}
+
+class PreferencesDialog : public ::testing::Test {
+protected:
+    test::TempDir store;
+    test::MessageBoxRecorder boxes;
+    test::ScriptedDialogs dialogs;
+    QByteArray previousStore = qgetenv("FERROLUX_REGISTRY");
+    std::unique_ptr<TfrmMain> window;
+
+    void SetUp() override {
+        qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
+        window = std::make_unique<TfrmMain>();
+    }
+    void TearDown() override {
+        window.reset();
+        HintSwitch::instance().setHintsShown(true);
+        qputenv("FERROLUX_REGISTRY", previousStore);
+    }
+
+    void storeNumber(const char* name, int32_t number) {
+        RegistryKey key;
+        ASSERT_TRUE(key.create(RegistryStore::standard(), settingsKeyPath()));
+        ASSERT_TRUE(key.writeNumber(QString::fromLatin1(name), number));
+    }
+    void storeString(const char* name, const QString& text) {
+        RegistryKey key;
+        ASSERT_TRUE(key.create(RegistryStore::standard(), settingsKeyPath()));
+        ASSERT_TRUE(key.writeString(QString::fromLatin1(name), text));
+    }
+    std::string storeFile() const { return test::readFile(store.file("store.reg")); }
+
+    // The dialog over settings loaded from the store, as File / Preferences shows it.
+    std::unique_ptr<TfrmPreferences> open() {
+        window->LoadSettings(false);
+        auto dialog = std::make_unique<TfrmPreferences>(window->Settings, *window);
+        dialog->show();
+        return dialog;
+    }
+
+    std::vector<QString> shownTexts() const {
+        std::vector<QString> shown;
+        for (const auto& box : boxes.boxes())
+            shown.push_back(box.text);
+        return shown;
+    }
+};
+
+TEST_F(PreferencesDialog, HasItsTabsControlsCaptionsAndLimits) {
+    auto dialog = open();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Preferences"));
+    EXPECT_EQ(dialog->size(), QSize(401, 341));
+    ASSERT_EQ(dialog->PageControl1->count(), 2);
+    EXPECT_EQ(dialog->PageControl1->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(dialog->PageControl1->tabText(1), QStringLiteral("Fonts"));
+    EXPECT_EQ(dialog->txtMaxMatchLen->minimum(), 1) << "accepts 1 to 49 despite its label";
+    EXPECT_EQ(dialog->txtMaxMatchLen->maximum(), 2000);
+    EXPECT_EQ(dialog->txtMaxMatches->minimum(), 1);
+    EXPECT_EQ(dialog->txtMaxMatches->maximum(), 5000);
+    EXPECT_EQ(dialog->chkShowHint->text(), QStringLiteral("&Show tool tip hints"));
+    EXPECT_EQ(dialog->cmdTextColor->text(), QStringLiteral("&Text"));
+    EXPECT_EQ(dialog->cmdHighColor->text(), QStringLiteral("&Highlight"));
+    EXPECT_EQ(dialog->cmdOK->text(), QStringLiteral("&OK"));
+    EXPECT_EQ(dialog->cmdCancel->text(), QStringLiteral("&Cancel"));
+    EXPECT_FALSE(dialog->edtSample->isEnabled());
+    EXPECT_EQ(dialog->edtSample->toPlainText(),
+              QStringLiteral("Current Text Color\nCurrent Highlight Color"));
+
+    // Every label's access key leads to the control it names.
+    std::map<QString, QWidget*> buddies;
+    for (const QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->buddy()) buddies[label->text()] = label->buddy();
+    EXPECT_EQ(buddies[QStringLiteral("&Maximum length of matched text")], dialog->txtMaxMatchLen);
+    EXPECT_EQ(buddies[QStringLiteral("Ma&ximum  matches displayed per file")],
+              dialog->txtMaxMatches);
+    EXPECT_EQ(buddies[QStringLiteral("Default file &editor")], dialog->txtEditor);
+    EXPECT_EQ(buddies[QStringLiteral("Default &startup directory")], dialog->txtStartupDir);
+    for (const char* name : {"cmdMatchFont", "cmdViewerFont", "cmdPrintFont"})
+        EXPECT_EQ(dialog->findChild<QPushButton*>(QString::fromLatin1(name))->text(),
+                  QStringLiteral("Change"));
+}
+
+TEST_F(PreferencesDialog, DefaultsShowTheStoredFontNamesInTheirClosestFaces) {
+    auto dialog = open();
+    EXPECT_EQ(dialog->lblMatchFont->text(), QStringLiteral("Fixedsys, 11 points"));
+    EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
+    EXPECT_EQ(dialog->lblPrintFont->text(), QStringLiteral("Arial, 10 points"));
+    EXPECT_EQ(dialog->lblMatchFont->font().pointSize(), 11);
+    EXPECT_EQ(dialog->lblPrintFont->font().pointSize(), 10);
+    EXPECT_TRUE(QFontInfo(dialog->lblMatchFont->font()).fixedPitch());
+    EXPECT_TRUE(QFontInfo(dialog->lblViewerFont->font()).fixedPitch());
+    EXPECT_FALSE(QFontInfo(dialog->lblPrintFont->font()).fixedPitch());
+    EXPECT_EQ(dialog->txtMaxMatchLen->value(), 300);
+    EXPECT_EQ(dialog->txtMaxMatches->value(), 500);
+    EXPECT_TRUE(dialog->chkShowHint->isChecked());
+    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("notepad.exe"));
+    EXPECT_EQ(colourAt(dialog->edtSample, 0), QColor(0, 0, 0));
+    EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(255, 0, 0));
+}
+
+TEST_F(PreferencesDialog, IsFilledFromTheSettingsRecord) {
+    storeNumber("MaxMatchLen", 20);
+    storeNumber("MaxMatches", 42);
+    storeNumber("ShowHint", 0);
+    storeString("Editor", QStringLiteral("/usr/bin/vi -p"));
+    storeString("StartupDir", QStringLiteral("/no/such/place"));
+    storeString("ViewerFontName", QStringLiteral("DejaVu Sans Mono"));
+    storeNumber("ViewerFontSize", 9);
+    storeNumber("ViewerTextColor", 0x00FF0000); // blue
+    storeNumber("ViewerHighColor", 0x0000FF00); // green
+    auto dialog = open();
+    EXPECT_EQ(dialog->txtMaxMatchLen->value(), 20);
+    EXPECT_EQ(dialog->txtMaxMatches->value(), 42);
+    EXPECT_FALSE(dialog->chkShowHint->isChecked());
+    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("/usr/bin/vi -p"));
+    EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/no/such/place"));
+    EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("DejaVu Sans Mono, 9 points"));
+    EXPECT_EQ(dialog->lblViewerFont->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(colourAt(dialog->edtSample, 0), QColor(0, 0, 255));
+    EXPECT_EQ(colourAt(dialog->edtSample, 17), QColor(0, 0, 255));
+    EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(0, 255, 0));
+    EXPECT_EQ(colourAt(dialog->edtSample, 41), QColor(0, 255, 0));
+}
+
+TEST_F(PreferencesDialog, OkStoresAllThirteenValuesWithLimitsClampedAndAppliesThem) {
+    storeNumber("MaxMatchLen", 0);
+    storeNumber("MaxMatches", 9000);
+    storeString("MatchFontName", QStringLiteral("DejaVu Sans Mono"));
+    storeNumber("MatchFontSize", 9);
+    auto dialog = open();
+    dialog->chkShowHint->setChecked(false);
+    dialog->cmdOK->click();
+
+    EXPECT_TRUE(boxes.boxes().empty());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    Settings expected = defaultSettings();
+    expected.MaxMatchLen = 1;
+    expected.MaxMatches = 5000;
+    expected.ShowHint = false;
+    expected.MatchFontName = QStringLiteral("DejaVu Sans Mono");
+    expected.MatchFontSize = 9;
+    EXPECT_EQ(readStoredSettings(), expected);
+    EXPECT_EQ(window->Settings, expected);
+    EXPECT_FALSE(HintSwitch::instance().hintsShown());
+    EXPECT_EQ(window->lstLines1->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    // All thirteen are written, the unchanged defaults too.
+    for (const char* name :
+         {"MaxMatchLen", "MaxMatches", "ShowHint", "Editor", "StartupDir", "MatchFontName",
+          "MatchFontSize", "ViewerFontName", "ViewerFontSize", "PrintFontName", "PrintFontSize",
+          "ViewerTextColor", "ViewerHighColor"})
+        EXPECT_NE(storeFile().find(std::string("\"") + name + "\"="), std::string::npos) << name;
+}
+
+TEST_F(PreferencesDialog, OkTakesTypedLimitsWithinTheSpinRange) {
+    auto dialog = open();
+    typeInto(dialog->txtMaxMatchLen, QStringLiteral("9999"));
+    typeInto(dialog->txtMaxMatches, QString()); // not a number
+    dialog->cmdOKClick();
+    EXPECT_EQ(window->Settings.MaxMatchLen, 2000);
+    EXPECT_EQ(window->Settings.MaxMatches, 1);
+
+    auto again = open();
+    again->txtMaxMatchLen->setValue(49);
+    again->cmdOKClick();
+    EXPECT_EQ(readStoredSettings().MaxMatchLen, 49);
+}
+
+TEST_F(PreferencesDialog, AFailedWriteKeepsTheDialogOpenAndTheStoreAsItWas) {
+    storeNumber("MaxMatchLen", 300);
+    const std::string before = storeFile();
+    store.mkdir("store.reg.tmp"); // the store cannot be replaced
+    auto dialog = open();
+    dialog->txtMaxMatchLen->setValue(777);
+    dialog->chkShowHint->setChecked(false);
+    dialog->cmdOKClick();
+
+    EXPECT_EQ(shownTexts(), std::vector<QString>{QStringLiteral("Failed to set data for "
+                                                                "'MaxMatchLen'")});
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(storeFile(), before);
+    EXPECT_EQ(window->Settings.MaxMatchLen, 777) << "kept in memory for this run";
+    EXPECT_FALSE(HintSwitch::instance().hintsShown());
+}
+
+TEST_F(PreferencesDialog, EditorCheckWarnsButKeepsWhatWasTyped) {
+    test::TempDir programs;
+    const std::string runnable = programs.write("ed", "#!/bin/sh\n");
+    ::chmod(runnable.c_str(), 0755);
+    const std::string document = programs.write("notes.com", "text");
+    auto dialog = open();
+
+    const std::vector<std::pair<QString, QString>> cases = {
+        {QString::fromStdString(runnable), QString()},
+        {QString::fromStdString(document),
+         QStringLiteral("The specified file is not an executable program file")},
+        {QString::fromStdString(programs.file("gone")),
+         QStringLiteral("The specified editor was not found")},
+        {QStringLiteral("NOTEPAD.EXE"), QString()},
+    };
+    for (const auto& [typed, warning] : cases) {
+        boxes.clear();
+        dialog->txtEditor->setText(typed);
+        dialog->txtEditorExit();
+        EXPECT_EQ(shownTexts(),
+                  warning.isEmpty() ? std::vector<QString>{} : std::vector<QString>{warning})
+            << typed.toStdString();
+        if (!boxes.boxes().empty()) {
+            EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Error"));
+            EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK | MB_ICONWARNING));
+        }
+        EXPECT_EQ(dialog->txtEditor->text(), typed);
+    }
+
+    boxes.clear();
+    dialog->txtEditor->clear();
+    dialog->txtEditorExit();
+    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("notepad.exe"));
+    EXPECT_TRUE(boxes.boxes().empty());
+
+    // The warning never blocks OK, which stores the box as it stands.
+    dialog->txtEditor->setText(QString::fromStdString(document));
+    dialog->cmdOKClick();
+    EXPECT_EQ(readStoredSettings().Editor, QString::fromStdString(document));
+}
+
+TEST_F(PreferencesDialog, LeavingTheBoxesRunsTheirChecks) {
+    auto dialog = open();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+
+    dialog->txtStartupDir->setFocus();
+    dialog->txtStartupDir->setText(QStringLiteral("/typed/start"));
+    dialog->txtEditor->setFocus(); // leaves the directory box
+    EXPECT_EQ(window->Settings.StartupDir, QStringLiteral("/typed/start"));
+
+    dialog->txtEditor->clear();
+    dialog->chkShowHint->setFocus(); // leaves the editor box
+    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("notepad.exe"));
+}
+
+TEST_F(PreferencesDialog, FontChoiceTakesFaceAndSizeAndCancelChangesNothing) {
+    auto dialog = open();
+    dialogs.fontAnswer = std::nullopt;
+    dialog->cmdMatchFont->click();
+    ASSERT_EQ(dialogs.fontPresets.size(), 1u);
+    EXPECT_EQ(dialogs.fontPresets[0].pointSize(), 11);
+    EXPECT_EQ(window->Settings.MatchFontName, QStringLiteral("Fixedsys"))
+        << "the stored name stays, though the preset showed a stand-in face";
+    EXPECT_EQ(window->Settings.MatchFontSize, 11);
+    EXPECT_EQ(dialog->lblMatchFont->text(), QStringLiteral("Fixedsys, 11 points"));
+
+    QFont chosen(QStringLiteral("DejaVu Serif"), 20);
+    chosen.setBold(true);
+    dialogs.fontAnswer = chosen;
+    dialog->cmdPrintFont->click();
+    EXPECT_EQ(window->Settings.PrintFontName, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(window->Settings.PrintFontSize, 12) << "sizes stop at 12";
+    EXPECT_EQ(dialog->lblPrintFont->text(), QStringLiteral("DejaVu Serif, 12 points"));
+    EXPECT_EQ(dialog->lblPrintFont->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_FALSE(dialog->lblPrintFont->font().bold()) << "only face and size are taken";
+
+    dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans Mono"), 6);
+    dialog->cmdViewerFont->click();
+    EXPECT_EQ(window->Settings.ViewerFontSize, 8);
+    EXPECT_EQ(window->Settings.MatchFontName, QStringLiteral("Fixedsys")) << "other pairs stay";
+}
+
+TEST_F(PreferencesDialog, ColourChoiceIsStoredAsRedGreenBlueAndCancelChangesNothing) {
+    auto dialog = open();
+    dialogs.colorAnswer = std::nullopt;
+    dialog->cmdHighColor->click();
+    ASSERT_EQ(dialogs.colorPresets.size(), 1u);
+    EXPECT_EQ(dialogs.colorPresets[0], QColor(255, 0, 0));
+    EXPECT_EQ(window->Settings.ViewerHighColor, 255);
+
+    dialogs.colorAnswer = QColor(0x12, 0x34, 0x56);
+    dialog->cmdTextColor->click();
+    EXPECT_EQ(window->Settings.ViewerTextColor, 0x00563412);
+    EXPECT_EQ(colourAt(dialog->edtSample, 0), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(255, 0, 0));
+}
+
+TEST_F(PreferencesDialog, CancelKeepsInMemoryChoicesWithoutWriting) {
+    auto dialog = open();
+    dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
+    dialog->cmdViewerFont->click();
+    dialogs.colorAnswer = QColor(0, 0, 255);
+    dialog->cmdHighColor->click();
+    dialog->txtStartupDir->setText(QStringLiteral("/new/start"));
+    dialog->txtStartupDirExit();
+    dialog->txtMaxMatches->setValue(7); // only OK takes this one
+    dialog->cmdCancel->click();
+
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(storeFile(), std::string()) << "nothing written";
+    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(window->Settings.ViewerHighColor, 0x00FF0000);
+    EXPECT_EQ(window->Settings.StartupDir, QStringLiteral("/new/start"));
+    EXPECT_EQ(window->Settings.MaxMatches, 500);
+
+    // The next dialog shows the choices and OK stores them.
+    auto next = std::make_unique<TfrmPreferences>(window->Settings, *window);
+    next->show();
+    EXPECT_EQ(next->lblViewerFont->text(), QStringLiteral("DejaVu Sans Mono, 10 points"));
+    next->cmdOKClick();
+    EXPECT_EQ(readStoredSettings().ViewerFontName, QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(readStoredSettings().StartupDir, QStringLiteral("/new/start"));
+}
+
+TEST_F(PreferencesDialog, EnterAndEscDoNothingSpecial) {
+    auto dialog = open();
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    QTest::keyClick(dialog.get(), Qt::Key_Return);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(storeFile(), std::string());
+}
+
+TEST_F(PreferencesDialog, BrowsingFillsTheBoxes) {
+    auto dialog = open();
+    dialogs.directoryAnswer = QStringLiteral("/picked/dir");
+    dialog->cmdBrowseStartupDir->click();
+    EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/picked/dir"));
+    EXPECT_EQ(window->Settings.StartupDir, QStringLiteral("/picked/dir")) << "counts at once";
+
+    dialog->txtEditor->setText(QStringLiteral("/usr/bin/vi -p"));
+    dialogs.editorAnswer = QStringLiteral("/opt/My Editor/ed");
+    dialog->cmdBrowseEditor->click();
+    EXPECT_EQ(dialogs.editorFolders, std::vector<QString>{QStringLiteral("/usr/bin")});
+    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("\"/opt/My Editor/ed\""));
+
+    dialogs.editorAnswer = std::nullopt;
+    dialogs.directoryAnswer = std::nullopt;
+    dialog->cmdBrowseEditor->click();
+    dialog->cmdBrowseStartupDir->click();
+    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("\"/opt/My Editor/ed\""));
+    EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/picked/dir"));
+}
+
+} // namespace
+} // namespace ferrolux

@@ -1,0 +1,136 @@
+#include "MessageBoxRecorder.h"
+#include "TempDir.h"
+#include "app/TfrmMain.h"
+#include "platform/ui/DirectoryListBox.h"
+#include "results/FileListView.h"
+#include "results/MatchListView.h"
+#include "results/TfrmDirListing.h"
+#include "viewer/TfrmViewer.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace ferrolux {
+namespace {
+
+// Runs `act`; when it opens a modal window of type W, `inspect` sees it (once
+// it is ready) and the window is closed, so the test goes on. False when no
+// such window opened.
+template <class W>
+bool withModal(const std::function<void()>& act, const std::function<void(W&)>& inspect) {
+    bool seen = false;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
+        if (!window) return;
+        if constexpr (std::is_same_v<W, TfrmViewer>)
+            if (!window->isLoaded()) return;
+        seen = true;
+        inspect(*window);
+        window->close();
+    });
+    closer.start(10);
+    act();
+    QCoreApplication::processEvents();
+    return seen;
+}
+
+class MainWindowActions : public ::testing::Test {
+protected:
+    test::TempDir store;
+    test::TempDir files;
+    test::MessageBoxRecorder boxes;
+    std::unique_ptr<TfrmMain> window;
+
+    void SetUp() override {
+        qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
+        window = std::make_unique<TfrmMain>();
+        window->show();
+        boxes.clear();
+        ASSERT_TRUE(window->Dir1->setDirectory(files.path()));
+    }
+
+    // One listed text file with "needle" on lines 2 and 4, selected.
+    void listOneFile() {
+        files.write("notes.txt", "one\nneedle two\nthree\nneedle four\n");
+        FileResult row;
+        row.FileName = "notes.txt";
+        row.Directory = files.path();
+        row.Matches = 2;
+        row.Type = QStringLiteral("T");
+        row.Size = 32;
+        window->lstFiles1->setRows({row});
+        window->lstFiles1->selectRow(0);
+        window->State.SearchPattern = "needle";
+        window->lstLines1->setLines({{"2", "needle two"}, {"4", "needle four"}});
+    }
+};
+
+TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
+    listOneFile();
+    QString title;
+    int caretLine = -1;
+    EXPECT_TRUE(withModal<TfrmViewer>([&] { window->View1->trigger(); },
+                                      [&](TfrmViewer& viewer) {
+                                          title = viewer.windowTitle();
+                                          caretLine = viewer.edtFile->textCursor().blockNumber();
+                                      }));
+    EXPECT_EQ(title, QStringLiteral("File Viewer - ") + QString::fromStdString(files.path()) +
+                         QStringLiteral("notes.txt"));
+    EXPECT_EQ(caretLine, 0);
+    EXPECT_EQ(window->CurrentFilePath(), files.path() + "notes.txt");
+}
+
+TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
+    listOneFile();
+    window->lstLines1->selectRow(1);
+    int caretLine = -1;
+    EXPECT_TRUE(withModal<TfrmViewer>(
+        [&] { window->lstLines1DblClick(); },
+        [&](TfrmViewer& viewer) { caretLine = viewer.edtFile->textCursor().blockNumber(); }));
+    EXPECT_EQ(caretLine, 3);
+}
+
+TEST_F(MainWindowActions, ChoosingAnExpressionAppendsItsToken) {
+    window->cboSearch->setEditText(QStringLiteral("abc"));
+    window->cboRegExp->setCurrentIndex(5);
+    EXPECT_EQ(window->cboSearch->currentText(), QStringLiteral("abc[]"));
+    window->cboRegExp->setCurrentIndex(-1); // a new search clears the list
+    EXPECT_EQ(window->cboSearch->currentText(), QStringLiteral("abc[]"));
+    window->cboRegExp->setCurrentIndex(11);
+    QTest::keyClick(window->cboRegExp, Qt::Key_Down);
+    EXPECT_EQ(window->cboSearch->currentText(), QStringLiteral("abc[]\\<\\>"));
+}
+
+TEST_F(MainWindowActions, RightButtonInTheDirectoryTreeListsItsFiles) {
+    files.write("a.txt", "");
+    files.write("b.txt", "");
+    window->txtFilespec->setText(QStringLiteral("*.*"));
+    QWidget* tree = window->Dir1->viewport();
+    EXPECT_FALSE(withModal<TfrmDirListing>([&] { QTest::mousePress(tree, Qt::LeftButton); },
+                                           [](TfrmDirListing&) {}));
+    // The left button picks a folder in the tree as usual.
+    ASSERT_TRUE(window->Dir1->setDirectory(files.path()));
+    QStringList listed;
+    EXPECT_TRUE(withModal<TfrmDirListing>([&] { QTest::mousePress(tree, Qt::RightButton); },
+                                          [&](TfrmDirListing& listing) {
+                                              for (int i = 0; i < listing.File1->count(); ++i)
+                                                  listed << listing.File1->item(i)->text();
+                                              listing.File1->item(0)->setSelected(true);
+                                              listing.cmdSelectClick();
+                                          }));
+    EXPECT_EQ(listed, (QStringList{"a.txt", "b.txt"}));
+    EXPECT_EQ(window->txtFilespec->text(), QStringLiteral("*.*,a.txt"));
+    EXPECT_EQ(window->Dir1->Directory(), files.path()); // the press did not move the tree
+}
+
+} // namespace
+} // namespace ferrolux
