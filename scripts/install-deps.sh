@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libre2-dev libzip-dev
-          libgl1-mesa-dev fonts-dejavu-core xdg-utils)
+          libgl1-mesa-dev fonts-dejavu-core fonts-liberation xdg-utils)
 if [ "${1:-}" = test ]; then
     packages+=(googletest libgtest-dev poppler-utils zip)
 fi
