@@ -1,5 +1,7 @@
 #include "platform/files/AtomicFile.h"
 
+#include "platform/files/FilePaths.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -11,29 +13,12 @@
 namespace ferrolux {
 namespace {
 
-std::string resolveLink(const std::string& path) {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
-std::string folderOf(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
 // Beside the target, hidden, and unique to this process and attempt.
 std::string temporaryName(const std::string& target, int attempt) {
     const std::filesystem::path path(target);
     std::string name = folderOf(target) + "/." + path.filename().string() + ".tmp-";
     name.append(std::to_string(::getpid())).append("-").append(std::to_string(attempt));
     return name;
-}
-
-void syncFolder(const std::string& path) {
-    UniqueFd folder(::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder) ::fsync(folder.get());
 }
 
 } // namespace

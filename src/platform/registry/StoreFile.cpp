@@ -1,5 +1,7 @@
 #include "platform/registry/StoreFile.h"
 
+#include "platform/files/FilePaths.h"
+
 #include <QDateTime>
 #include <algorithm>
 #include <cerrno>
@@ -14,27 +16,6 @@
 
 namespace ferrolux {
 namespace {
-
-// A store reached through a symbolic link (a dotfile kept elsewhere) is
-// written where the link points, so the link survives the rename.
-std::string resolveLink(const std::string& path) {
-    struct stat info;
-    if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
-    char resolved[PATH_MAX];
-    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
-}
-
-std::string folderOf(const std::string& path) {
-    const std::string folder = std::filesystem::path(path).parent_path().string();
-    return folder.empty() ? "." : folder;
-}
-
-void syncFolder(const std::string& path) {
-    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
 
 bool readAll(int fd, std::string& bytes) {
     char buffer[65536];
