@@ -104,27 +104,14 @@ void FileListModel::reorder(const std::vector<std::size_t>& order) {
     emit layoutChanged();
 }
 
-FileListView::FileListView(QWidget* parent) : QTableView(parent), model_(new FileListModel(this)) {
+FileListView::FileListView(QWidget* parent)
+    : ReportListView(parent), model_(new FileListModel(this)) {
     setModel(model_);
-    setSelectionBehavior(SelectRows);
-    setSelectionMode(SingleSelection);
-    setEditTriggers(NoEditTriggers);
-    setShowGrid(true);
-    setWordWrap(false);
-    setTabKeyNavigation(false);
-    setHorizontalScrollMode(ScrollPerPixel);
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(false);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &FileListView::ColumnClick);
-}
-
-int FileListView::selectedRow() const {
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void FileListView::selectRow(int index) {

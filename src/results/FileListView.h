@@ -1,9 +1,9 @@
 #pragma once
 
+#include "results/ReportListView.h"
 #include "search/FileResult.h"
 
 #include <QAbstractTableModel>
-#include <QTableView>
 #include <vector>
 
 namespace ferrolux {
@@ -33,7 +33,7 @@ private:
 // A file list in report style: one row per file with matches, six columns,
 // grid lines, whole-row selection, read-only. Signals mirror the handlers the
 // main window attaches: a click anywhere, a key released, a header clicked.
-class FileListView : public QTableView {
+class FileListView : public ReportListView {
     Q_OBJECT
 public:
     explicit FileListView(QWidget* parent = nullptr);
@@ -46,8 +46,6 @@ public:
     void removeRowAt(int index) { model_->removeRowAt(index); }
     void clearRows() { model_->setRows({}); }
 
-    // The selected row, or -1 when none is.
-    int selectedRow() const;
     void selectRow(int index);
 
     // Sorts the rows by column with the list's comparison and keeps the

@@ -39,24 +39,10 @@ void MatchListModel::setLines(std::vector<MatchLine> lines) {
 }
 
 MatchListView::MatchListView(QWidget* parent)
-    : QTableView(parent), model_(new MatchListModel(this)) {
+    : ReportListView(parent), model_(new MatchListModel(this)) {
     setModel(model_);
-    setSelectionBehavior(SelectRows);
-    setSelectionMode(SingleSelection);
-    setEditTriggers(NoEditTriggers);
-    setShowGrid(true);
-    setWordWrap(false);
-    setTabKeyNavigation(false);
-    setHorizontalScrollMode(ScrollPerPixel);
     horizontalHeader()->hide();
-    verticalHeader()->hide();
-    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     setListFont(font());
-}
-
-int MatchListView::selectedRow() const {
-    const QModelIndexList rows = selectionModel()->selectedRows();
-    return rows.isEmpty() ? -1 : rows.first().row();
 }
 
 void MatchListView::setListFont(const QFont& font) {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "results/ReportListView.h"
 #include "search/FileResult.h"
 
 #include <QAbstractTableModel>
-#include <QTableView>
 #include <vector>
 
 namespace ferrolux {
@@ -27,7 +27,7 @@ private:
 
 // The match list in report style without column headers: grid lines,
 // whole-row selection, read-only.
-class MatchListView : public QTableView {
+class MatchListView : public ReportListView {
     Q_OBJECT
 public:
     explicit MatchListView(QWidget* parent = nullptr);
@@ -36,9 +36,6 @@ public:
     int count() const { return model_->rowCount(); }
     void setLines(std::vector<MatchLine> lines) { model_->setLines(std::move(lines)); }
     void clearLines() { model_->setLines({}); }
-
-    // The selected row, or -1 when none is.
-    int selectedRow() const;
 
     // The font of the lines; row heights follow it.
     void setListFont(const QFont& font);
