@@ -8,7 +8,7 @@
 namespace ferrolux {
 
 // The page header of a print: the search text as typed for the last search,
-// then the directory and file specification shown now.
+// then the directory and file masks shown now.
 QString pageHeaderText(const std::string& typedSearchText, const std::string& directory,
                        const QString& fileSpec);
 

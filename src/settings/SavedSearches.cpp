@@ -88,7 +88,7 @@ bool saveSearch(const RegistryStore& store, const SavedSearch& search, QObject* 
     }
     if (holdsSeparator(search)) {
         refuse(owner,
-               QStringLiteral("The directory, search text or file specification contains a "
+               QStringLiteral("The directory, search text or files to search contain a "
                               "reserved control character (U+007F or U+0080) - cannot save"));
         return false;
     }

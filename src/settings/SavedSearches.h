@@ -52,7 +52,7 @@ std::vector<SavedSearch> parseSavedSearches(const QString& stored);
 
 // Stores a search in front of the others, in one locked read-change-write,
 // and tells the user the outcome: refused when the search text or the file
-// specification is empty or a field holds a separator character, the write
+// masks are empty or a field holds a separator character, the write
 // failure, or "Search saved". True when the search was stored.
 bool saveSearch(const RegistryStore& store, const SavedSearch& search, QObject* owner = nullptr);
 

@@ -78,7 +78,7 @@ TEST_F(SavedSearchStore, RefusesWhatTheFormatCannotHold) {
     const QString blank =
         QStringLiteral("Error:Search text and/ or file specification is blank - cannot save");
     const QString reserved =
-        QStringLiteral("Error:The directory, search text or file specification contains a "
+        QStringLiteral("Error:The directory, search text or files to search contain a "
                        "reserved control character (U+007F or U+0080) - cannot save");
     const std::vector<std::pair<SavedSearch, QString>> refused = {
         {{"/d", "", "*.txt", "X"}, blank},
