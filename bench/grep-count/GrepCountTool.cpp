@@ -10,7 +10,7 @@
 //
 //   truncate -s 4G /tmp/huge && ferrolux-grep-count x /tmp/huge
 //   truncate -s 4G /tmp/huge && ferrolux-grep-count -b x /tmp/huge
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "search/BinaryScan.h"
 
 #include <chrono>

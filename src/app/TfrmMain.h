@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "print/Reports.h"
 #include "search/SearchRequest.h"
 #include "search/SearchState.h"

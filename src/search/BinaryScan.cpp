@@ -1,8 +1,8 @@
 #include "search/BinaryScan.h"
 
-#include "platform/grep/ByteSource.h"
-#include "platform/grep/CompiledPattern.h"
-#include "platform/grep/GrepEngine.h"
+#include "engine/ByteSource.h"
+#include "engine/CompiledPattern.h"
+#include "search/GrepEngine.h"
 
 #include <algorithm>
 #include <bitset>
@@ -35,7 +35,7 @@ const std::bitset<256>& controlStripSet() {
 }
 
 // The file's bytes as the binary search sees them.
-class BinaryText : public grep::ByteSource {
+class BinaryText : public engine::ByteSource {
 public:
     struct Options {
         bool nulToOne = false;
@@ -43,7 +43,7 @@ public:
         int64_t maxBytes = -1; // read at most this many bytes of the file; -1: all
     };
 
-    BinaryText(grep::ByteSource& file, Options options) : file_(file), options_(options) {}
+    BinaryText(engine::ByteSource& file, Options options) : file_(file), options_(options) {}
 
     size_t read(char* into, size_t size) override {
         for (;;) {
@@ -77,7 +77,7 @@ private:
         return out;
     }
 
-    grep::ByteSource& file_;
+    engine::ByteSource& file_;
     Options options_;
     bool wordPerfect_ = false;
     int64_t consumed_ = 0;
@@ -91,11 +91,11 @@ using MatchSink = std::function<bool(const char* text, size_t size, size_t start
 // from a window only when it starts before the window's last `overlap` bytes
 // (or the window reaches the end of the text); the next window starts a
 // little before the resume point, so context and snippets stay available.
-void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source,
+void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& source,
                  int64_t expectedSize, int32_t maxMatchLen, const BinaryScanLimits& limits,
                  const std::atomic<bool>* cancel, const MatchSink& sink) {
     const size_t overlap = static_cast<size_t>(std::max(maxMatchLen, 0)) + OverlapMargin;
-    grep::ReadBuffer& buffer = engine.scanBuffer();
+    engine::ReadBuffer& buffer = engine.scanBuffer();
     // Sized to the file when it fits in one window; a file that grows
     // meanwhile is still read whole, in windows. The engine's buffer is
     // reused from file to file.
@@ -154,7 +154,7 @@ void scanWindows(GrepEngine& engine, RGrepState& state, grep::ByteSource& source
     }
 }
 
-int32_t countMatches(GrepEngine& engine, grep::ByteSource& file, int64_t expectedSize,
+int32_t countMatches(GrepEngine& engine, engine::ByteSource& file, int64_t expectedSize,
                      const std::string& pattern, int caseFlag, int32_t maxMatchLen,
                      const std::atomic<bool>* cancel, const BinaryScanLimits& limits) {
     RGrepState state;
@@ -176,18 +176,18 @@ int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& patter
                            int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
     if (fd < 0) return 0;
-    grep::FileSource file(fd, false);
-    return countMatches(engine, file, grep::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
+    engine::FileSource file(fd, false);
+    return countMatches(engine, file, engine::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
                         limits);
 }
 
 int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
                            int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
-    const int fd = grep::openRegularFile(path);
+    const int fd = engine::openRegularFile(path);
     if (fd < 0) return 0;
-    grep::FileSource file(fd, true);
-    return countMatches(engine, file, grep::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
+    engine::FileSource file(fd, true);
+    return countMatches(engine, file, engine::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
                         limits);
 }
 
@@ -198,11 +198,11 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
     std::vector<MatchLine> rows;
     RGrepState state;
     if (maxMatches <= 0 || engine.CompileRGrep(pattern, caseFlag, state) != 0) return rows;
-    const int fd = grep::openRegularFile(path);
+    const int fd = engine::openRegularFile(path);
     if (fd < 0) return rows; // a vanished file: an empty text, so no rows
-    grep::FileSource file(fd, true);
+    engine::FileSource file(fd, true);
     BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});
-    const int64_t fileBytes = grep::fileSize(fd);
+    const int64_t fileBytes = engine::fileSize(fd);
     scanWindows(engine, state, text, fileBytes < 0 ? size : std::min(size, fileBytes), maxMatchLen,
                 limits, nullptr, [&](const char* data, size_t filled, size_t start, size_t end) {
                     const size_t from = start > SnippetReach ? start - SnippetReach : 0;

@@ -1,6 +1,6 @@
 #include "search/MatchListing.h"
 
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "search/BinaryScan.h"
 
 namespace ferrolux {

@@ -1,6 +1,6 @@
 #include "search/PatternPreparation.h"
 
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 
 #include <QString>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "search/FileResult.h"
 #include "search/SearchRequest.h"
 #include "search/TTreeScanner.h"

@@ -1,6 +1,6 @@
 #include "viewer/TfrmViewer.h"
 
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "search/TextDecoding.h"
 #include "viewer/BinaryText.h"
 

@@ -1,6 +1,6 @@
 #include "viewer/ViewerMatching.h"
 
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "viewer/BinaryText.h"
 
 #include <charconv>

@@ -1,7 +1,7 @@
 #include "search/SearchRun.h"
 
 #include "TempDir.h"
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "search/MatchListing.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"

@@ -1,5 +1,5 @@
 #include "TempDir.h"
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "viewer/BinaryText.h"
 #include "viewer/ViewerMatching.h"
 

@@ -2,7 +2,7 @@
 #include "TempDir.h"
 #include "ZipFixtures.h"
 #include "platform/files/TempFolders.h"
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "search/MatchListing.h"
 #include "search/SearchHost.h"
 #include "search/SearchRun.h"

@@ -2,7 +2,7 @@
 
 #include "OutputEscaping.h"
 #include "platform/MessageBoxA.h"
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 #include "search/DateDisplay.h"
 #include "search/MatchListing.h"
 #include "search/PatternPreparation.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 // A range of Unicode code points, both ends included.
 struct CodeRange {
@@ -63,4 +63,4 @@ std::string encodeUtf8(char32_t cp);
 // Length of the character at text[pos]: a valid UTF-8 sequence, else 1.
 size_t characterLength(const char* text, size_t size, size_t pos);
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/grep/LineSearch.h"
+#include "engine/Searcher.h"
 
 #include <atomic>
 #include <memory>
@@ -10,10 +10,10 @@
 
 namespace ferrolux {
 
-namespace grep {
+namespace engine {
 class CompiledPattern;
 enum class PatternUse;
-} // namespace grep
+} // namespace engine
 
 // Engine flags: 0 is false, -1 is true. The case flag is -1 for a
 // case-sensitive search.
@@ -23,7 +23,7 @@ constexpr int GrepTrue = -1;
 // Stands in for the engine's state block: the compiled pattern and the bounds
 // of the last match found by RGrep.
 struct RGrepState {
-    std::shared_ptr<const grep::CompiledPattern> pattern;
+    std::shared_ptr<const engine::CompiledPattern> pattern;
     const char* matchStart = nullptr; // first matched character
     const char* matchEnd = nullptr;   // just past the last matched character
     std::string error;                // why CompileRGrep rejected the pattern
@@ -33,10 +33,11 @@ struct RGrepState {
     const char* checkedLineEnd = nullptr;
 };
 
-// The grep engine: the in-memory interface (CompileRGrep, RGrep) for binary
-// files and the line-oriented file interface (SCompileRGrep .. SFileClose) for
-// text files. Each object holds one file search, so two callers that each own
-// an engine can never disturb each other.
+// The grep engine's specified calls: the in-memory interface (CompileRGrep,
+// RGrep) for binary files and the line-oriented file interface
+// (SCompileRGrep .. SFileClose) for text files, a thin layer over the typed
+// engine (engine::Searcher). Each object holds one file search, so two
+// callers that each own an engine can never disturb each other.
 class GrepEngine {
 public:
     GrepEngine();
@@ -89,31 +90,30 @@ public:
 
     const std::string& lastError() const;
 
-    // A buffer the binary scan reuses from file to file.
-    grep::ReadBuffer& scanBuffer() { return scanBuffer_; }
+    // The typed engine underneath, with the buffers reused from file to file.
+    engine::Searcher& searcher() { return searcher_; }
+    engine::ReadBuffer& scanBuffer() { return searcher_.scanBuffer(); }
 
     // Buffer sizes of the file search (tests use small ones).
-    void setLimits(const GrepLimits& limits) { limits_ = limits; }
+    void setLimits(const GrepLimits& limits) { searcher_.setLimits(limits); }
 
 private:
     int startFileSearch(int fd);
-    static std::shared_ptr<const grep::CompiledPattern>
-    compileCached(std::string_view pattern, bool caseSensitive, grep::PatternUse use,
-                  std::shared_ptr<const grep::CompiledPattern>& cache, std::string& error);
+    static std::shared_ptr<const engine::CompiledPattern>
+    compileCached(std::string_view pattern, bool caseSensitive, engine::PatternUse use,
+                  std::shared_ptr<const engine::CompiledPattern>& cache, std::string& error);
 
     // The last patterns compiled; compiled patterns never change, so they
     // can be shared by every state that holds them.
-    mutable std::shared_ptr<const grep::CompiledPattern> memoryPattern_;
-    std::shared_ptr<const grep::CompiledPattern> linePattern_;
-    std::shared_ptr<const grep::CompiledPattern> filePattern_;
-    grep::ReadBuffer buffer_; // reused by every file search of this engine
-    grep::ReadBuffer scanBuffer_;
-    std::unique_ptr<grep::LineSearch> fileSearch_;
+    mutable std::shared_ptr<const engine::CompiledPattern> memoryPattern_;
+    std::shared_ptr<const engine::CompiledPattern> linePattern_;
+    std::shared_ptr<const engine::CompiledPattern> filePattern_;
+    engine::Searcher searcher_;
+    std::unique_ptr<engine::LineSearch> fileSearch_;
     bool countOnly_ = false;
     bool numbered_ = false;
     std::string line_;
     std::string lastError_;
-    GrepLimits limits_;
     const std::atomic<bool>* canceled_ = nullptr;
 };
 

@@ -1,6 +1,6 @@
 // The meaning of each operator through the in-memory interface, including
 // UTF-8 characters, case folding and rejected patterns.
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 
 #include <gtest/gtest.h>
 #include <string>

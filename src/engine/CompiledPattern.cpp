@@ -1,12 +1,12 @@
-#include "platform/grep/CompiledPattern.h"
+#include "engine/CompiledPattern.h"
 
-#include "platform/grep/RegexBuilder.h"
+#include "engine/RegexBuilder.h"
 
 #include <algorithm>
 #include <cstring>
 #include <re2/re2.h>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 namespace {
 
@@ -298,4 +298,4 @@ uint64_t CompiledPattern::allConjuncts() const {
     return conjuncts_.size() >= 64 ? ~uint64_t(0) : (uint64_t(1) << conjuncts_.size()) - 1;
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

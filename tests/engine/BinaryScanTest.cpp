@@ -3,7 +3,7 @@
 #include "search/BinaryScan.h"
 
 #include "TempDir.h"
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

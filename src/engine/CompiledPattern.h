@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/grep/LiteralPrefilter.h"
+#include "engine/LiteralPrefilter.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,7 +15,7 @@ class RE2;
 
 namespace ferrolux {
 
-namespace grep {
+namespace engine {
 
 constexpr size_t npos = static_cast<size_t>(-1);
 
@@ -109,6 +109,6 @@ private:
     PatternUse use_ = PatternUse::InMemory;
 };
 
-} // namespace grep
+} // namespace engine
 
 } // namespace ferrolux

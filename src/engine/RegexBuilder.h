@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/grep/WordBoundaries.h"
+#include "engine/WordBoundaries.h"
 
 #include <string>
 #include <vector>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 // The RE2 expressions (Latin-1 mode) of one conjunct.
 //
@@ -24,4 +24,4 @@ struct ConjunctRegex {
 
 ConjunctRegex buildConjunctRegex(const std::vector<Branch>& branches);
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/grep/WordBoundaries.h"
+#include "engine/WordBoundaries.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 // A byte string that every match of a branch must contain. Letters marked in
 // `folded` are stored in lower case and compared without regard to case.
@@ -71,4 +71,4 @@ private:
     int worstRank_ = 0;
 };
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "platform/grep/CharSet.h"
+#include "engine/CharSet.h"
 
 #include <string>
 #include <string_view>
 #include <vector>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 enum class Quantifier { One, ZeroOrMore, OneOrMore, ZeroOrOne };
 
@@ -62,4 +62,4 @@ ParseOutcome parsePattern(std::string_view pattern, bool caseSensitive);
 // of every set; alternatives that then cannot match are dropped.
 void removeLineFeeds(ParsedPattern& pattern);
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

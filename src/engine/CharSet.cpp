@@ -1,9 +1,9 @@
-#include "platform/grep/CharSet.h"
+#include "engine/CharSet.h"
 
 #include <algorithm>
 #include <cstdio>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 namespace {
 
@@ -265,4 +265,4 @@ size_t characterLength(const char* text, size_t size, size_t pos) {
     return length > 0 ? static_cast<size_t>(length) : 1;
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,8 +1,8 @@
-#include "platform/grep/WordBoundaries.h"
+#include "engine/WordBoundaries.h"
 
 #include <optional>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 namespace {
 
@@ -151,4 +151,4 @@ bool expandWordBoundaries(const ItemSequence& items, std::vector<Branch>& out) {
     return true;
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,9 +1,9 @@
-#include "platform/grep/LineSearch.h"
+#include "engine/LineSearch.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 namespace {
 
@@ -39,7 +39,7 @@ int64_t LineSearch::numberOf(size_t lineStart) {
     return linesBefore_ + 1;
 }
 
-std::optional<LineSearch::Found> LineSearch::next() {
+std::optional<LineMatch> LineSearch::next() {
     while (!done_) {
         if (inRegion_) {
             const std::string_view region(buffer_.data(), regionEnd_);
@@ -51,8 +51,8 @@ std::optional<LineSearch::Found> LineSearch::next() {
                     buffer_[end - 1] == '\r')
                     --end; // the CR of a CR LF line end
                 const int64_t number = numbering_ ? numberOf(line->start) : 0;
-                return Found{number,
-                             std::string_view(buffer_.data() + line->start, end - line->start)};
+                return LineMatch{number,
+                                 std::string_view(buffer_.data() + line->start, end - line->start)};
             }
             inRegion_ = false;
             pos_ = regionEnd_ + 1;
@@ -64,7 +64,7 @@ std::optional<LineSearch::Found> LineSearch::next() {
         case Load::LongLine:
             if (longLineMatched_) {
                 ++count_;
-                return Found{longLineNumber_, longLine_};
+                return LineMatch{longLineNumber_, longLine_};
             }
             break;
         case Load::End:
@@ -169,4 +169,4 @@ LineSearch::Load LineSearch::scanLongLine() {
     }
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

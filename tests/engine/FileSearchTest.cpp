@@ -2,7 +2,7 @@
 // window boundaries, and files that must not be read.
 #include "ReferenceMatcher.h"
 #include "TempDir.h"
-#include "platform/grep/GrepEngine.h"
+#include "search/GrepEngine.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/grep/LiteralPrefilter.h"
+#include "engine/LiteralPrefilter.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,7 +11,7 @@
 #include <emmintrin.h>
 #endif
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 namespace {
 
@@ -301,4 +301,4 @@ size_t LiteralPrefilter::findPackedPairs(const char* text, size_t from, size_t e
     return npos;
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,8 +1,8 @@
-#include "platform/grep/PatternSyntax.h"
+#include "engine/PatternSyntax.h"
 
 #include <QChar>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 namespace {
 
@@ -327,4 +327,4 @@ void removeLineFeeds(ParsedPattern& pattern) {
     }
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

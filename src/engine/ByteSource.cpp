@@ -1,4 +1,4 @@
-#include "platform/grep/ByteSource.h"
+#include "engine/ByteSource.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 FileSource::~FileSource() {
     if (owned_ && fd_ >= 0) ::close(fd_);
@@ -62,4 +62,4 @@ int openRegularFile(const std::string& path) {
     return fd;
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,8 +1,8 @@
 // Compares the engine with the reference matcher over every short string of a
 // tiny alphabet, for both interfaces.
 #include "ReferenceMatcher.h"
-#include "platform/grep/GrepEngine.h"
-#include "platform/grep/LineSearch.h"
+#include "search/GrepEngine.h"
+#include "engine/LineSearch.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -46,11 +46,11 @@ std::vector<int64_t> engineLines(const std::string& pattern, bool caseSensitive,
                                  const std::string& text, size_t chunk) {
     std::string error;
     auto compiled =
-        grep::CompiledPattern::compile(pattern, caseSensitive, grep::PatternUse::Lines, error);
+        engine::CompiledPattern::compile(pattern, caseSensitive, engine::PatternUse::Lines, error);
     GrepLimits limits;
     limits.chunkSize = chunk;
-    grep::ReadBuffer buffer;
-    grep::LineSearch search(compiled, std::make_unique<grep::MemorySource>(text), buffer, limits,
+    engine::ReadBuffer buffer;
+    engine::LineSearch search(compiled, std::make_unique<engine::MemorySource>(text), buffer, limits,
                             nullptr);
     std::vector<int64_t> lines;
     while (auto found = search.next())

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 // Where a search reads its bytes from: a file, or memory in tests.
 class ByteSource {
@@ -68,4 +68,4 @@ int openRegularFile(const std::string& path);
 // Whether an open descriptor refers to a regular file.
 bool isRegularFile(int fd);
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

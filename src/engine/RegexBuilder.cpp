@@ -1,6 +1,6 @@
-#include "platform/grep/RegexBuilder.h"
+#include "engine/RegexBuilder.h"
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 namespace {
 
@@ -98,4 +98,4 @@ ConjunctRegex buildConjunctRegex(const std::vector<Branch>& branches) {
     return regex;
 }
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/grep/PatternSyntax.h"
+#include "engine/PatternSyntax.h"
 
 #include <string>
 #include <vector>
 
-namespace ferrolux::grep {
+namespace ferrolux::engine {
 
 // What the character just outside a match must be.
 enum class EdgeCondition {
@@ -29,4 +29,4 @@ struct Branch {
 // Returns false when the expansion grows past a sane number of branches.
 bool expandWordBoundaries(const ItemSequence& items, std::vector<Branch>& out);
 
-} // namespace ferrolux::grep
+} // namespace ferrolux::engine

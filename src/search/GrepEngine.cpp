@@ -1,6 +1,4 @@
-#include "platform/grep/GrepEngine.h"
-
-#include "platform/grep/CompiledPattern.h"
+#include "search/GrepEngine.h"
 
 #include <unistd.h>
 
@@ -10,11 +8,12 @@ GrepEngine::GrepEngine() = default;
 GrepEngine::~GrepEngine() = default;
 
 // A search compiles the same pattern for every file: keep the last one.
-std::shared_ptr<const grep::CompiledPattern>
-GrepEngine::compileCached(std::string_view pattern, bool caseSensitive, grep::PatternUse use,
-                          std::shared_ptr<const grep::CompiledPattern>& cache, std::string& error) {
+std::shared_ptr<const engine::CompiledPattern>
+GrepEngine::compileCached(std::string_view pattern, bool caseSensitive, engine::PatternUse use,
+                          std::shared_ptr<const engine::CompiledPattern>& cache,
+                          std::string& error) {
     if (cache && cache->sameAs(pattern, caseSensitive, use)) return cache;
-    auto compiled = grep::CompiledPattern::compile(pattern, caseSensitive, use, error);
+    auto compiled = engine::CompiledPattern::compile(pattern, caseSensitive, use, error);
     if (compiled) cache = compiled;
     return compiled;
 }
@@ -23,7 +22,7 @@ int GrepEngine::CompileRGrep(std::string_view pattern, int caseFlag, RGrepState&
     state.matchStart = state.matchEnd = nullptr;
     state.checkedLineStart = state.checkedLineEnd = nullptr;
     state.error.clear();
-    state.pattern = compileCached(pattern, caseFlag != GrepFalse, grep::PatternUse::InMemory,
+    state.pattern = compileCached(pattern, caseFlag != GrepFalse, engine::PatternUse::InMemory,
                                   memoryPattern_, state.error);
     return state.pattern ? 0 : 1;
 }
@@ -42,11 +41,11 @@ int GrepEngine::RGrep(std::string_view text, const char* from, const char* limit
         // The previous match was empty and ended here: move one character
         // on, so that a loop over the matches ends.
         if (from == end) return 0;
-        pos += grep::characterLength(begin, text.size(), pos);
+        pos += engine::characterLength(begin, text.size(), pos);
         if (begin + pos > limit) return 0;
     }
     // The remembered line is only good for the same text.
-    grep::Span checked;
+    engine::Span checked;
     if (state.checkedLineStart && state.checkedLineStart >= begin && state.checkedLineEnd <= end)
         checked = {static_cast<size_t>(state.checkedLineStart - begin),
                    static_cast<size_t>(state.checkedLineEnd - begin)};
@@ -63,7 +62,7 @@ int GrepEngine::RGrep(std::string_view text, const char* from, const char* limit
 
 int GrepEngine::SCompileRGrep(std::string_view pattern, int caseFlag) {
     lastError_.clear();
-    filePattern_ = compileCached(pattern, caseFlag != GrepFalse, grep::PatternUse::Lines,
+    filePattern_ = compileCached(pattern, caseFlag != GrepFalse, engine::PatternUse::Lines,
                                  linePattern_, lastError_);
     return filePattern_ ? 0 : 1;
 }
@@ -75,12 +74,12 @@ void GrepEngine::SFileSetFlags(int, int, int flag3, int flag4, int, int) {
 
 int GrepEngine::SFileOpen(const std::string& path) {
     fileSearch_.reset();
-    return startFileSearch(grep::openRegularFile(path));
+    return startFileSearch(engine::openRegularFile(path));
 }
 
 int GrepEngine::SFileOpenDescriptor(int fd) {
     fileSearch_.reset();
-    if (fd >= 0 && !grep::isRegularFile(fd)) {
+    if (fd >= 0 && !engine::isRegularFile(fd)) {
         ::close(fd);
         fd = -1;
     }
@@ -89,11 +88,11 @@ int GrepEngine::SFileOpenDescriptor(int fd) {
 
 int GrepEngine::startFileSearch(int fd) {
     if (fd < 0) return -1;
-    auto source = std::make_unique<grep::FileSource>(fd, true);
+    auto source = std::make_unique<engine::FileSource>(fd, true);
     // Without an accepted pattern the file is closed at once and yields nothing.
     if (filePattern_)
-        fileSearch_ = std::make_unique<grep::LineSearch>(filePattern_, std::move(source), buffer_,
-                                                         limits_, canceled_);
+        fileSearch_ = std::make_unique<engine::LineSearch>(
+            filePattern_, std::move(source), searcher_.lineBuffer(), searcher_.limits(), canceled_);
     return 0;
 }
 
@@ -115,8 +114,7 @@ std::optional<std::string_view> GrepEngine::SFileRGrep() {
 int GrepEngine::SFileClose() {
     const int count = fileSearch_ ? fileSearch_->count() : 0;
     fileSearch_.reset();
-    // Give back what a very long line needed.
-    if (buffer_.size() > limits_.chunkSize) buffer_.resize(limits_.chunkSize, 0);
+    searcher_.trimBuffers();
     return count;
 }
 

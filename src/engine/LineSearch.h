@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/grep/ByteSource.h"
-#include "platform/grep/CompiledPattern.h"
+#include "engine/ByteSource.h"
+#include "engine/CompiledPattern.h"
 
 #include <atomic>
 #include <memory>
@@ -21,7 +21,13 @@ struct GrepLimits {
     size_t longLineShown = size_t(64) << 10;  // bytes of a long line kept for output
 };
 
-namespace grep {
+namespace engine {
+
+// One matching line of a file.
+struct LineMatch {
+    int64_t number;        // 1-based line number; 0 when the search does not number lines
+    std::string_view text; // without the line end; valid until the search moves on
+};
 
 // The matching lines of one file, found by searching whole buffers: the
 // pattern finds the next candidate, the line around it is checked against
@@ -29,17 +35,12 @@ namespace grep {
 // CR before the LF belongs to the line end.
 class LineSearch {
 public:
-    struct Found {
-        int64_t number;        // 1-based line number
-        std::string_view text; // without the line end; valid until the next call
-    };
-
     // The buffer is the caller's, so that one serves many files.
     LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::unique_ptr<ByteSource> source,
                ReadBuffer& buffer, const GrepLimits& limits, const std::atomic<bool>* canceled);
 
     // The next matching line, or nothing at the end (or when canceled).
-    std::optional<Found> next();
+    std::optional<LineMatch> next();
     // Runs to the end without keeping line numbers; returns count().
     int32_t countRemaining();
     // Matching lines found so far.
@@ -79,6 +80,6 @@ private:
     int32_t count_ = 0;
 };
 
-} // namespace grep
+} // namespace engine
 
 } // namespace ferrolux
