@@ -100,6 +100,10 @@ TEST(CliEndToEnd, RefusedRequests) {
     EXPECT_FALSE(r.err.empty());
     r = search({"--max-matches", "x", "y"});
     EXPECT_EQ(r.exitCode, 2);
+    r = search({"--max-match-len", "-1", "y", dir.path()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.starts_with("ferrolux-search: --max-match-len must be between 1 and 2000"))
+        << r.err;
     r = search({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("Usage: ferrolux-search"), std::string::npos);

@@ -22,9 +22,10 @@ B binary), size and date/time, separated by tabs.
   -z, --zip            search inside Zip archives too
       --lines          after each file, its matching lines (tab, line number,
                        tab, text); snippets for binary files
-      --max-matches N  list at most N lines per file (default: preferences)
-      --max-match-len N  longest match counted in a binary file (default:
+      --max-matches N  list at most N lines per file, 1 to 5000 (default:
                        preferences)
+      --max-match-len N  longest match counted in a binary file, 1 to 2000
+                       (default: preferences)
       --verbose        tell on stderr about files that cannot be read
   -h, --help           show this help
       --version        show the version
@@ -105,12 +106,18 @@ private:
         }
     }
 
+    // The preferences' ranges: 1..5000 listed lines, matches of 1..2000 characters.
     void countOption(const std::string& name, const std::optional<std::string>& inlineValue) {
         const std::optional<std::string> text = value(name, inlineValue);
         if (!text) return;
+        const bool lines = name == "max-matches";
+        const int32_t most = lines ? 5000 : 2000;
         const std::optional<int32_t> count = parseCount(*text);
         if (!count) return fail("--" + name + " needs a number, not \"" + *text + "\"");
-        (name == "max-matches" ? result_.options.maxMatches : result_.options.maxMatchLen) = count;
+        if (*count < 1 || *count > most)
+            return fail("--" + name + " must be between 1 and " + std::to_string(most) + ", not " +
+                        *text);
+        (lines ? result_.options.maxMatches : result_.options.maxMatchLen) = count;
     }
 
     void shortOptions(const std::string& letters) {
