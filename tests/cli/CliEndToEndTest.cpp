@@ -145,3 +145,20 @@ TEST(CliEndToEnd, BinaryLimitsFromOptions) {
     EXPECT_EQ(withoutDate(out[0]), "blob.bin\t" + dir.path() + "\t2\tB\t57");
     EXPECT_EQ(out[1], "\t\ta" + std::string(50, 'b') + "c abc");
 }
+
+TEST(CliEndToEnd, AStartDirectoryThatIsNoDirectoryIsRefused) {
+    TempDir dir;
+    const std::string file = dir.write("plain.txt", "needle\n");
+    ProgramResult r = search({"needle", dir.file("missing")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "ferrolux-search: " + dir.file("missing") + ": No such file or directory\n");
+    r = search({"needle", file});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "ferrolux-search: " + file + ": Not a directory\n");
+    r = search({"needle", dir.file("bad\nname")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err,
+              "ferrolux-search: " + dir.file("bad\\x0Aname") + ": No such file or directory\n")
+        << "the path is named on one line";
+}

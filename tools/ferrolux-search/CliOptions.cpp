@@ -1,6 +1,13 @@
 #include "CliOptions.h"
 
+#include "OutputEscaping.h"
+#include "platform/posix/OpenPath.h"
+#include "platform/posix/UniqueFd.h"
+
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 
@@ -158,6 +165,13 @@ private:
 
 CliParse parseCommandLine(const std::vector<std::string>& arguments) {
     return Parser(arguments).run();
+}
+
+std::string startDirectoryProblem(const std::string& directory) {
+    // O_PATH: a directory the user may not list is still one to walk.
+    const UniqueFd opened(openPath(directory, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (opened) return {};
+    return escapeField(directory) + ": " + std::strerror(errno);
 }
 
 } // namespace ferrolux
