@@ -162,3 +162,16 @@ TEST(CliEndToEnd, AStartDirectoryThatIsNoDirectoryIsRefused) {
               "ferrolux-search: " + dir.file("bad\\x0Aname") + ": No such file or directory\n")
         << "the path is named on one line";
 }
+
+TEST(CliEndToEnd, ALongLineShowsItsMatchBetweenMarks) {
+    TempDir dir;
+    dir.write("long.txt", std::string(20000, 'a') + " needle " + std::string(20000, 'z') + "\n");
+    const ProgramResult r = search({"--lines", "needle", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 2u);
+    const std::string mark = "\xE2\x80\xA6";
+    EXPECT_TRUE(out[1].starts_with("\t1\t" + mark + "aaa")) << out[1].substr(0, 20);
+    EXPECT_TRUE(out[1].ends_with("zzz" + mark));
+    EXPECT_NE(out[1].find(" needle "), std::string::npos);
+}
