@@ -4,6 +4,7 @@
 #include "platform/posix/UniqueFd.h"
 #include "search/BinaryScan.h"
 #include "search/DateDisplay.h"
+#include "search/FileMask.h"
 #include "search/PatternPreparation.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
@@ -33,10 +34,7 @@ std::string::size_type nameStart(const std::string& path) {
 }
 
 bool hasZipExtension(const std::string& path) {
-    const std::string::size_type dot = path.rfind('.');
-    if (dot == std::string::npos || dot < nameStart(path)) return false;
-    return QString::fromUtf8(path.data() + dot, qsizetype(path.size() - dot)).toUpper() ==
-           QLatin1String(".ZIP");
+    return hasFileExtension(path, ".zip");
 }
 
 bool startsWithPK(int fd) {

@@ -175,3 +175,24 @@ TEST(CliEndToEnd, ALongLineShowsItsMatchBetweenMarks) {
     EXPECT_TRUE(out[1].ends_with("zzz" + mark));
     EXPECT_NE(out[1].find(" needle "), std::string::npos);
 }
+
+TEST(CliEndToEnd, MasksAndArchiveNamesWithNonAsciiLetters) {
+    TempDir dir;
+    dir.write("stra\u00DFe.txt", "word\n");
+    dir.write("strasse.txt", "word\n");
+    dir.write("notes.z\u0131p", "word\n"); // a dotless i: no archive
+    dir.write("Makefile", "word\n");
+    ProgramResult r = search({"--files", "stra\u00DFe.txt", "word", dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
+    EXPECT_TRUE(r.out.starts_with("stra\u00DFe.txt\t"));
+
+    r = search({"-z", "--files", "*.z\u0131p", "word", dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
+    EXPECT_TRUE(r.out.starts_with("notes.z\u0131p\t"));
+
+    r = search({"--files", "*.", "word", dir.path()});
+    ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
+    EXPECT_TRUE(r.out.starts_with("Makefile\t"));
+}
