@@ -106,13 +106,4 @@ bool hasFileExtension(std::string_view name, std::string_view extension) {
                       [](char a, char b) { return foldAscii(a) == foldAscii(b); });
 }
 
-bool caseInsensitiveLess(std::string_view a, std::string_view b) {
-    const auto folded = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return foldAscii(x) == foldAscii(y); });
-    if (folded.first != a.end() && folded.second != b.end())
-        return (unsigned char)foldAscii(*folded.first) < (unsigned char)foldAscii(*folded.second);
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
-}
-
 } // namespace ferrolux

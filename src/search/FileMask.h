@@ -21,7 +21,4 @@ std::string upperCaseMask(std::string_view mask);
 // case. Only ASCII letters fold: "notes.zıp" (dotless i) is no archive.
 bool hasFileExtension(std::string_view name, std::string_view extension);
 
-// Order of names within a directory: case-insensitive, ties by bytes.
-bool caseInsensitiveLess(std::string_view a, std::string_view b);
-
 } // namespace ferrolux

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-using ferrolux::caseInsensitiveLess;
 using ferrolux::fitsFileMask;
 using ferrolux::hasFileExtension;
 using ferrolux::upperCaseMask;
@@ -72,15 +71,4 @@ TEST(FileMask, ArchiveExtensionFoldsOnlyAsciiLetters) {
     EXPECT_FALSE(hasFileExtension("/d/notes.z\u0130p", ".zip"));
     EXPECT_FALSE(hasFileExtension("/d/zip", ".zip"));
     EXPECT_FALSE(hasFileExtension("/d/a.zipx", ".zip"));
-}
-
-TEST(FileMask, DirectoryOrderIgnoresCaseThenBytes) {
-    std::vector<std::string> names = {"C.txt", "b.txt", "a.txt", "A.txt", "B.TXT", "_x", "10"};
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return caseInsensitiveLess(a, b); });
-    const std::vector<std::string> expected = {"10",    "_x",    "A.txt", "a.txt",
-                                               "B.TXT", "b.txt", "C.txt"};
-    EXPECT_EQ(names, expected);
-    EXPECT_TRUE(caseInsensitiveLess("abc", "ABCD"));
-    EXPECT_FALSE(caseInsensitiveLess("same", "same"));
 }
