@@ -1,6 +1,7 @@
 #include "search/SearchRun.h"
 
 #include "search/DateDisplay.h"
+#include "search/FileMask.h"
 #include "search/PatternPreparation.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
@@ -20,22 +21,8 @@ std::string::size_type nameStart(const std::string& path) {
     return slash == std::string::npos ? 0 : slash + 1;
 }
 
-char upperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
 bool hasZipExtension(const std::string& path) {
-    const std::string::size_type dot = path.rfind('.');
-    if (dot == std::string::npos || dot < nameStart(path)) return false;
-    const std::string_view extension(path.data() + dot, path.size() - dot);
-    const bool ascii = std::all_of(extension.begin(), extension.end(),
-                                   [](char c) { return (unsigned char)c < 0x80; });
-    if (ascii)
-        return extension.size() == 4 && upperAscii(extension[1]) == 'Z' &&
-               upperAscii(extension[2]) == 'I' && upperAscii(extension[3]) == 'P';
-    // Beyond ASCII, upper-casing can still give ".ZIP" (a dotless i).
-    return QString::fromUtf8(extension.data(), qsizetype(extension.size())).toUpper() ==
-           QLatin1String(".ZIP");
+    return hasFileExtension(path, ".zip");
 }
 
 // The next comma-separated item of specs from pos (npos when none is left),

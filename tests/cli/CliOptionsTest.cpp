@@ -41,6 +41,26 @@ TEST(CliOptions, MistakesAreReported) {
     EXPECT_EQ(parseCommandLine({"--version"}).error, "");
 }
 
+TEST(CliOptions, LimitsOutsideThePreferencesRangesAreRefused) {
+    EXPECT_EQ(parseCommandLine({"--max-matches", "-1", "x"}).error,
+              "--max-matches must be between 1 and 5000, not -1");
+    EXPECT_EQ(parseCommandLine({"--max-matches=0", "x"}).error,
+              "--max-matches must be between 1 and 5000, not 0");
+    EXPECT_EQ(parseCommandLine({"--max-matches", "5001", "x"}).error,
+              "--max-matches must be between 1 and 5000, not 5001");
+    EXPECT_EQ(parseCommandLine({"--max-match-len", "2001", "x"}).error,
+              "--max-match-len must be between 1 and 2000, not 2001");
+    EXPECT_EQ(parseCommandLine({"--max-match-len=-5", "x"}).error,
+              "--max-match-len must be between 1 and 2000, not -5");
+    EXPECT_NE(parseCommandLine({"--max-match-len", "99999999999", "x"}).error, "");
+    const CliParse edges =
+        parseCommandLine({"--max-matches", "5000", "--max-match-len", "2000", "x"});
+    EXPECT_EQ(edges.error, "");
+    EXPECT_EQ(edges.options.maxMatches, 5000);
+    EXPECT_EQ(edges.options.maxMatchLen, 2000);
+    EXPECT_EQ(parseCommandLine({"--max-matches=1", "--max-match-len=1", "x"}).error, "");
+}
+
 TEST(OutputEscaping, OneRowIsAlwaysOneLine) {
     EXPECT_EQ(escapeField("plain text"), "plain text");
     EXPECT_EQ(escapeField("tab\there\nnl\r"), "tab\\x09here\\x0Anl\\x0D");

@@ -35,6 +35,10 @@ struct CliParse {
 
 CliParse parseCommandLine(const std::vector<std::string>& arguments);
 
+// Why DIRECTORY cannot be searched ("PATH: No such file or directory", the
+// path escaped for one line), or empty when it is a directory.
+std::string startDirectoryProblem(const std::string& directory);
+
 extern const char* const kCliUsage;
 
 } // namespace ferrolux

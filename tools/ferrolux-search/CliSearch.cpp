@@ -63,7 +63,8 @@ private:
         for (const MatchLine& match :
              listFileMatches(lister_, row, state_.SearchPattern, caseFlag, settings_.MaxMatches,
                              settings_.MaxMatchLen)) {
-            std::string line = '\t' + match.LineNumber + '\t' + escapeField(match.Text) +
+            std::string line = '\t' + match.LineNumber + '\t' +
+                               (match.CutBefore ? "\xE2\x80\xA6" : "") + escapeField(match.Text) +
                                (match.Truncated ? "\xE2\x80\xA6" : "") + '\n';
             std::fwrite(line.data(), 1, line.size(), streams_.out);
         }
