@@ -207,7 +207,9 @@ TEST_F(MainWindow, FirstShowLoadsTheSettingsAndStartsInTheStartupDirectory) {
     EXPECT_FALSE(HintSwitch::instance().hintsShown());
     // "Fixedsys" is not installed: the closest monospace face, at the stored size.
     EXPECT_EQ(window.lstLines1->font().pointSize(), 9);
-    EXPECT_TRUE(QFontInfo(window.lstLines1->font()).fixedPitch());
+    const QFontMetrics shown(window.lstLines1->font());
+    EXPECT_EQ(shown.horizontalAdvance(QLatin1Char('i')), shown.horizontalAdvance(QLatin1Char('W')))
+        << "the stand-in face is monospaced";
 }
 
 TEST_F(MainWindow, AMissingStartupDirectoryIsWarnedAboutAndTheRootIsShown) {

@@ -10,7 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -30,6 +30,14 @@ QColor colourAt(const QTextEdit* edit, int position) {
     QTextCursor cursor(edit->document());
     cursor.setPosition(position + 1); // the format of the character before the cursor
     return cursor.charFormat().foreground().color();
+}
+
+// What the user sees of a monospaced face: a narrow and a wide letter take
+// the same room.
+bool monospaced(const QFont& font) {
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(QLatin1Char('i')) ==
+           metrics.horizontalAdvance(QLatin1Char('W'));
 }
 
 // Text in a spin box's edit field, as typed before the box is left.
@@ -124,9 +132,9 @@ TEST_F(PreferencesDialog, DefaultsShowTheStoredFontNamesInTheirClosestFaces) {
     EXPECT_EQ(dialog->lblPrintFont->text(), QStringLiteral("Arial, 10 points"));
     EXPECT_EQ(dialog->lblMatchFont->font().pointSize(), 11);
     EXPECT_EQ(dialog->lblPrintFont->font().pointSize(), 10);
-    EXPECT_TRUE(QFontInfo(dialog->lblMatchFont->font()).fixedPitch());
-    EXPECT_TRUE(QFontInfo(dialog->lblViewerFont->font()).fixedPitch());
-    EXPECT_FALSE(QFontInfo(dialog->lblPrintFont->font()).fixedPitch());
+    EXPECT_TRUE(monospaced(dialog->lblMatchFont->font()));
+    EXPECT_TRUE(monospaced(dialog->lblViewerFont->font()));
+    EXPECT_FALSE(monospaced(dialog->lblPrintFont->font()));
     EXPECT_EQ(dialog->txtMaxMatchLen->value(), 300);
     EXPECT_EQ(dialog->txtMaxMatches->value(), 500);
     EXPECT_TRUE(dialog->chkShowHint->isChecked());
