@@ -6,6 +6,7 @@
 #include "settings/PreferenceDialogs.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsTarget.h"
+#include "settings/SpinEdit.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -58,19 +59,18 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, QRec
 }
 
 QSpinBox* spinEdit(QWidget* parent, const char* name, int maximum, QRect geometry) {
-    auto* box = named(new QSpinBox(parent), name);
+    auto* box = named(new SpinEdit(parent), name);
     box->setRange(1, maximum);
     box->setSingleStep(1);
     box->setGeometry(geometry);
     return box;
 }
 
-// A box that is no number gives its minimum; a number beyond the limits
-// gives the nearest limit.
-int32_t wholeNumber(const QSpinBox* box) {
-    bool isNumber = false;
-    const int typed = box->cleanText().toInt(&isNumber);
-    return isNumber ? std::clamp(typed, box->minimum(), box->maximum()) : box->minimum();
+// The box's number as if it had been left: put into its limits, its
+// minimum when it holds no number.
+int32_t wholeNumber(QSpinBox* box) {
+    box->interpretText();
+    return box->value();
 }
 
 // Colours are stored as 0x00BBGGRR.

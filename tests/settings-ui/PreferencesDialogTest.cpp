@@ -211,6 +211,45 @@ TEST_F(PreferencesDialog, OkTakesTypedLimitsWithinTheSpinRange) {
     EXPECT_EQ(readStoredSettings().MaxMatchLen, 49);
 }
 
+// Typed key by key, as a user does: no digit is refused, and the number is
+// put into its limits when the box is left and when OK reads it.
+TEST_F(PreferencesDialog, TypedNumbersAreTakenAndClampedOnLeavingTheBoxAndOnOk) {
+    auto dialog = open();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    const auto retype = [](QSpinBox* box, const char* keys) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, QString::fromLatin1(keys));
+    };
+
+    retype(dialog->txtMaxMatchLen, "9999");
+    EXPECT_EQ(dialog->txtMaxMatchLen->text(), QStringLiteral("9999")) << "no digit refused";
+    dialog->txtMaxMatches->setFocus(); // leaves the box
+    EXPECT_EQ(dialog->txtMaxMatchLen->text(), QStringLiteral("2000"));
+
+    retype(dialog->txtMaxMatches, "0");
+    dialog->txtMaxMatchLen->setFocus();
+    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("1"));
+    retype(dialog->txtMaxMatches, "");
+    dialog->txtMaxMatchLen->setFocus();
+    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("1"));
+
+    // OK while the focus is still in the box.
+    retype(dialog->txtMaxMatches, "9999");
+    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("9999"));
+    dialog->cmdOK->click();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(readStoredSettings().MaxMatchLen, 2000);
+    EXPECT_EQ(readStoredSettings().MaxMatches, 5000);
+
+    auto again = open();
+    retype(again->txtMaxMatchLen, "");
+    again->cmdOKClick();
+    EXPECT_EQ(readStoredSettings().MaxMatchLen, 1);
+}
+
 TEST_F(PreferencesDialog, AFailedWriteKeepsTheDialogOpenAndTheStoreAsItWas) {
     storeNumber("MaxMatchLen", 300);
     const std::string before = storeFile();
