@@ -93,6 +93,11 @@ void paintRange(QTextDocument* document, int start, int length, int32_t colour) 
     cursor.mergeCharFormat(format);
 }
 
+// Font dialogs may spell an alias differently ("Monospace", "monospace").
+bool isSameFace(const QString& family, const QFont& font) {
+    return family.compare(font.family(), Qt::CaseInsensitive) == 0;
+}
+
 } // namespace
 
 TfrmPreferences::TfrmPreferences(::ferrolux::Settings& settings, SettingsTarget& target,
@@ -271,13 +276,14 @@ void TfrmPreferences::cmdPrintFontClick() {
     chooseFont(printFont());
 }
 
-// A cancelled dialog keeps the stored face, even one that is not installed
-// and was only shown through its closest match.
+// The stored face stays unless another one is picked, even one that is not
+// installed and was only shown through its closest match: confirming the
+// dialog as it opened must not rename "Fixedsys" after its stand-in.
 void TfrmPreferences::chooseFont(const FontChoice& choice) {
-    const std::optional<QFont> chosen =
-        preferenceDialogs().chooseFont(this, screenFont(choice.name, choice.size, choice.kind));
+    const QFont preset = screenFont(choice.name, choice.size, choice.kind);
+    const std::optional<QFont> chosen = preferenceDialogs().chooseFont(this, preset);
     if (chosen) {
-        choice.name = chosen->family();
+        if (!isSameFace(chosen->family(), preset)) choice.name = chosen->family();
         // The platform's dialog does not limit the sizes it offers.
         const int size = chosen->pointSize() > 0 ? chosen->pointSize() : choice.size;
         choice.size = std::clamp(size, smallestFontSize, largestFontSize);

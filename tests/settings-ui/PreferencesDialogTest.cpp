@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontDialog>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -348,6 +350,32 @@ TEST_F(PreferencesDialog, FontChoiceTakesFaceAndSizeAndCancelChangesNothing) {
     dialog->cmdViewerFont->click();
     EXPECT_EQ(window->Settings.ViewerFontSize, 8);
     EXPECT_EQ(window->Settings.MatchFontName, QStringLiteral("Fixedsys")) << "other pairs stay";
+}
+
+// The platform's font dialog, confirmed as it opened: the stored face is not
+// installed, so it shows a stand-in, whose name must not replace the stored one.
+TEST_F(PreferencesDialog, OkInTheFontDialogWithoutChoosingKeepsTheStoredName) {
+    auto dialog = open();
+    PreferenceDialogs* scripted = setPreferenceDialogs(nullptr);
+    QString shownFace;
+    QTimer::singleShot(0, [&shownFace] {
+        auto* fonts = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(fonts, nullptr);
+        shownFace = fonts->currentFont().family();
+        fonts->accept();
+    });
+    dialog->cmdViewerFont->click();
+    setPreferenceDialogs(scripted);
+    EXPECT_FALSE(shownFace.isEmpty());
+    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("Fixedsys"))
+        << "shown as " << shownFace.toStdString();
+    EXPECT_EQ(window->Settings.ViewerFontSize, 11);
+    EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
+
+    // A face picked in the dialog is taken by its name.
+    dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Serif"), 11);
+    dialog->cmdViewerFont->click();
+    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("DejaVu Serif"));
 }
 
 TEST_F(PreferencesDialog, ColourChoiceIsStoredAsRedGreenBlueAndCancelChangesNothing) {
