@@ -25,6 +25,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -321,6 +322,29 @@ TEST_F(MainWindow, DeleteRemovesTheSelectedRowAndEmptiesTheMatchList) {
     window.lstFiles1KeyUp(Qt::Key_Delete);
     EXPECT_EQ(window.lstFiles1->count(), 0);
     EXPECT_TRUE(window.lstFiles1->isEnabled());
+}
+
+TEST_F(MainWindow, EnterInTheSearchOrFileMaskBoxStartsTheSearch) {
+    test::TempDir tree;
+    tree.write("a.txt", "hello\n");
+    tree.write("b.log", "hello\n");
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
+    const auto enterIn = [&window](QWidget* box) {
+        QSignalSpy finished(&window, &TfrmMain::searchFinished);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_TRUE(finished.count() == 1 || finished.wait(10000));
+    };
+
+    window.cboSearch->setEditText(QStringLiteral("hello"));
+    enterIn(window.cboSearch->lineEdit());
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a.txt", "b.log"}));
+
+    window.txtFilespec->setText(QStringLiteral("*.log"));
+    enterIn(window.txtFilespec);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b.log"}));
+    EXPECT_EQ(window.cmdStop->toolTip(), QStringLiteral("Stop the search"));
 }
 
 TEST_F(MainWindow, RefreshAndDriveChangeMoveTheDirectoryList) {
