@@ -107,7 +107,6 @@ void FileListModel::reorder(const std::vector<std::size_t>& order) {
 FileListView::FileListView(QWidget* parent)
     : ReportListView(parent), model_(new FileListModel(this)) {
     setModel(model_);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(false);

@@ -13,6 +13,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -25,6 +26,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextBrowser>
@@ -345,6 +347,60 @@ TEST_F(MainWindow, EnterInTheSearchOrFileMaskBoxStartsTheSearch) {
     enterIn(window.txtFilespec);
     EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b.log"}));
     EXPECT_EQ(window.cmdStop->toolTip(), QStringLiteral("Stop the search"));
+}
+
+// The compact layout's match list, filled by picking a file with 150
+// matching lines, one of them longer than the list is wide.
+TEST_F(MainWindow, PickedLinesShowWholeNumbersAndScrollSidewaysOnlyForLongLines) {
+    test::TempDir tree;
+    std::string text;
+    for (int i = 1; i <= 150; ++i)
+        text += i == 120 ? "hello " + std::string(300, 'x') + "\n" : "hello\n";
+    tree.write("many.txt", text);
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
+    window.cboSearch->setEditText(QStringLiteral("hello"));
+    QSignalSpy finished(&window, &TfrmMain::searchFinished);
+    window.cmdSearchClick();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
+    window.lstFiles1Click();
+    QApplication::processEvents();
+
+    MatchListView& lines = *window.lstLines1;
+    ASSERT_EQ(lines.count(), 150);
+    const QFontMetrics metrics(lines.font());
+    EXPECT_LE(lines.rowHeight(0), metrics.height() + 3) << "rows no taller than the font needs";
+    EXPECT_TRUE(lines.verticalScrollBar()->isVisible());
+    EXPECT_GE(lines.columnWidth(0), metrics.horizontalAdvance(QStringLiteral("150")));
+    // Only the long line needs the room beyond the right edge.
+    EXPECT_GT(lines.horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(lines.columnWidth(1), metrics.horizontalAdvance(QString(300, QLatin1Char('x'))));
+
+    const QModelIndex line100 = lines.model()->index(99, 1);
+    lines.scrollTo(line100);
+    QTest::mouseClick(lines.viewport(), Qt::LeftButton, {}, lines.visualRect(line100).center());
+    EXPECT_EQ(lines.selectedRow(), 99);
+    EXPECT_EQ(lines.horizontalScrollBar()->value(), 0) << "the numbers stay in sight";
+}
+
+TEST_F(MainWindow, ShortLinesNeedNoSidewaysScrolling) {
+    test::TempDir tree;
+    std::string text;
+    for (int i = 1; i <= 150; ++i)
+        text += "hello\n";
+    tree.write("short.txt", text);
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
+    window.cboSearch->setEditText(QStringLiteral("hello"));
+    QSignalSpy finished(&window, &TfrmMain::searchFinished);
+    window.cmdSearchClick();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
+    window.lstFiles1Click();
+    QApplication::processEvents();
+    EXPECT_TRUE(window.lstLines1->verticalScrollBar()->isVisible());
+    EXPECT_EQ(window.lstLines1->horizontalScrollBar()->maximum(), 0) << "nothing to scroll to";
 }
 
 TEST_F(MainWindow, RefreshAndDriveChangeMoveTheDirectoryList) {
