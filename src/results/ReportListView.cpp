@@ -1,10 +1,12 @@
 #include "results/ReportListView.h"
 
 #include <QEvent>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyle>
+#include <cmath>
 
 namespace ferrolux {
 namespace {
@@ -38,7 +40,9 @@ int ReportListView::selectedRow() const {
 int ReportListView::cellWidthFor(const QString& text) const {
     // The item delegate keeps this margin on both sides of the text.
     const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1;
-    return fontMetrics().horizontalAdvance(text) + 2 * margin + gridLine;
+    // Fractions of a pixel count: the text is cut when it is wider by any.
+    const int advance = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(text)));
+    return advance + 2 * margin + gridLine;
 }
 
 void ReportListView::scrollTo(const QModelIndex& index, ScrollHint hint) {

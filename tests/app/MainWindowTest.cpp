@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -127,10 +128,16 @@ TEST_F(MainWindow, EveryControlHasItsNameCaptionAndStartingState) {
     const QAbstractItemModel* columns = window.lstFiles1->model();
     const QStringList captions = {"File Name", "Directory", "Matches", "Type", "Size", "Date/Time"};
     const std::vector<int> widths = {250, 297, 70, 50, 81, 140};
+    int total = 0;
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(columns->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), captions[i]);
-        EXPECT_EQ(window.lstFiles1->columnWidth(i), widths[std::size_t(i)]);
+        total += window.lstFiles1->columnWidth(i);
     }
+    // Number and date columns may take room from the directory for their values.
+    EXPECT_EQ(total, 888);
+    EXPECT_EQ(window.lstFiles1->columnWidth(0), 250);
+    for (int i : {2, 3, 4, 5})
+        EXPECT_GE(window.lstFiles1->columnWidth(i), widths[std::size_t(i)]) << i;
     EXPECT_TRUE(window.lstLines1->horizontalHeader()->isHidden());
 }
 
@@ -177,7 +184,11 @@ TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) 
     EXPECT_EQ(window.pos(), QPoint(0, 0));
     EXPECT_EQ(window.centralWidget()->size(), QSize(792, 529));
     EXPECT_EQ(window.lstFiles1->geometry(), QRect(0, 0, 790, 140));
-    EXPECT_EQ(window.lstFiles1->columnWidth(1), 232);
+    int total = 0;
+    for (int i = 0; i < 6; ++i)
+        total += window.lstFiles1->columnWidth(i);
+    EXPECT_EQ(total, 208 + 232 + 66 + 50 + 70 + 140);
+    EXPECT_EQ(window.lstFiles1->columnWidth(0), 208);
     EXPECT_EQ(window.lstLines1->geometry(), QRect(0, 166, 790, 140));
     EXPECT_EQ(window.lstLines1->columnWidth(1), 710);
     EXPECT_EQ(window.lblMatches->y(), 146);
@@ -185,6 +196,36 @@ TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) 
     EXPECT_EQ(window.pnlStatus->geometry(), QRect(0, 529 - 32, 792, 32));
     // Nothing overlaps: the panels stack down the window.
     EXPECT_LE(window.pnlBottom->geometry().bottom(), window.pnlStatus->y());
+}
+
+// Whether a cell shows its text whole (a cut text ends in an ellipsis).
+bool showsWhole(const FileListView& list, int row, int column) {
+    const QString text = list.model()->index(row, column).data().toString();
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+    const int room = list.columnWidth(column) - 2 * margin - 1; // less the grid line
+    return list.fontMetrics().elidedText(text, Qt::ElideRight, room) == text;
+}
+
+TEST_F(MainWindow, TheCompactLayoutShowsLargeSizesAndCountsWhole) {
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(TfrmMain::usesCompactLayout(QGuiApplication::primaryScreen()->size()));
+    FileResult large = fileRow("big.iso", 1234567, 1270154321, 1);
+    large.DateTime = QStringLiteral("12/28/2025  12:58pm");
+    window.lstFiles1->appendRows({fileRow("a.txt", 3, 127015432, 1), large});
+    for (int row = 0; row < 2; ++row)
+        for (int column : {2, 4, 5})
+            EXPECT_TRUE(showsWhole(*window.lstFiles1, row, column)) << row << "," << column;
+    // The columns still fit beside the vertical scroll bar.
+    int total = 0;
+    for (int i = 0; i < 6; ++i)
+        total += window.lstFiles1->columnWidth(i);
+    EXPECT_LE(total, window.lstFiles1->width() - 2 -
+                         window.lstFiles1->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+
+    // A value beyond every likely size widens its column when it comes.
+    window.lstFiles1->appendRows({fileRow("huge.img", 1, 123456789012345, 1)});
+    EXPECT_TRUE(showsWhole(*window.lstFiles1, 2, 4));
 }
 
 TEST_F(MainWindow, TheSplashGoesAtLeast200MsAfterTheFirstShowBegan) {
