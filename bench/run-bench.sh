@@ -1,27 +1,37 @@
 #!/usr/bin/env bash
-# Times ferrolux-search against GNU grep, ripgrep and ugrep on the shared
-# benchmark corpus, in one run, and prints the ratios.
+# Times ferrolux-search against GNU grep and ripgrep on the shared benchmark
+# corpus, side by side in one run, and prints the ratios.
 #
-# Usage: bench/run-bench.sh [--small] [--corpus DIR] [--runs N] [--build DIR] [--skip-peers]
-#   --corpus DIR   use (or build, if missing) the corpus at DIR
-#                  (default: /tmp/ferrolux-corpus, or -small with --small)
-#   --runs N       timed runs per command (default 5)
-#   --build DIR    Ferrolux build directory (default: build)
-#   --skip-peers   time only Ferrolux (ratios need the peers)
-# Needs: hyperfine, python3; grep, rg and ugrep for the peers
-# (apt-get install hyperfine ripgrep ugrep).
+# Usage: bench/run-bench.sh [--small] [--corpus DIR] [--runs N] [--build DIR]
+#                           [--baseline-build DIR] [--all-peers] [--no-window]
+#   --corpus DIR          use (or build, if missing) the corpus at DIR
+#                         (default: /tmp/ferrolux-corpus, or -small with --small)
+#   --runs N              timed runs per command (default 5)
+#   --build DIR           Ferrolux build directory (default: build)
+#   --baseline-build DIR  an earlier build to compare the pattern without a
+#                         required literal with (^[a-z]+$)
+#   --all-peers           also run ../shared/bench/peers.sh (ugrep, limits)
+#   --no-window           leave out the search from the main window
+# For each pattern one hyperfine run times, in turn: ferrolux-search with its
+# default threads and with -j 1, rg with its default threads, rg -j1 and GNU
+# grep (C locale), then the search from the main window (offscreen) with the
+# default threads. Ferrolux's text-file counts are checked against the
+# corpus's expected counts, and -j 1 must print exactly what the default does.
+# Needs: hyperfine, python3, rg, grep (apt-get install hyperfine ripgrep).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 shared=$(cd "$top/../shared/bench" 2>/dev/null && pwd || true)
-small=0 corpus= runs=5 build=$top/build peers=1
+small=0 corpus= runs=5 build=$top/build baseline= allPeers=0 window=1
 while [ $# -gt 0 ]; do
     case $1 in
         --small) small=1; shift;;
         --corpus) corpus=$2; shift 2;;
         --runs) runs=$2; shift 2;;
         --build) build=$(cd "$2" && pwd); shift 2;;
-        --skip-peers) peers=0; shift;;
-        -h|--help) sed -n '2,13p' "$0"; exit 0;;
+        --baseline-build) baseline=$(cd "$2" && pwd); shift 2;;
+        --all-peers) allPeers=1; shift;;
+        --no-window) window=0; shift;;
+        -h|--help) sed -n '2,21p' "$0"; exit 0;;
         *) echo "run-bench.sh: unknown argument $1" >&2; exit 2;;
     esac
 done
@@ -29,6 +39,8 @@ done
 [ -n "$corpus" ] || corpus=/tmp/ferrolux-corpus$([ $small = 1 ] && echo -small || true)
 exe=$build/tools/ferrolux-search/ferrolux-search
 [ -x "$exe" ] || { echo "run-bench.sh: build ferrolux-search first ($exe)" >&2; exit 2; }
+windowExe=$build/bench/window/ferrolux-window-bench
+[ -x "$windowExe" ] || window=0
 
 if [ ! -f "$corpus.expected.tsv" ]; then
     echo "== building the corpus at $corpus"
@@ -36,62 +48,94 @@ if [ ! -f "$corpus.expected.tsv" ]; then
 fi
 corpus=$(cd "$corpus" && pwd)
 out=$(mktemp -d /tmp/ferrolux-bench.XXXXXX)
+mkdir -p "$out/json" "$out/out"
+store=$(mktemp /tmp/ferrolux-bench-store.XXXXXX)
+trap 'rm -f "$store"' EXIT
 echo "== results in $out"
+echo "== $(nproc) CPUs; load average at start: $(cut -d' ' -f1-3 /proc/loadavg)" |
+    tee "$out/header.txt"
+find "$corpus" -type f -exec cat {} + > /dev/null # warm the page cache
 
-if [ $peers = 1 ]; then
-    echo "== peers (GNU grep, ripgrep, ugrep)"
+if [ $allPeers = 1 ]; then
+    echo "== peers.sh (GNU grep, ripgrep, ugrep, limits)"
     "$shared/peers.sh" -r "$runs" -w 1 --no-extras -o "$out/peers" "$corpus" | tail -n 12
 fi
 
-# Pattern id -> ferrolux-search arguments (same work as the peers: every file,
-# subdirectories included, counts per file).
-args_of() {
+# Pattern id -> pattern, then the case flags of Ferrolux, rg and grep.
+pattern_of() {
     case $1 in
-        a) echo "--case-sensitive Zyxquorbl";;
-        b) echo "Zyxquorbl";;
-        c) echo "--case-sensitive the";;
-        d) echo "--case-sensitive err[a-z]+ code [0-9]+";;
-        e) echo "--case-sensitive -w int";;
-        f) echo "--case-sensitive TODO|FIXME|deprecated";;
+        a) P='Zyxquorbl' F=--case-sensitive R= G=;;
+        b) P='Zyxquorbl' F= R=-i G=-i;;
+        c) P='the' F=--case-sensitive R= G=;;
+        d) P='err[a-z]+ code [0-9]+' F=--case-sensitive R= G=-E;;
+        e) P='int' F='--case-sensitive -w' R=-w G=-w;;
+        f) P='TODO|FIXME|deprecated' F=--case-sensitive R= G=-E;;
     esac
 }
+window_flags() { # the same search from the main window
+    case $1 in b) echo -r;; e) echo -r -c -w;; *) echo -r -c;; esac
+}
 
-echo "== ferrolux-search"
-mkdir -p "$out/ferrolux"
+q() { printf '%q ' "$@"; }
+qc=$(q "$corpus")
 for p in a b c d e f; do
-    case $p in
-        d) cmd=("$exe" -r --case-sensitive 'err[a-z]+ code [0-9]+' "$corpus");;
-        *) cmd=("$exe" -r $(args_of $p) "$corpus");;
-    esac
-    printf -v line '%q ' "${cmd[@]}"
-    hyperfine --style none -i --runs "$runs" --warmup 1 \
-        --export-json "$out/ferrolux/$p.json" "$line > $out/ferrolux/$p.out 2>/dev/null" \
-        > /dev/null
-    python3 "$top/bench/check-text-counts.py" "$corpus" "$p" "$out/ferrolux/$p.out" \
-        > "$out/ferrolux/$p.check"
-    python3 - "$out/ferrolux/$p.json" "$p" "$(cat "$out/ferrolux/$p.check")" <<'PY'
+    pattern_of $p
+    qp=$(q "$P")
+    o=$out/out
+    cmds=(
+        "$(q "$exe") -r $F $qp $qc > $o/ferrolux.$p 2>/dev/null"
+        "$(q "$exe") -r -j 1 $F $qp $qc > $o/ferrolux-j1.$p 2>/dev/null"
+        "rg --no-config -c -a --no-ignore --hidden $R -e $qp $qc > $o/rg.$p"
+        "rg --no-config -j1 -c -a --no-ignore --hidden $R -e $qp $qc > $o/rg1.$p"
+        "LC_ALL=C grep -r -c -a $G -e $qp $qc > $o/grep.$p"
+    )
+    names=(ferrolux ferrolux-j1 rg rg1 grep)
+    if [ $window = 1 ]; then
+        cmds+=("env QT_QPA_PLATFORM=offscreen FERROLUX_REGISTRY=$(q "$store") $(q "$windowExe") $(window_flags $p) $qp $qc > $o/window.$p 2>/dev/null")
+        names+=(window)
+    fi
+    echo "== pattern $p: $P"
+    hyperfine --style none -i --runs "$runs" --warmup 1 --export-json "$out/json/$p.json" \
+        "${cmds[@]}" > /dev/null
+    python3 - "$out/json/$p.json" "${names[@]}" <<'PY'
 import json, sys
-r = json.load(open(sys.argv[1]))["results"][0]
-print("  %s median %7.3f s  (min %.3f)  %s" % (sys.argv[2], r["median"], r["min"], sys.argv[3]))
+results = json.load(open(sys.argv[1]))["results"]
+for name, r in zip(sys.argv[2:], results):
+    print("  %-12s median %7.3f s  (min %.3f, user %.3f, system %.3f)"
+          % (name, r["median"], r["min"], r["user"], r["system"]))
 PY
+    for v in ferrolux ferrolux-j1; do
+        python3 "$top/bench/check-text-counts.py" "$corpus" "$p" "$o/$v.$p" > "$o/$v.$p.check"
+        echo "  $v counts: $(cat "$o/$v.$p.check")"
+    done
+    cut -f1-5 "$o/ferrolux.$p" > "$o/rows.$p"
+    cut -f1-5 "$o/ferrolux-j1.$p" > "$o/rows-j1.$p"
+    cmp -s "$o/rows.$p" "$o/rows-j1.$p" && echo "  -j 1 rows: identical" ||
+        echo "  -j 1 rows: DIFFERENT (see $o/rows.$p and $o/rows-j1.$p)"
 done
 
-window=$build/bench/window/ferrolux-window-bench
-if [ -x "$window" ]; then
-    echo "== search from the main window (offscreen)"
-    store=$(mktemp /tmp/ferrolux-bench-store.XXXXXX)
+if [ $window = 1 ]; then
+    echo "== the window's own search time (press of Search to the summary), median of $runs"
     for p in a b c d e f; do
-        case $p in
-            a) w=(-r -c Zyxquorbl);; b) w=(-r Zyxquorbl);; c) w=(-r -c the);;
-            d) w=(-r -c 'err[a-z]+ code [0-9]+');; e) w=(-r -c -w int);;
-            f) w=(-r -c 'TODO|FIXME|deprecated');;
-        esac
-        printf -v line '%q ' "$window" "${w[@]}" "$corpus"
-        QT_QPA_PLATFORM=offscreen FERROLUX_REGISTRY=$store \
-            hyperfine --style none -i --runs "$runs" --warmup 1 \
-            --export-json "$out/ferrolux/window-$p.json" "$line" > /dev/null
-    done
-    rm -f "$store"
+        pattern_of $p
+        for i in $(seq "$runs"); do
+            QT_QPA_PLATFORM=offscreen FERROLUX_REGISTRY=$store "$windowExe" $(window_flags $p) \
+                "$P" "$corpus" 2>/dev/null | awk '$1 == "elapsed_ms" {print $2}'
+        done | sort -n | awk -v p=$p '{a[NR]=$1} END {print p "\t" a[int((NR+1)/2)] / 1000}'
+    done > "$out/window-search.tsv"
+    sed 's/^/  /' "$out/window-search.tsv"
+fi
+
+if [ -n "$baseline" ]; then
+    old=$baseline/tools/ferrolux-search/ferrolux-search
+    echo "== a pattern without a required literal: ^[a-z]+\$ (against $baseline)"
+    hyperfine --style none -i --runs "$runs" --warmup 1 --export-json "$out/json/noliteral.json" \
+        "$(q "$exe") -r --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral 2>/dev/null" \
+        "$(q "$exe") -r -j 1 --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral-j1 2>/dev/null" \
+        "$(q "$old") -r --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral-old 2>/dev/null" \
+        > /dev/null
+    cmp -s <(cut -f1-5 "$out/out/noliteral") <(cut -f1-5 "$out/out/noliteral-old") &&
+        echo "  rows: the same as the baseline's" || echo "  rows: DIFFERENT from the baseline's"
 fi
 
 count=$build/bench/grep-count/ferrolux-grep-count

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Times a search started from the main window (offscreen) against
 # ferrolux-search with the same options on the benchmark corpus, and prints
-# the window/core ratio per pattern (target: at most 1.25).
+# the window/core ratio per pattern (target: at most 1.1).
 #
 # Usage: bench/window-vs-core.sh [--corpus DIR] [--runs N] [--build DIR] [PATTERN-ID...]
 #   --corpus DIR   the corpus (default /tmp/ferrolux-corpus, built by run-bench.sh)

@@ -36,6 +36,11 @@ ssize_t readFully(int fd, char* into, size_t size) {
     while (total < size) {
         const ssize_t n = ::read(fd, into + total, size - total);
         if (n < 0 && errno == EINTR) continue;
+        // Files are opened without blocking, which Linux ignores for regular
+        // files; should a file system heed it, reads block from then on.
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
+            continue;
         if (n < 0) return total > 0 ? ssize_t(total) : -1;
         if (n == 0) break;
         total += size_t(n);
@@ -121,7 +126,6 @@ FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions&
         outcome.error = EINVAL;
         return outcome;
     }
-    ::fcntl(file.fd.get(), F_SETFL, 0); // reads of the regular file block again
     return searchOpened(file, options);
 }
 
@@ -179,6 +183,7 @@ int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
 }
 
 int32_t FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
+    ::fcntl(file.fd.get(), F_SETFL, 0); // the binary scan reads without retrying
     return countBinaryMatches(engine_, file.fd.get(), pattern_,
                               caseSensitive ? GrepTrue : GrepFalse, maxMatchLen_, canceled_);
 }

@@ -17,6 +17,7 @@
 #include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zip.h>
 
 namespace ferrolux {
@@ -226,6 +227,24 @@ TEST_F(WindowSearch, StopEndsTheSearchWithTheCountsReached) {
     EXPECT_TRUE(summary.endsWith(QStringLiteral(" - search canceled"))) << summary.toStdString();
     EXPECT_EQ(window->lstFiles1->count(), window->State.FilesWithMatches);
     EXPECT_TRUE(window->cmdStop->isHidden());
+}
+
+TEST_F(WindowSearch, RowsAndTheFileInWorkShowWhileTheSearchRuns) {
+    for (int i = 0; i < 400; ++i)
+        tree.write(numbered("f", i, ".txt"), "needle\n");
+    // Last in walk order, and long to search (64 GiB without disk: binary).
+    const std::string big = tree.write("zz-big.dat", std::string("\0", 1));
+    ASSERT_EQ(::truncate(big.c_str(), int64_t(64) << 30), 0);
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->lstFiles1->count() == 400; }, 30000));
+    EXPECT_TRUE(window->searchRunning()) << "the rows came before the end";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window->pnlStatus->text() == " Searching " + QString::fromStdString(big); },
+        30000));
+    window->cmdStopClick();
+    waitForEnd();
+    EXPECT_EQ(window->lstFiles1->count(), 400);
+    EXPECT_TRUE(window->pnlStatus->text().endsWith(QLatin1String(" - search canceled")));
 }
 
 TEST_F(WindowSearch, AltSDuringASearchDoesNotStartASecondOne) {
