@@ -23,7 +23,7 @@ root=/tmp/ferrolux-memory
 [ $keep = 1 ] || trap 'rm -rf "$root"' EXIT
 mkdir -p "$root"
 
-if [ ! -f "$root/many/.done" ]; then
+if [ ! -f "$root/many.done" ]; then
     echo "== writing 200,000 files into one folder"
     mkdir -p "$root/many"
     python3 - "$root/many" <<'PY'
@@ -33,7 +33,7 @@ for i in range(200000):
     with open(os.path.join(folder, "file%06d.txt" % i), "w") as f:
         f.write("a needle\n" if i % 100 == 0 else "nothing to see\n")
 PY
-    touch "$root/many/.done"
+    touch "$root/many.done"
 fi
 mkdir -p "$root/huge" "$root/line"
 [ -f "$root/huge/4g.dat" ] || truncate -s 4G "$root/huge/4g.dat"
@@ -49,7 +49,7 @@ measure() { # name, directory, pattern
         [ $j = 1 ] && threads=(-j 1) label="-j 1"
         /usr/bin/time -f '%M %e' -o "$root/time" "$exe" "${threads[@]}" "$3" "$2" \
             > /dev/null 2> "$root/err" || true
-        read -r kib seconds < "$root/time"
+        read -r kib seconds < <(tail -n 1 "$root/time") # after "Command exited with ..."
         printf '  %-22s %-16s peak %7.1f MiB  %6.2f s  %s\n' "$1" "$label" \
             "$(awk -v k="$kib" 'BEGIN {print k / 1024}')" "$seconds" "$(tail -n 1 "$root/err")"
     done

@@ -203,6 +203,7 @@ private:
     SearchController* createSearchController();
     SearchRequest readRequest() const;
     void showBusyState();
+    void resetForSearch();
     void startSearch(const SearchRequest& request);
     void endSearch();
     void showOutcome();

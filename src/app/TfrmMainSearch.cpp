@@ -34,14 +34,18 @@ void TfrmMain::cmdSearchClick() {
     // Alt+S still reaches the Search button under Stop: one search at a time.
     if (searchRunning()) return;
     const SearchRequest request = readRequest();
-    State.SearchPattern = request.SearchText;
-    State.TypedSearchText = request.SearchText;
+    State.SearchPattern = State.TypedSearchText = request.SearchText;
     if (const std::optional<Refusal> refusal = validateRequest(request, listingEngine_)) {
         MessageBoxA(this, refusal->text, refusal->caption, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     showBusyState();
     beginSearch(State, request);
+    resetForSearch();
+    startSearch(request);
+}
+
+void TfrmMain::resetForSearch() {
     cboRegExp->setCurrentIndex(-1);
     lstFiles1->setEnabled(true);
     lstLines1->setEnabled(false);
@@ -50,9 +54,6 @@ void TfrmMain::cmdSearchClick() {
     const QString typed = cboSearch->currentText();
     cboSearch->insertItem(0, typed);
     cboSearch->setEditText(typed);
-    State.SearchPattern =
-        prepareSearchPattern(request.SearchText, request.Literal, request.WholeWords);
-    startSearch(request);
 }
 
 void TfrmMain::showBusyState() {
