@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -116,6 +117,9 @@ private:
             s.item = Item();
             lock.lock();
             ++released_;
+            // A note can be released before any worker stepped past it; its
+            // slot is taken again soon, and must not look like work to start.
+            started_ = std::max(started_, released_);
         }
     }
 

@@ -71,6 +71,35 @@ TEST(OrderedPool, ReleasesInSubmissionOrderOnTheSubmittingThreadWithinTheWindow)
     }
 }
 
+TEST(OrderedPool, EachItemIsWorkedOnOnceAndNotesNever) {
+    // A tiny window and many notes: notes are released while the workers
+    // are still busy, and their slots are taken again at once.
+    constexpr int kItems = 3000;
+    for (const int threads : {2, 4, 8}) {
+        std::vector<std::atomic<int>> worked(kItems);
+        int released = 0;
+        {
+            OrderedPool<Item> pool(
+                threads, 2,
+                [&](int, Item& item) {
+                    ++worked[size_t(item.number)];
+                    if (item.number % 5 == 0) std::this_thread::yield();
+                },
+                [&](Item& item) { EXPECT_EQ(item.number, released++); });
+            for (int i = 0; i < kItems; ++i)
+                if (i % 3 == 0)
+                    pool.note(Item{i, true, 0, {}});
+                else
+                    pool.submit(Item{i, false, 0, {}});
+            pool.drain();
+        }
+        EXPECT_EQ(released, kItems);
+        for (int i = 0; i < kItems; ++i)
+            ASSERT_EQ(worked[size_t(i)].load(), i % 3 == 0 ? 0 : 1)
+                << "item " << i << ", " << threads << " threads";
+    }
+}
+
 TEST(OrderedPool, OneThreadWorksAndReleasesEachItemAtOnceOnTheCaller) {
     std::vector<std::string> events;
     OrderedPool<Item> pool(
