@@ -133,9 +133,10 @@ if [ -n "$baseline" ]; then
         "$(q "$exe") -r --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral 2>/dev/null" \
         "$(q "$exe") -r -j 1 --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral-j1 2>/dev/null" \
         "$(q "$old") -r --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral-old 2>/dev/null" \
-        > /dev/null
+        > /dev/null 2>&1
     cmp -s <(cut -f1-5 "$out/out/noliteral") <(cut -f1-5 "$out/out/noliteral-old") &&
-        echo "  rows: the same as the baseline's" || echo "  rows: DIFFERENT from the baseline's"
+        echo "  rows: the same as the baseline's ($(wc -l < "$out/out/noliteral"))" ||
+        echo "  rows: DIFFERENT from the baseline's"
 fi
 
 count=$build/bench/grep-count/ferrolux-grep-count
