@@ -27,7 +27,8 @@ public:
     void addByte(uint8_t b) { bytes.set(b); }
     // Adds code points: ASCII ones as bytes, the rest as UTF-8 characters.
     void addCodePoints(char32_t lo, char32_t hi);
-    // Sorts and merges `wide`, dropping surrogates and values past U+10FFFF.
+    // Sorts and merges `wide`, dropping surrogates and values past U+10FFFF,
+    // and gives back the room the unmerged ranges took.
     void normalize();
 
     // Keeps only what also lies in `other` (bytes and wide ranges).
@@ -39,11 +40,6 @@ public:
 
     // `.`: any UTF-8 character, else any single byte except CR and LF.
     static CharSet anyCharacter();
-    // Word characters: ASCII letters, digits, '_' and every non-ASCII byte or
-    // character (so letters of UTF-8 and Latin-1 text are word characters).
-    static const CharSet& wordCharacters();
-    static const CharSet& nonWordCharacters();
-    static const std::bitset<256>& wordBytes();
 };
 
 // The RE2 (Latin-1 mode) expression for a set: multibyte alternatives first,

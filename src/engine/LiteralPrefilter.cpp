@@ -88,6 +88,12 @@ bool fixedBytes(const PatternItem& item, std::string& bytes, bool& folded) {
 
 } // namespace
 
+bool isFixedCharacter(const PatternItem& item) {
+    std::string bytes;
+    bool folded;
+    return item.quantifier == Quantifier::One && fixedBytes(item, bytes, folded);
+}
+
 // The most bytes one item can match; Unbounded for a repetition.
 size_t longestMatch(const PatternItem& item) {
     if (item.kind == PatternItem::Kind::LineEnd) return 1; // the CR of a CR LF
@@ -97,16 +103,20 @@ size_t longestMatch(const PatternItem& item) {
     return item.chars.wide.empty() ? 1 : 4;
 }
 
-std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
+std::optional<RequiredLiteral> requiredLiteral(const ItemSequence& items) {
     Run best;
     Run current;
-    bool whole = branch.before == EdgeCondition::Any && branch.after == EdgeCondition::Any;
+    bool whole = true;
     size_t consumed = 0; // the most bytes the items so far can match
     const auto finish = [&] {
         if (!current.literal.bytes.empty() && current.betterThan(best)) best = current;
         current = Run{};
     };
-    for (const PatternItem& item : branch.items) {
+    for (const PatternItem& item : items) {
+        if (item.kind == PatternItem::Kind::WordStart || item.kind == PatternItem::Kind::WordEnd) {
+            whole = false;
+            continue;
+        }
         std::string bytes;
         bool folded = false;
         const bool fixed = fixedBytes(item, bytes, folded);
@@ -130,8 +140,8 @@ std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
     }
     finish();
     if (best.literal.bytes.empty()) return std::nullopt;
-    // Without breaks there was a single run: the whole branch.
-    best.literal.wholeBranch = whole;
+    // Without breaks there was a single run: the whole alternative.
+    best.literal.whole = whole;
     return best.literal;
 }
 

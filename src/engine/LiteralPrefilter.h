@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/WordBoundaries.h"
+#include "engine/PatternSyntax.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,14 +14,19 @@ namespace ferrolux::engine {
 struct RequiredLiteral {
     std::string bytes;
     std::vector<bool> folded;
-    bool wholeBranch = false; // the branch is exactly this literal
+    bool whole = false; // the alternative is exactly this literal
     static constexpr size_t Unbounded = static_cast<size_t>(-1);
     size_t maxLead = Unbounded; // most bytes a match can hold before the literal
 };
 
-// The longest run of mandatory fixed bytes of a branch (ties: the rarer one);
-// nothing when the branch has none.
-std::optional<RequiredLiteral> requiredLiteral(const Branch& branch);
+// Whether an item is one character with fixed bytes (letters of either case
+// count as fixed), matched exactly once.
+bool isFixedCharacter(const PatternItem& item);
+
+// The longest run of mandatory fixed bytes of an alternative (ties: the
+// rarer one); nothing when it has none. \< and \> take no room, so a run
+// goes on across them.
+std::optional<RequiredLiteral> requiredLiteral(const ItemSequence& items);
 
 // Finds the literals fast: a single literal whose rarest byte is rare is
 // found with memchr on that byte; otherwise a SIMD loop compares, for every
@@ -39,6 +44,11 @@ public:
     size_t find(const char* text, size_t from, size_t end) const;
 
     size_t literalLength(size_t i) const { return entries_[i].literal.bytes.size(); }
+    // Whether literal i lies at start, wholly before end.
+    bool literalAt(size_t i, const char* text, size_t start, size_t end) const {
+        const RequiredLiteral& literal = entries_[i].literal;
+        return start + literal.bytes.size() <= end && literalAt(text + start, literal);
+    }
     // The most bytes a match can start before its literal (Unbounded when
     // a repetition comes first).
     size_t maxLead() const { return maxLead_; }
