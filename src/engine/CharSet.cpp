@@ -235,4 +235,17 @@ size_t characterLength(const char* text, size_t size, size_t pos) {
     return length > 0 ? static_cast<size_t>(length) : 1;
 }
 
+size_t characterLengthBefore(const char* text, size_t pos) {
+    const auto isContinuation = [&](size_t i) {
+        return (static_cast<uint8_t>(text[i]) & 0xC0) == 0x80;
+    };
+    if (!isContinuation(pos - 1)) return 1;
+    for (size_t length = 2; length <= 4 && length <= pos; ++length) {
+        char32_t cp;
+        if (decodeUtf8(text, pos, pos - length, cp) == static_cast<int>(length)) return length;
+        if (!isContinuation(pos - length)) break;
+    }
+    return 1;
+}
+
 } // namespace ferrolux::engine

@@ -58,5 +58,9 @@ int decodeUtf8(const char* text, size_t size, size_t pos, char32_t& cp);
 std::string encodeUtf8(char32_t cp);
 // Length of the character at text[pos]: a valid UTF-8 sequence, else 1.
 size_t characterLength(const char* text, size_t size, size_t pos);
+// Length of the character that ends just before text[pos] (pos > 0): a
+// valid UTF-8 sequence, else 1. A lead byte never lies inside another
+// sequence, so reading back gives the characters that reading on would.
+size_t characterLengthBefore(const char* text, size_t pos);
 
 } // namespace ferrolux::engine

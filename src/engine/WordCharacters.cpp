@@ -25,10 +25,6 @@ const std::array<bool, 256>& wordBytes() {
     return table;
 }
 
-bool isContinuation(uint8_t b) {
-    return (b & 0xC0) == 0x80;
-}
-
 } // namespace
 
 bool isWordCodePoint(char32_t cp) {
@@ -55,16 +51,11 @@ bool wordCharacterAt(std::string_view text, size_t pos) {
 bool wordCharacterBefore(std::string_view text, size_t pos) {
     if (pos == 0 || pos > text.size()) return false;
     const auto b = static_cast<uint8_t>(text[pos - 1]);
-    if (b < 0x80 || !isContinuation(b)) return wordBytes()[b];
-    // A continuation byte ends a character that began with the lead byte of
-    // a valid sequence, if there is one; a lead byte can never lie inside
-    // another sequence, so looking back is as good as reading forward.
-    for (size_t length = 2; length <= 4 && length <= pos; ++length) {
-        char32_t cp;
-        if (decodeUtf8(text.data(), text.size(), pos - length, cp) == static_cast<int>(length))
-            return isWordCodePoint(cp);
-        if (!isContinuation(static_cast<uint8_t>(text[pos - length]))) break;
-    }
+    if (b < 0x80) return wordBytes()[b];
+    const size_t length = characterLengthBefore(text.data(), pos);
+    char32_t cp;
+    if (length > 1 && decodeUtf8(text.data(), pos, pos - length, cp) > 0)
+        return isWordCodePoint(cp);
     return wordBytes()[b];
 }
 
