@@ -199,8 +199,9 @@ std::optional<Span> ConjunctMatcher::findBoundedLiteral(std::string_view text, s
     for (size_t pos = from;;) {
         const size_t hit = prefilter_->find(text.data(), pos, limit);
         if (hit == npos) return std::nullopt;
+        const bool one = boundedLiterals_.size() == 1; // then the prefilter found it
         for (size_t i = 0; i < boundedLiterals_.size(); ++i) {
-            if (!prefilter_->literalAt(i, text.data(), hit, limit)) continue;
+            if (!one && !prefilter_->literalAt(i, text.data(), hit, limit)) continue;
             const size_t end = hit + prefilter_->literalLength(i);
             if (allHold(boundedLiterals_[i].before, text, hit) &&
                 allHold(boundedLiterals_[i].after, text, end))
@@ -323,22 +324,42 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
     return std::nullopt;
 }
 
-std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, size_t pos) const {
+size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* lineStart) const {
     const char* text = region.data();
     const ConjunctMatcher& driver = *conjuncts_[driver_];
     while (pos <= region.size()) {
         bool exact = false;
         const size_t hit = driver.candidate(region, pos, region.size(), exact);
-        if (hit == npos) return std::nullopt;
-        const size_t lineStart = lineStartBefore(text, pos, hit, false);
+        if (hit == npos) return npos;
         const size_t lineEnd = lineEndFrom(text, hit, region.size(), false);
-        bool all = exact || driver.matchesIn(region, lineStart, lineEnd);
+        // Counting a match that is sure needs no line start.
+        const bool sure = exact && conjuncts_.size() == 1;
+        if (sure && !lineStart) return lineEnd;
+        const size_t start = lineStartBefore(text, pos, hit, false);
+        bool all = exact || driver.matchesIn(region, start, lineEnd);
         for (size_t i = 0; i < conjuncts_.size() && all; ++i)
-            if (i != driver_) all = conjuncts_[i]->matchesIn(region, lineStart, lineEnd);
-        if (all) return Span{lineStart, lineEnd};
+            if (i != driver_) all = conjuncts_[i]->matchesIn(region, start, lineEnd);
+        if (all) {
+            if (lineStart) *lineStart = start;
+            return lineEnd;
+        }
         pos = lineEnd + 1;
     }
-    return std::nullopt;
+    return npos;
+}
+
+std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, size_t pos) const {
+    size_t start = 0;
+    const size_t end = findLine(region, pos, &start);
+    if (end == npos) return std::nullopt;
+    return Span{start, end};
+}
+
+size_t CompiledPattern::countMatchingLines(std::string_view region, size_t pos) const {
+    size_t count = 0;
+    for (size_t end; (end = findLine(region, pos, nullptr)) != npos; pos = end + 1)
+        ++count;
+    return count;
 }
 
 uint64_t CompiledPattern::conjunctsMatchedIn(std::string_view text, size_t from,

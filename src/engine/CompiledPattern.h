@@ -108,6 +108,8 @@ public:
     // end is a line end); pos is the start of a line in it. Returns the next
     // matching line (without its LF) at or after pos.
     std::optional<Span> nextMatchingLine(std::string_view region, size_t pos) const;
+    // The number of matching lines of the region at or after pos.
+    size_t countMatchingLines(std::string_view region, size_t pos) const;
 
     // Bit i set when conjunct i has a match within [from, limit] of text.
     uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit) const;
@@ -123,6 +125,10 @@ public:
     bool distinguishesControlBytes() const { return controlBytes_; }
 
 private:
+    // The end of the next matching line at or after pos (npos when none),
+    // and its start when lineStart is given.
+    size_t findLine(std::string_view region, size_t pos, size_t* lineStart) const;
+
     std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
     size_t driver_ = 0; // the conjunct that finds candidate lines
     bool controlBytes_ = false;

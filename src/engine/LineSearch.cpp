@@ -57,29 +57,38 @@ std::optional<LineMatch> LineSearch::next() {
             inRegion_ = false;
             pos_ = regionEnd_ + 1;
         }
-        switch (load()) {
-        case Load::Region:
-            inRegion_ = true;
-            break;
-        case Load::LongLine:
-            if (longLineMatched_) {
-                ++count_;
-                return LineMatch{longLineNumber_, longLine_};
-            }
-            break;
-        case Load::End:
-            done_ = true;
-            break;
-        }
+        if (loadNext()) return LineMatch{longLineNumber_, longLine_};
     }
     return std::nullopt;
 }
 
 int32_t LineSearch::countRemaining() {
     numbering_ = false;
-    while (next()) {
+    while (!done_) {
+        if (inRegion_) {
+            const std::string_view region(buffer_.data(), regionEnd_);
+            count_ += static_cast<int32_t>(pattern_->countMatchingLines(region, pos_));
+            inRegion_ = false;
+            pos_ = regionEnd_ + 1;
+        }
+        loadNext();
     }
     return count_;
+}
+
+bool LineSearch::loadNext() {
+    switch (load()) {
+    case Load::Region:
+        inRegion_ = true;
+        return false;
+    case Load::LongLine:
+        if (longLineMatched_) ++count_;
+        return longLineMatched_;
+    case Load::End:
+        done_ = true;
+        return false;
+    }
+    return false;
 }
 
 void LineSearch::discardConsumed() {

@@ -49,6 +49,9 @@ public:
 private:
     enum class Load { Region, LongLine, End };
 
+    // Loads what comes next: a region of whole lines, a long line searched
+    // in windows (true when it matched; it is counted) or the end.
+    bool loadNext();
     Load load();
     Load scanLongLine();
     void discardConsumed();

@@ -28,10 +28,7 @@ const std::array<bool, 256>& wordBytes() {
 } // namespace
 
 bool isWordCodePoint(char32_t cp) {
-    if (cp < 0x80) {
-        return (cp >= 'a' && cp <= 'z') || (cp >= 'A' && cp <= 'Z') || (cp >= '0' && cp <= '9') ||
-               cp == '_';
-    }
+    if (cp < 0x80) return detail::isAsciiWordByte(static_cast<uint8_t>(cp));
     return QChar::isLetterOrNumber(cp) || QChar::isMark(cp);
 }
 
@@ -39,24 +36,23 @@ char32_t windows1252(uint8_t byte) {
     return byte >= 0x80 && byte < 0xA0 ? Windows1252High[byte - 0x80] : byte;
 }
 
-bool wordCharacterAt(std::string_view text, size_t pos) {
-    if (pos >= text.size()) return false;
-    const auto b = static_cast<uint8_t>(text[pos]);
-    if (b < 0x80) return wordBytes()[b];
+namespace detail {
+
+bool wordCharacterAtNonAscii(std::string_view text, size_t pos) {
     char32_t cp;
     if (decodeUtf8(text.data(), text.size(), pos, cp) > 0) return isWordCodePoint(cp);
-    return wordBytes()[b];
+    return wordBytes()[static_cast<uint8_t>(text[pos])];
 }
 
-bool wordCharacterBefore(std::string_view text, size_t pos) {
-    if (pos == 0 || pos > text.size()) return false;
+bool wordCharacterBeforeNonAscii(std::string_view text, size_t pos) {
     const auto b = static_cast<uint8_t>(text[pos - 1]);
-    if (b < 0x80) return wordBytes()[b];
     const size_t length = characterLengthBefore(text.data(), pos);
     char32_t cp;
     if (length > 1 && decodeUtf8(text.data(), pos, pos - length, cp) > 0)
         return isWordCodePoint(cp);
     return wordBytes()[b];
 }
+
+} // namespace detail
 
 } // namespace ferrolux::engine

@@ -18,12 +18,28 @@ bool isWordCodePoint(char32_t cp);
 // that code page leaves undefined stand for the C1 controls of their value).
 char32_t windows1252(uint8_t byte);
 
+namespace detail {
+constexpr bool isAsciiWordByte(uint8_t b) {
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') || (b >= '0' && b <= '9') || b == '_';
+}
+bool wordCharacterAtNonAscii(std::string_view text, size_t pos);
+bool wordCharacterBeforeNonAscii(std::string_view text, size_t pos);
+} // namespace detail
+
 // Whether the character that starts at pos is a word character; false at
 // the end of the text.
-bool wordCharacterAt(std::string_view text, size_t pos);
+inline bool wordCharacterAt(std::string_view text, size_t pos) {
+    if (pos >= text.size()) return false;
+    const auto b = static_cast<uint8_t>(text[pos]);
+    return b < 0x80 ? detail::isAsciiWordByte(b) : detail::wordCharacterAtNonAscii(text, pos);
+}
 
 // Whether the character that ends just before pos is a word character;
 // false at the start of the text.
-bool wordCharacterBefore(std::string_view text, size_t pos);
+inline bool wordCharacterBefore(std::string_view text, size_t pos) {
+    if (pos == 0 || pos > text.size()) return false;
+    const auto b = static_cast<uint8_t>(text[pos - 1]);
+    return b < 0x80 ? detail::isAsciiWordByte(b) : detail::wordCharacterBeforeNonAscii(text, pos);
+}
 
 } // namespace ferrolux::engine
