@@ -38,6 +38,13 @@ public:
     // The buffer is the caller's, so that one serves many files.
     LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::unique_ptr<ByteSource> source,
                ReadBuffer& buffer, const GrepLimits& limits, const std::atomic<bool>* canceled);
+    // For a text whose first bytes are in memory already: its whole lines
+    // are searched where they lie, the rest of it (rest, or nothing when the
+    // head is all of the text) from the buffer. The head must outlive the
+    // search.
+    LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::string_view head,
+               std::unique_ptr<ByteSource> rest, ReadBuffer& buffer, const GrepLimits& limits,
+               const std::atomic<bool>* canceled);
 
     // The next matching line, or nothing at the end (or when canceled).
     std::optional<LineMatch> next();
@@ -53,6 +60,10 @@ private:
     // in windows (true when it matched; it is counted) or the end.
     bool loadNext();
     Load load();
+    // Leaves the head: the part of a line it ends with goes into the buffer.
+    void leaveHead();
+    // Where the current region lies: the head, then the buffer.
+    const char* text() const { return inHead_ ? head_.data() : buffer_.data(); }
     Load scanLongLine();
     void discardConsumed();
     bool canceled() const;
@@ -64,6 +75,8 @@ private:
     const std::atomic<bool>* canceled_;
 
     ReadBuffer& buffer_;
+    std::string_view head_;
+    bool inHead_ = false;
     size_t filled_ = 0;
     size_t regionEnd_ = 0;     // the LF ending the region's last line, or filled_ at the end
     bool regionFinal_ = false; // the region's last line has no LF

@@ -172,9 +172,11 @@ void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& sour
     }
 }
 
-int32_t countMatches(GrepEngine& engine, engine::ByteSource& file, const std::string& pattern,
-                     int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
-                     const BinaryScanLimits& limits) {
+} // namespace
+
+int32_t countBinaryMatches(GrepEngine& engine, engine::ByteSource& file, const std::string& pattern,
+                           int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                           const BinaryScanLimits& limits) {
     RGrepState state;
     if (engine.CompileRGrep(pattern, caseFlag, state) != 0) return 0;
     // NUL becomes byte 1 only where the pattern could tell the two apart.
@@ -188,14 +190,12 @@ int32_t countMatches(GrepEngine& engine, engine::ByteSource& file, const std::st
     return count;
 }
 
-} // namespace
-
 int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
                            int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
     if (fd < 0) return 0;
     engine::FileSource file(fd, false);
-    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
 }
 
 int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
@@ -204,7 +204,7 @@ int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
     const int fd = engine::openRegularFile(path);
     if (fd < 0) return 0;
     engine::FileSource file(fd, true);
-    return countMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
 }
 
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,

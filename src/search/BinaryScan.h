@@ -10,6 +10,9 @@
 namespace ferrolux {
 
 class GrepEngine;
+namespace engine {
+class ByteSource;
+}
 
 // Buffer sizes of the binary scan; tests shrink them to reach window
 // boundaries with small files.
@@ -26,7 +29,11 @@ struct BinaryScanLimits {
 // found exactly once; a match longer than the overlap can end a search step
 // elsewhere than in one pass over the whole file, which may change the
 // matches after it.
-// The fd version reads from offset 0 and leaves the descriptor open.
+// The fd version reads from offset 0 and leaves the descriptor open; the
+// source version reads the file's bytes from the source, from their start.
+int32_t countBinaryMatches(GrepEngine& engine, engine::ByteSource& file, const std::string& pattern,
+                           int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                           const BinaryScanLimits& limits = {});
 int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
                            int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits = {});

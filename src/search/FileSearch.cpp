@@ -99,6 +99,11 @@ private:
     int64_t left_; // bytes still to read; -1 when the size is not known
 };
 
+// The bytes after the head, or -1 when the size is not known.
+int64_t restSize(int64_t size, size_t headSize) {
+    return size > 0 ? size - int64_t(headSize) : -1;
+}
+
 } // namespace
 
 FileSearch::FileSearch(std::string pattern, int32_t maxMatchLen, const std::atomic<bool>* canceled)
@@ -173,14 +178,21 @@ const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
 int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
     const engine::PatternHandle& pattern = linePattern(caseSensitive);
     if (!pattern) return 0; // a pattern the engine refuses finds nothing
-    auto source = std::make_unique<HeadThenRest>(file.fd.get(), file.head, file.headSize,
-                                                 file.headIsAll(), file.info.st_size);
-    return engine_.searcher().countLines(pattern, std::move(source), canceled_).value_or(0);
+    // The head is searched where it lies; only the rest is read.
+    std::unique_ptr<engine::ByteSource> rest;
+    if (!file.headIsAll())
+        rest = std::make_unique<HeadThenRest>(file.fd.get(), file.head + file.headSize, 0, false,
+                                              restSize(file.info.st_size, file.headSize));
+    return engine_.searcher()
+        .countLines(pattern, {file.head, file.headSize}, std::move(rest), canceled_)
+        .value_or(0);
 }
 
 int32_t FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
-    return countBinaryMatches(engine_, file.fd.get(), pattern_,
-                              caseSensitive ? GrepTrue : GrepFalse, maxMatchLen_, canceled_);
+    HeadThenRest bytes(file.fd.get(), file.head, file.headSize, file.headIsAll(),
+                       file.info.st_size);
+    return countBinaryMatches(engine_, bytes, pattern_, caseSensitive ? GrepTrue : GrepFalse,
+                              maxMatchLen_, canceled_);
 }
 
 int defaultSearchThreads() {
