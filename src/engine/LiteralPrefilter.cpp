@@ -148,9 +148,10 @@ std::optional<RequiredLiteral> requiredLiteral(const ItemSequence& items) {
 std::optional<LiteralPrefilter> LiteralPrefilter::build(std::vector<RequiredLiteral> literals) {
     if (literals.empty() || literals.size() > MaxLiterals) return std::nullopt;
     LiteralPrefilter filter;
-    // One literal can afford a third probe, which makes a short literal's
-    // probes the whole of it; several share the loop, so two each.
-    const size_t probesEach = literals.size() == 1 ? MaxProbes : 2;
+    // Two probes each, but a third for a single literal when that makes them
+    // the whole literal, which then needs no check.
+    const size_t probesEach =
+        literals.size() == 1 && literals.front().bytes.size() <= MaxProbes ? MaxProbes : 2;
     filter.wholeProbes_ = true;
     for (RequiredLiteral& literal : literals) {
         const auto rank = [&](size_t i) {
@@ -185,12 +186,10 @@ std::optional<LiteralPrefilter> LiteralPrefilter::build(std::vector<RequiredLite
     const Probe& only = filter.entries_.front().probes[0];
     const bool memchrOnly = filter.entries_.size() == 1 && only.orMask == 0 &&
                             (filter.worstRank_ <= RareRank || filter.longest_ == 1);
-    if (memchrOnly)
-        filter.finder_ = &LiteralPrefilter::findWithMemchr;
-    else if (filter.foldedProbes_)
-        filter.finder_ = probeFinder<true>(filter.entries_.size());
-    else
-        filter.finder_ = probeFinder<false>(filter.entries_.size());
+    filter.probeFinder_ = filter.foldedProbes_
+                              ? probeFinder<true>(filter.entries_.size(), probesEach)
+                              : probeFinder<false>(filter.entries_.size(), probesEach);
+    filter.finder_ = memchrOnly ? &LiteralPrefilter::findWithMemchr : filter.probeFinder_;
     return filter;
 }
 
@@ -214,12 +213,13 @@ bool LiteralPrefilter::literalAt(size_t i, const char* text, size_t start, size_
 // lays out every comparison of a block without loops; the one for this
 // processor and these literals is chosen once.
 template <bool Fold>
-LiteralPrefilter::Finder LiteralPrefilter::probeFinder(size_t literals) {
+LiteralPrefilter::Finder LiteralPrefilter::probeFinder(size_t literals, size_t probes) {
 #if defined(FERROLUX_HAVE_AVX2_PATH)
     if (__builtin_cpu_supports("avx2")) {
         switch (literals) {
         case 1:
-            return &LiteralPrefilter::findWithProbesWide<Fold, 1, MaxProbes>;
+            return probes == MaxProbes ? &LiteralPrefilter::findWithProbesWide<Fold, 1, MaxProbes>
+                                       : &LiteralPrefilter::findWithProbesWide<Fold, 1, 2>;
         case 2:
             return &LiteralPrefilter::findWithProbesWide<Fold, 2, 2>;
         case 3:
@@ -231,7 +231,8 @@ LiteralPrefilter::Finder LiteralPrefilter::probeFinder(size_t literals) {
 #endif
     switch (literals) {
     case 1:
-        return &LiteralPrefilter::findWithProbes<Fold, 1, MaxProbes>;
+        return probes == MaxProbes ? &LiteralPrefilter::findWithProbes<Fold, 1, MaxProbes>
+                                   : &LiteralPrefilter::findWithProbes<Fold, 1, 2>;
     case 2:
         return &LiteralPrefilter::findWithProbes<Fold, 2, 2>;
     case 3:
@@ -246,11 +247,17 @@ size_t LiteralPrefilter::find(const char* text, size_t from, size_t end) const {
     return (this->*finder_)(text, from, end);
 }
 
+// memchr outruns the probe loop while the byte is rare, as in text; where it
+// is not (binary data), every false hit costs a call, so after a run of
+// close ones the probe loop takes over.
 size_t LiteralPrefilter::findWithMemchr(const char* text, size_t from, size_t end) const {
+    constexpr size_t CloseHit = 1024; // bytes from the last false hit
+    constexpr int CloseHitsBeforeProbes = 16;
     const Entry& e = entries_.front();
     const Probe& rarest = e.probes[0];
     const size_t length = e.literal.bytes.size();
     size_t pos = from + rarest.offset;
+    int closeHits = 0;
     while (pos < end) {
         const void* hit = std::memchr(text + pos, rarest.value, end - pos);
         if (!hit) return npos;
@@ -258,6 +265,8 @@ size_t LiteralPrefilter::findWithMemchr(const char* text, size_t from, size_t en
         const size_t start = at - rarest.offset;
         if (start + length > end) return npos;
         if (literalAt(text + start, e)) return start;
+        closeHits = at - pos < CloseHit ? closeHits + 1 : 0;
+        if (closeHits == CloseHitsBeforeProbes) return (this->*probeFinder_)(text, start + 1, end);
         pos = at + 1;
     }
     return npos;

@@ -64,14 +64,14 @@ private:
     struct Entry {
         RequiredLiteral literal;
         // The rarest bytes at distinct offsets, the last repeated when the
-        // literal is shorter: MaxProbes of a single literal, 2 of several.
+        // literal is shorter: MaxProbes of a single short literal, else 2.
         Probe probes[MaxProbes];
         bool folded = false; // some letter is compared without regard to case
     };
 
     using Finder = size_t (LiteralPrefilter::*)(const char* text, size_t from, size_t end) const;
     template <bool Fold>
-    static Finder probeFinder(size_t literals);
+    static Finder probeFinder(size_t literals, size_t probes);
     size_t findWithMemchr(const char* text, size_t from, size_t end) const;
     template <bool Fold, size_t Literals, size_t Probes>
     size_t findWithProbes(const char* text, size_t from, size_t end) const;
@@ -98,8 +98,9 @@ private:
     size_t maxLead_ = 0;
     size_t reach_ = 0; // largest probe offset
     Finder finder_ = nullptr;
-    bool foldedProbes_ = false; // some probe compares a letter in either case
-    bool wholeProbes_ = false;  // the probes of each literal are all of it
+    Finder probeFinder_ = nullptr; // the probe loop, also when memchr comes first
+    bool foldedProbes_ = false;    // some probe compares a letter in either case
+    bool wholeProbes_ = false;     // the probes of each literal are all of it
     int worstRank_ = 0;
 };
 

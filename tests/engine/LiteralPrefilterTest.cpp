@@ -65,5 +65,21 @@ TEST(LiteralPrefilter, FindsWhatAPlainSearchFinds) {
     }
 }
 
+// A rare byte that is not rare in this text (as in binary data): many false
+// hits close together, and a literal right after any of them.
+TEST(LiteralPrefilter, DenseFalseHitsOfTheRareByteLoseNoStart) {
+    const std::vector<RequiredLiteral> literals = {literalOf("Zq", false)};
+    const auto filter = LiteralPrefilter::build(literals);
+    ASSERT_TRUE(filter);
+    for (size_t falseHits = 0; falseHits < 40; ++falseHits) {
+        std::string text;
+        for (size_t i = 0; i < falseHits; ++i)
+            text += "Zx";
+        text += "ZZq"; // one more false hit, then the literal
+        text += std::string(100, '.');
+        EXPECT_EQ(filter->find(text.data(), 0, text.size()), 2 * falseHits + 1) << falseHits;
+    }
+}
+
 } // namespace
 } // namespace ferrolux::engine
