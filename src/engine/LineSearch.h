@@ -13,10 +13,11 @@
 namespace ferrolux {
 
 // Buffer sizes of the line search; tests shrink them to reach chunk and
-// window boundaries with small files.
+// window boundaries with small files. Each searching thread may hold up to
+// maxLineBuffer while it searches a long line.
 struct GrepLimits {
     size_t chunkSize = size_t(1) << 20;       // first buffer size and usual read size
-    size_t maxLineBuffer = size_t(64) << 20;  // a longer line is searched in windows
+    size_t maxLineBuffer = size_t(8) << 20;   // a longer line is searched in windows
     size_t longLineOverlap = size_t(1) << 20; // windows of a long line overlap by this
     size_t longLineShown = size_t(64) << 10;  // bytes of a long line kept for output
 };
