@@ -15,6 +15,10 @@ constexpr size_t MaxInstructions = 8192;
 // A thread inside a UTF-8 character waits up to three bytes: four states
 // per instruction.
 constexpr uint32_t SkipStates = 4;
+// The closures' instruction lists may hold this many entries together (a
+// long run of optional items makes them grow with its square); past it,
+// closures walk the program instead.
+constexpr size_t MaxClosureEntries = size_t(1) << 18;
 
 } // namespace
 
@@ -40,7 +44,8 @@ public:
     }
 
     std::vector<Thread> threads;
-    std::vector<uint32_t> pending; // the closure's work stack
+    std::vector<uint32_t> pending;                     // the walk's work stack
+    std::vector<std::pair<uint32_t, uint32_t>> frames; // closures in progress: start, next entry
 
 private:
     std::vector<uint32_t> seen_;
@@ -63,7 +68,48 @@ std::unique_ptr<WordBoundaryMatcher> WordBoundaryMatcher::build(const Alternatio
         error = "The pattern is too complex around \\< or \\>";
         return nullptr;
     }
+    matcher->computeClosures();
     return matcher;
+}
+
+// Where a closure can start (the first instruction, and the one after each
+// character or assertion), lists what it reaches through splits and jumps
+// alone, in priority order: characters, assertions and the match.
+void WordBoundaryMatcher::computeClosures() {
+    const size_t size = program_.size();
+    std::vector<bool> start(size, false);
+    start[0] = true;
+    for (size_t pc = 0; pc + 1 < size; ++pc)
+        if (program_[pc].op == Op::Chars || program_[pc].op == Op::Assert) start[pc + 1] = true;
+    closures_.assign(size, {0, 0});
+    std::vector<uint32_t> seen(size, 0);
+    std::vector<uint32_t> pending;
+    for (uint32_t root = 0; root < size; ++root) {
+        if (!start[root]) continue;
+        const auto first = static_cast<uint32_t>(closureEntries_.size());
+        pending.assign(1, root);
+        while (!pending.empty()) {
+            const uint32_t at = pending.back();
+            pending.pop_back();
+            if (seen[at] == root + 1) continue;
+            seen[at] = root + 1;
+            const Instruction& in = program_[at];
+            if (in.op == Op::Jump) {
+                pending.push_back(in.x);
+            } else if (in.op == Op::Split) {
+                pending.push_back(in.y);
+                pending.push_back(in.x);
+            } else {
+                closureEntries_.push_back(at);
+            }
+        }
+        if (closureEntries_.size() > MaxClosureEntries) {
+            closures_.clear();
+            closureEntries_.clear();
+            return;
+        }
+        closures_[root] = {first, static_cast<uint32_t>(closureEntries_.size()) - first};
+    }
 }
 
 uint32_t WordBoundaryMatcher::emit(Instruction instruction) {
@@ -139,8 +185,8 @@ bool WordBoundaryMatcher::holds(PatternItem::Kind assertion, std::string_view te
         return pos == 0 || text[pos - 1] == '\n';
     case PatternItem::Kind::LineEnd:
         return pos == text.size() || text[pos] == '\n';
-    case PatternItem::Kind::WordStart:
-        return !wordCharacterBefore(text, pos) && wordCharacterAt(text, pos);
+    case PatternItem::Kind::WordStart: // the cheaper side first
+        return wordCharacterAt(text, pos) && !wordCharacterBefore(text, pos);
     case PatternItem::Kind::WordEnd:
         return wordCharacterBefore(text, pos) && !wordCharacterAt(text, pos);
     case PatternItem::Kind::Chars:
@@ -149,12 +195,22 @@ bool WordBoundaryMatcher::holds(PatternItem::Kind assertion, std::string_view te
     return false;
 }
 
+bool WordBoundaryMatcher::takes(uint32_t pc, const Character& c) const {
+    const Set& set = sets_[program_[pc].x];
+    return c.length == 0 ? set.bytes[c.byte] : c.length > 0 && set.containsWide(c.cp);
+}
+
 // Adds the thread and everything it reaches without consuming a byte, in
-// priority order, to the list of position pos.
+// priority order, to the list of position pos, where the character c lies:
+// a thread that cannot take it is not added at all.
 void WordBoundaryMatcher::follow(ThreadList& list, uint32_t pc, uint8_t skip, size_t start,
-                                 size_t pos, std::string_view text) const {
+                                 size_t pos, const Character& c, std::string_view text) const {
     if (skip > 0) {
         if (list.mark(pc * SkipStates + skip)) list.threads.push_back({pc, skip, start});
+        return;
+    }
+    if (!closures_.empty()) {
+        followClosures(list, pc, start, pos, c, text);
         return;
     }
     list.pending.push_back(pc);
@@ -175,6 +231,8 @@ void WordBoundaryMatcher::follow(ThreadList& list, uint32_t pc, uint8_t skip, si
             if (holds(in.assertion, text, pos)) list.pending.push_back(at + 1);
             break;
         case Op::Chars:
+            if (takes(at, c)) list.threads.push_back({at, 0, start});
+            break;
         case Op::Match:
             list.threads.push_back({at, 0, start});
             break;
@@ -182,24 +240,52 @@ void WordBoundaryMatcher::follow(ThreadList& list, uint32_t pc, uint8_t skip, si
     }
 }
 
-// Moves a thread over the character at pos: a valid UTF-8 sequence is taken
-// whole or not at all, any other byte on its own.
-void WordBoundaryMatcher::step(const Thread& thread, ThreadList& next, size_t pos, size_t limit,
+WordBoundaryMatcher::Character WordBoundaryMatcher::characterAt(std::string_view text, size_t pos,
+                                                                size_t limit) {
+    if (pos >= limit) return Character{0, -1, 0};
+    Character c{static_cast<uint8_t>(text[pos]), 0, 0};
+    if (c.byte >= 0xC2) c.length = decodeUtf8(text.data(), text.size(), pos, c.cp);
+    // A character that runs past the limit cannot be taken, whole or in part.
+    if (pos + static_cast<size_t>(c.length) > limit) c.length = -1;
+    return c;
+}
+
+// follow() through the lists of computeClosures(): an assertion that holds
+// opens the closure after it before the entries after it are looked at.
+void WordBoundaryMatcher::followClosures(ThreadList& list, uint32_t pc, size_t start, size_t pos,
+                                         const Character& c, std::string_view text) const {
+    list.frames.assign(1, {pc, 0});
+    while (!list.frames.empty()) {
+        auto& [root, next] = list.frames.back();
+        const auto [first, count] = closures_[root];
+        if (next == count) {
+            list.frames.pop_back();
+            continue;
+        }
+        const uint32_t at = closureEntries_[first + next++];
+        if (!list.mark(at * SkipStates)) continue;
+        const Instruction& in = program_[at];
+        if (in.op == Op::Assert) {
+            if (holds(in.assertion, text, pos)) list.frames.push_back({at + 1, 0});
+        } else if (in.op == Op::Match || takes(at, c)) {
+            list.threads.push_back({at, 0, start});
+        }
+    }
+}
+
+// Moves a thread over the character here, at pos, to the next position,
+// where the character after lies: a valid UTF-8 sequence is taken whole or
+// not at all, any other byte on its own.
+void WordBoundaryMatcher::step(const Thread& thread, ThreadList& next, size_t pos,
+                               const Character& here, const Character& after,
                                std::string_view text) const {
     if (thread.skip > 0) {
-        follow(next, thread.pc, thread.skip - 1, thread.start, pos + 1, text);
+        follow(next, thread.pc, thread.skip - 1, thread.start, pos + 1, after, text);
         return;
     }
-    if (pos >= limit) return;
-    const Set& set = sets_[program_[thread.pc].x];
-    const auto byte = static_cast<uint8_t>(text[pos]);
-    char32_t cp;
-    const int length = byte >= 0xC2 ? decodeUtf8(text.data(), text.size(), pos, cp) : 0;
-    if (length == 0) {
-        if (set.bytes[byte]) follow(next, thread.pc + 1, 0, thread.start, pos + 1, text);
-    } else if (pos + static_cast<size_t>(length) <= limit && set.containsWide(cp)) {
-        follow(next, thread.pc + 1, static_cast<uint8_t>(length - 1), thread.start, pos + 1, text);
-    }
+    // follow() added the thread only if it takes this character.
+    const auto skip = static_cast<uint8_t>(here.length > 0 ? here.length - 1 : 0);
+    follow(next, thread.pc + 1, skip, thread.start, pos + 1, after, text);
 }
 
 std::optional<Span> WordBoundaryMatcher::find(std::string_view text, size_t from, size_t lastStart,
@@ -212,12 +298,18 @@ std::optional<Span> WordBoundaryMatcher::find(std::string_view text, size_t from
     limit = std::min(limit, text.size());
     current->reset(states);
     std::optional<Span> best;
+    Character here = characterAt(text, from, limit);
     for (size_t pos = from; pos <= limit; ++pos) {
-        // A new attempt starts here, after every attempt that began earlier.
-        if (!best && pos <= lastStart) follow(*current, 0, 0, pos, pos, text);
+        // A new attempt starts here, after every attempt that began earlier
+        // (unless the assertion it begins with fails here).
+        if (!best && pos <= lastStart &&
+            (program_[0].op != Op::Assert || holds(program_[0].assertion, text, pos)))
+            follow(*current, 0, 0, pos, pos, here, text);
+        const Character after = characterAt(text, pos + 1, limit);
         if (current->threads.empty()) {
             if (best || pos >= lastStart) break;
             current->reset(states); // its marks belong to this position
+            here = after;
             continue;
         }
         next->reset(states);
@@ -226,9 +318,10 @@ std::optional<Span> WordBoundaryMatcher::find(std::string_view text, size_t from
                 best = Span{thread.start, pos};
                 break; // the threads after it have lower priority
             }
-            step(thread, *next, pos, limit, text);
+            step(thread, *next, pos, here, after, text);
         }
         std::swap(current, next);
+        here = after;
     }
     return best;
 }

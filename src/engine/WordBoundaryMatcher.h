@@ -55,19 +55,34 @@ private:
     };
     struct Thread;
     class ThreadList;
+    // The character at a position, read once for all the threads there.
+    struct Character {
+        uint8_t byte;
+        int length;  // of a valid UTF-8 sequence; 0 for a byte on its own; -1: none to take
+        char32_t cp; // when length > 0
+    };
 
     WordBoundaryMatcher() = default;
     uint32_t emit(Instruction instruction);
     uint32_t addSet(const CharSet& set);
     void compileItem(const PatternItem& item);
     void compileAlternatives(const Alternation& alternatives);
+    void computeClosures();
+    bool takes(uint32_t pc, const Character& c) const;
     void follow(ThreadList& list, uint32_t pc, uint8_t skip, size_t start, size_t pos,
-                std::string_view text) const;
-    void step(const Thread& thread, ThreadList& next, size_t pos, size_t limit,
-              std::string_view text) const;
+                const Character& c, std::string_view text) const;
+    void followClosures(ThreadList& list, uint32_t pc, size_t start, size_t pos, const Character& c,
+                        std::string_view text) const;
+    static Character characterAt(std::string_view text, size_t pos, size_t limit);
+    void step(const Thread& thread, ThreadList& next, size_t pos, const Character& here,
+              const Character& after, std::string_view text) const;
 
     std::vector<Instruction> program_;
     std::vector<Set> sets_;
+    // Per instruction, the first entry and number of entries of its closure
+    // in closureEntries_; empty when the lists grew too large.
+    std::vector<std::pair<uint32_t, uint32_t>> closures_;
+    std::vector<uint32_t> closureEntries_;
 };
 
 } // namespace ferrolux::engine

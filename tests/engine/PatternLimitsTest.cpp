@@ -89,6 +89,11 @@ TEST(PatternLimits, StarredItemsBetweenWordBoundariesAreMatchedExactly) {
     GrepEngine engine;
     engine.SCompileRGrep(pattern, GrepTrue);
     EXPECT_TRUE(engine.lastError().empty()) << engine.lastError();
+    // So many optional items that the matcher walks its program rather than
+    // keep the lists of what each step reaches.
+    const std::string optional = "\\<" + repeated("a-", 800) + "\\>";
+    EXPECT_EQ(firstMatchEnd(optional, GrepTrue, repeated("a", 900)), -1);
+    EXPECT_EQ(firstMatchEnd(optional, GrepTrue, "b " + repeated("a", 500) + " "), 502);
 }
 
 } // namespace
