@@ -1,5 +1,7 @@
 #include "search/GrepEngine.h"
 
+#include "platform/posix/OpenPath.h"
+
 #include <unistd.h>
 
 namespace ferrolux {
@@ -74,7 +76,7 @@ void GrepEngine::SFileSetFlags(int, int, int flag3, int flag4, int, int) {
 
 int GrepEngine::SFileOpen(const std::string& path) {
     fileSearch_.reset();
-    return startFileSearch(engine::openRegularFile(path));
+    return startFileSearch(openRegularFile(path));
 }
 
 int GrepEngine::SFileOpenDescriptor(int fd) {
