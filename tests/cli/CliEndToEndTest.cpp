@@ -1,3 +1,4 @@
+#include "DeepPath.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 
@@ -195,4 +196,44 @@ TEST(CliEndToEnd, MasksAndArchiveNamesWithNonAsciiLetters) {
     r = search({"--files", "*.", "word", dir.path()});
     ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
     EXPECT_TRUE(r.out.starts_with("Makefile\t"));
+}
+
+TEST(CliEndToEnd, AFileWhoseReadsWouldBlockIsSkipped) {
+    TempDir dir;
+    const std::string blocking = dir.write("kmsg", "needle\n");
+    dir.write("plain.txt", "needle\n");
+    ::setenv("LD_PRELOAD", BLOCKING_READ_SHIM, 1);
+    ::setenv("FERROLUX_TEST_BLOCKING_FILE", blocking.c_str(), 1);
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanBefore = asan ? asan : "";
+    // The shim comes first among the libraries; a sanitizer build must allow that.
+    ::setenv("ASAN_OPTIONS", (asanBefore + ":verify_asan_link_order=0").c_str(), 1);
+    const ProgramResult r = search({"--verbose", "needle", dir.path()});
+    ::unsetenv("LD_PRELOAD");
+    ::unsetenv("FERROLUX_TEST_BLOCKING_FILE");
+    if (asan)
+        ::setenv("ASAN_OPTIONS", asanBefore.c_str(), 1);
+    else
+        ::unsetenv("ASAN_OPTIONS");
+
+    ASSERT_EQ(r.exitCode, 0) << "97: a read blocked\n" << r.err;
+    const auto rows = lines(r.out);
+    ASSERT_EQ(rows.size(), 1u) << r.out;
+    EXPECT_TRUE(rows[0].starts_with("plain.txt\t"));
+    EXPECT_NE(r.err.find("ferrolux-search: " + blocking + ": Resource temporarily unavailable\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(lastLine(r.err).starts_with(" Found 1 match in 1 file of 1 searched")) << r.err;
+}
+
+TEST(CliEndToEnd, LinesOfAFileDeeperThanThePathLimitAreListed) {
+    TempDir dir;
+    const std::string folder = ferrolux::test::makeDirectoryOfLength(dir.path(), 5000);
+    ferrolux::test::writeDeepFile(folder + "deep.txt", "one\nneedle two\n");
+    const ProgramResult r = search({"-r", "--lines", "needle", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(withoutDate(out[0]), "deep.txt\t" + folder + "\t1\tT\t15");
+    EXPECT_EQ(out[1], "\t2\tneedle two");
 }

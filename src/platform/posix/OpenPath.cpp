@@ -66,7 +66,6 @@ int openRegularFile(const std::string& path) {
         errno = EINVAL;
         return -1;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 
