@@ -73,3 +73,16 @@ TEST(OutputEscaping, OneRowIsAlwaysOneLine) {
     EXPECT_EQ(escapeField("\xED\xA0\x80"), "\\xED\\xA0\\x80") << "surrogate";
     EXPECT_EQ(escapeField("\x7F\xC2\x85"), "\\x7F\\xC2\\x85") << "DEL and C1 controls";
 }
+
+TEST(CliOptions, ThreadCount) {
+    EXPECT_EQ(parseCommandLine({"x"}).options.threads, 0) << "0: one per core";
+    EXPECT_EQ(parseCommandLine({"-j", "3", "x"}).options.threads, 3);
+    EXPECT_EQ(parseCommandLine({"-rj1", "x"}).options.threads, 1);
+    EXPECT_EQ(parseCommandLine({"--threads=8", "x"}).options.threads, 8);
+    const CliParse later = parseCommandLine({"--threads", "2", "x", "dir"});
+    EXPECT_EQ(later.options.threads, 2);
+    EXPECT_EQ(later.options.directory, "dir");
+    for (const char* wrong : {"0", "-1", "two", "", "100000"})
+        EXPECT_NE(parseCommandLine({"-j", wrong, "x"}).error, "") << wrong;
+    EXPECT_NE(parseCommandLine({"x", "-j"}).error, "");
+}

@@ -34,6 +34,8 @@ B binary), size and date/time, separated by tabs.
       --max-match-len N  longest match counted in a binary file, 1 to 2000
                        (default: preferences)
       --verbose        tell on stderr about files that cannot be read
+  -j, --threads N      search N files at once (default: one per core); the
+                       output is the same with any number
   -h, --help           show this help
       --version        show the version
 
@@ -44,6 +46,8 @@ none was, 2 when the request was refused.
 namespace {
 
 using Flag = bool CliOptions::*;
+
+constexpr int32_t kMaxThreads = 1024;
 
 const std::map<std::string, Flag>& longFlags() {
     static const std::map<std::string, Flag> flags = {
@@ -108,6 +112,8 @@ private:
             if (auto v = value(name, inlineValue)) result_.options.fileSpecs = *v;
         } else if (name == "max-matches" || name == "max-match-len") {
             countOption(name, inlineValue);
+        } else if (name == "threads") {
+            threadsOption(value(name, inlineValue));
         } else {
             fail("unknown option --" + name);
         }
@@ -127,8 +133,22 @@ private:
         (lines ? result_.options.maxMatches : result_.options.maxMatchLen) = count;
     }
 
+    void threadsOption(const std::optional<std::string>& text) {
+        if (!text) return;
+        const std::optional<int32_t> count = parseCount(*text);
+        if (!count || *count < 1 || *count > kMaxThreads)
+            return fail("--threads needs a number from 1 to " + std::to_string(kMaxThreads) +
+                        ", not \"" + *text + "\"");
+        result_.options.threads = *count;
+    }
+
     void shortOptions(const std::string& letters) {
-        for (char letter : letters) {
+        for (size_t i = 0; i < letters.size(); ++i) {
+            const char letter = letters[i];
+            if (letter == 'j') // -j N or -jN
+                return threadsOption(i + 1 < letters.size()
+                                         ? std::optional<std::string>(letters.substr(i + 1))
+                                         : value("threads", std::nullopt));
             const auto flag = shortFlags().find(letter);
             if (flag == shortFlags().end()) return fail(std::string("unknown option -") + letter);
             result_.options.*(flag->second) = true;

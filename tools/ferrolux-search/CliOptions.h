@@ -23,6 +23,7 @@ struct CliOptions {
     bool searchZipFiles = false;
     std::optional<int32_t> maxMatches;
     std::optional<int32_t> maxMatchLen;
+    int threads = 0; // files searched at once; 0: one per core
     bool showHelp = false;
     bool showVersion = false;
 };
