@@ -216,7 +216,7 @@ void TfrmMain::createButtons() {
     cmdPrint = glyphButton(pnlBottom, "cmdPrint", "&Print", printGlyph(), {680, 96, 99, 49});
     cmdPrint->setEnabled(false);
     cmdStop = glyphButton(pnlBottom, "cmdStop", "", stopGlyph(), {680, 160, 99, 49});
-    cmdStop->setToolTip(QString());
+    cmdStop->setToolTip(QStringLiteral("Stop the search"));
     cmdStop->hide();
 }
 
@@ -292,6 +292,9 @@ void TfrmMain::connectHandlers() {
     connect(Dir1, &DirectoryListBox::Change, this,
             [this] { Drive1->showDriveOf(Dir1->Directory()); });
     connect(cmdSearch, &QPushButton::clicked, this, &TfrmMain::cmdSearchClick);
+    // Enter in either box searches, as the Search button does.
+    connect(cboSearch->lineEdit(), &QLineEdit::returnPressed, this, &TfrmMain::cmdSearchClick);
+    connect(txtFilespec, &QLineEdit::returnPressed, this, &TfrmMain::cmdSearchClick);
     connect(cmdStop, &QPushButton::clicked, this, &TfrmMain::cmdStopClick);
     connect(cmdPrint, &QPushButton::clicked, this, &TfrmMain::cmdPrintClick);
     connectReports();
