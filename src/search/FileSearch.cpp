@@ -4,6 +4,7 @@
 #include "platform/posix/OpenPath.h"
 #include "platform/posix/UniqueFd.h"
 #include "search/BinaryScan.h"
+#include "search/TextDecoding.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -51,6 +52,7 @@ public:
     struct stat info {};
     const char* head = nullptr;
     size_t headSize = 0;
+    Utf16Order utf16 = Utf16Order::None;
 
     // Whether the head holds the whole file as its size said when opened;
     // a file that grows meanwhile is searched as it was then.
@@ -139,7 +141,9 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
         outcome.queueArchive = got == 2 && file.head[0] == 'P' && file.head[1] == 'K';
         return outcome;
     }
-    outcome.binary = looksBinary(file.head, file.headSize);
+    // A UTF-16 byte-order mark makes a text file, whatever its NULs say.
+    file.utf16 = utf16OrderOf({file.head, file.headSize});
+    outcome.binary = file.utf16 == Utf16Order::None && looksBinary(file.head, file.headSize);
     if (!(outcome.binary ? options.binaryFiles : options.textFiles)) {
         outcome.kind = FileOutcome::Kind::Filtered;
         return outcome;
@@ -167,8 +171,10 @@ const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
 int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
     const engine::PatternHandle& pattern = linePattern(caseSensitive);
     if (!pattern) return 0; // a pattern the engine refuses finds nothing
-    auto source = std::make_unique<HeadThenRest>(file.fd.get(), file.head, file.headSize,
-                                                 file.headIsAll(), file.info.st_size);
+    std::unique_ptr<engine::ByteSource> source = std::make_unique<HeadThenRest>(
+        file.fd.get(), file.head, file.headSize, file.headIsAll(), file.info.st_size);
+    if (file.utf16 != Utf16Order::None)
+        source = std::make_unique<Utf16Source>(std::move(source), file.utf16);
     return engine_.searcher().countLines(pattern, std::move(source), canceled_).value_or(0);
 }
 

@@ -1,6 +1,7 @@
 #include "search/GrepEngine.h"
 
 #include "platform/posix/OpenPath.h"
+#include "search/TextDecoding.h"
 
 #include <unistd.h>
 
@@ -90,7 +91,8 @@ int GrepEngine::SFileOpenDescriptor(int fd) {
 
 int GrepEngine::startFileSearch(int fd) {
     if (fd < 0) return -1;
-    auto source = std::make_unique<engine::FileSource>(fd, true);
+    // Text in UTF-16 is searched as the UTF-8 it decodes to, as counting does.
+    std::unique_ptr<engine::ByteSource> source = textSourceOf(fd);
     // Without an accepted pattern the file is closed at once and yields nothing.
     if (filePattern_)
         fileSearch_ = std::make_unique<engine::LineSearch>(

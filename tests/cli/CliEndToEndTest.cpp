@@ -237,3 +237,46 @@ TEST(CliEndToEnd, LinesOfAFileDeeperThanThePathLimitAreListed) {
     EXPECT_EQ(withoutDate(out[0]), "deep.txt\t" + folder + "\t1\tT\t15");
     EXPECT_EQ(out[1], "\t2\tneedle two");
 }
+
+namespace {
+
+// Text in UTF-16 with its byte-order mark, as Windows programs write it.
+std::string utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = char(unit >> 8), low = char(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(CliEndToEnd, TextInUtf16IsSearchedAsText) {
+    TempDir dir;
+    const std::u16string text =
+        u"first line\r\nsecond \u00E9t\u00E9 needle\r\nthird needle \U0001F600\r\n";
+    const std::string little = utf16(text, false), big = utf16(text, true);
+    dir.write("le.txt", little);
+    dir.write("be.txt", big);
+    dir.write("utf32.txt", std::string("\xFF\xFE\0\0n\0\0\0", 8)); // UTF-32: stays binary
+    ProgramResult r = search({"--lines", "needle", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 6u) << r.out;
+    EXPECT_EQ(withoutDate(out[0]),
+              "be.txt\t" + dir.path() + "\t2\tT\t" + std::to_string(big.size()));
+    EXPECT_EQ(out[1], "\t2\tsecond \u00E9t\u00E9 needle");
+    EXPECT_EQ(out[2], "\t3\tthird needle \U0001F600");
+    EXPECT_EQ(withoutDate(out[3]),
+              "le.txt\t" + dir.path() + "\t2\tT\t" + std::to_string(little.size()));
+    EXPECT_EQ(out[4], out[1]);
+    EXPECT_EQ(out[5], out[2]);
+
+    r = search({"\u00E9t\u00E9 needle$", dir.path()});
+    EXPECT_EQ(lines(r.out).size(), 2u) << "end of line and non-ASCII letters\n" << r.out;
+    r = search({"--binary", "needle", dir.path()});
+    EXPECT_EQ(r.exitCode, 1) << "they are text files\n" << r.out;
+    r = search({"--binary", "n", dir.path()});
+    EXPECT_TRUE(r.out.starts_with("utf32.txt\t")) << r.out;
+}
