@@ -24,6 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -31,7 +32,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 
 namespace ferrolux {
@@ -348,9 +348,11 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-    // The splash stays up at least this long after the first show began,
-    // however fast the window was built.
-    if (splash_) QThread::msleep(splashMinimumMs);
+    // The splash stays up, painted, at least this long after the first show
+    // began, however fast the window was built; the event loop runs meanwhile.
+    QElapsedTimer began;
+    began.start();
+    if (splash_) splash_->stayPainted(splashMinimumMs, began);
     delete splash_;
     splash_ = nullptr;
     if (usesCompactLayout(primaryScreenSize())) applyCompactLayout();
