@@ -33,6 +33,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
+#include <QWindow>
 
 namespace ferrolux {
 namespace {
@@ -102,7 +103,7 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     fileActions_ = new MainFileActions(*this);
     connectHandlers();
     setClientSize(designedClientSize);
-    move(0, 0);
+    placeFrameAtOrigin();
     FormCreate();
 }
 
@@ -390,7 +391,7 @@ bool TfrmMain::usesCompactLayout(QSize screen) {
 
 void TfrmMain::applyCompactLayout() {
     setClientSize(compactClientSize);
-    move(0, 0);
+    placeFrameAtOrigin();
     lstLines1->setGeometry(0, 166, 790, 140);
     lstLines1->setColumnWidth(0, 45);
     lstLines1->setColumnWidth(1, 710);
@@ -399,6 +400,17 @@ void TfrmMain::applyCompactLayout() {
     lblMatches->move(lblMatches->x(), 146);
     pnlBottom->setGeometry(pnlBottom->x(), 309, 792, pnlBottom->height());
     pnlStatus->resize(pnlStatus->width(), 32);
+}
+
+// The frame's corner, not the client area's, goes to 0,0, so the caption
+// and its close box stay on the screen. Once the window exists, a plain move
+// would place its client area there: the frame is not known before it is
+// first shown.
+void TfrmMain::placeFrameAtOrigin() {
+    if (QWindow* window = windowHandle())
+        window->setFramePosition(QPoint(0, 0));
+    else
+        move(0, 0);
 }
 
 void TfrmMain::placeStatusPanel() {
