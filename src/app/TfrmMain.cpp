@@ -2,7 +2,7 @@
 
 #include "app/MainFileActions.h"
 #include "app/Pictures.h"
-#include "app/SearchWorker.h"
+#include "app/SearchController.h"
 #include "app/Startup.h"
 #include "app/TfrmAbout.h"
 #include "app/TfrmSplash.h"
@@ -32,7 +32,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QTimer>
 #include <QWindow>
 
 namespace ferrolux {
@@ -42,8 +41,6 @@ constexpr QSize designedClientSize(914, 651);
 // 800 x 575 outside, less the frame, caption and menu bar of that size.
 constexpr QSize compactClientSize(792, 529);
 constexpr int splashMinimumMs = 200;
-// Progress is painted at about the screen's refresh rate.
-constexpr int progressIntervalMs = 16;
 
 // Hints are written with CR LF line breaks; a tool tip breaks at LF.
 QString hint(const char* text) {
@@ -88,8 +85,7 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      client_(new QWidget(this)), splash_(splash), liveOptions_(std::make_shared<LiveOptions>()),
-      progressTimer_(new QTimer(this)) {
+      client_(new QWidget(this)), splash_(splash), liveOptions_(std::make_shared<LiveOptions>()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Ferrolux"));
     setWindowIcon(applicationIcon());
@@ -327,8 +323,7 @@ void TfrmMain::connectHandlers() {
     live(chkSearchZip, &LiveOptions::SearchZipFiles);
     live(chkTextFiles, &LiveOptions::TextFiles);
     live(chkBinaryFiles, &LiveOptions::BinaryFiles);
-    progressTimer_->setInterval(progressIntervalMs);
-    connect(progressTimer_, &QTimer::timeout, this, &TfrmMain::deliverProgress);
+    search_ = createSearchController();
 }
 
 void TfrmMain::setClientSize(QSize size) {

@@ -13,6 +13,7 @@ namespace {
 QString lineForDisplay(const MatchLine& line) {
     QString text = displayText(line.Text);
     text.replace(QLatin1Char('\t'), QLatin1String("    "));
+    if (line.CutBefore) text.prepend(QStringLiteral("\u2026 "));
     if (line.Truncated) text += QStringLiteral(" \u2026");
     return text;
 }
