@@ -3,8 +3,10 @@
 #   50mb  a 50 MB text file with 5000 matching lines
 #   1gb   a 1 GB text file with 5000 matching lines
 #   line  a 50 MB file that is one line (no line break)
-# Each text file is opened at the top and at the 2500th matching line (as a
-# double-click on a match row does). Columns: first paint that shows a
+# Each text file is opened at the top, looking for "needle" (4999 lines), and
+# at its 2500th matching line, as a double-click on a match row does, looking
+# for "target" (that line alone), so that colour shows only once the viewer
+# shows that line. Columns: first paint that shows a
 # coloured match, all matches found (the viewer has finished loading), the
 # longest time the window did not answer, resident memory above an empty
 # viewer (at the end and at its peak), mean and slowest Next step.
@@ -37,8 +39,12 @@ exe=$build/bench/viewer/ferrolux-viewer-bench
 mkdir -p "$dir"
 
 # Makes a file once; later runs reuse it.
-make_text() { [ -f "$dir/$1" ] || { "$exe" --make-text "$dir/$1.part" "$2" "$3" && mv "$dir/$1.part" "$dir/$1"; }; }
-make_line() { [ -f "$dir/$1" ] || { "$exe" --make-single-line "$dir/$1.part" "$2" && mv "$dir/$1.part" "$dir/$1"; }; }
+make_text() { # name, bytes, matching lines
+    [ -f "$dir/$1" ] || { "$exe" --make-text "$dir/$1.part" "$2" "$3" && mv "$dir/$1.part" "$dir/$1"; }
+}
+make_line() { # name, bytes
+    [ -f "$dir/$1" ] || { "$exe" --make-single-line "$dir/$1.part" "$2" && mv "$dir/$1.part" "$dir/$1"; }
+}
 
 # The 1-based line of the n-th matching line of a made text file.
 target_line() { # bytes, matching lines, n
@@ -50,11 +56,11 @@ target_line() { # bytes, matching lines, n
 field() { sed -n "s/^$1: //p" "$2" | head -n 1; }
 
 rows=()
-measure() { # label, file, target
+measure() { # label, file, target, pattern
     local out
     out=$(mktemp)
     QT_QPA_PLATFORM=offscreen timeout $((timeout + 60)) \
-        "$exe" "$2" --target "$3" --timeout "$timeout" >"$out" 2>/dev/null || true
+        "$exe" "$2" --target "$3" --pattern "$4" --timeout "$timeout" >"$out" 2>/dev/null || true
     if [ -n "$(field timeout_s "$out")" ] || [ -z "$(field all_matches_found_ms "$out")" ]; then
         rows+=("| $1 | not finished within ${timeout} s | | | | | |")
     else
@@ -70,17 +76,17 @@ measure() { # label, file, target
 echo "== files in $dir, viewer from $build"
 if [ -z "$only" ] || [ "$only" = 50mb ]; then
     make_text text-50mb.txt 50000000 5000
-    measure "50 MB, top" "$dir/text-50mb.txt" -1
-    measure "50 MB, match 2500" "$dir/text-50mb.txt" "$(target_line 50000000 5000 2500)"
+    measure "50 MB, top" "$dir/text-50mb.txt" -1 needle
+    measure "50 MB, match 2500" "$dir/text-50mb.txt" "$(target_line 50000000 5000 2500)" target
 fi
 if [ -z "$only" ] || [ "$only" = 1gb ]; then
     make_text text-1gb.txt 1000000000 5000
-    measure "1 GB, top" "$dir/text-1gb.txt" -1
-    measure "1 GB, match 2500" "$dir/text-1gb.txt" "$(target_line 1000000000 5000 2500)"
+    measure "1 GB, top" "$dir/text-1gb.txt" -1 needle
+    measure "1 GB, match 2500" "$dir/text-1gb.txt" "$(target_line 1000000000 5000 2500)" target
 fi
 if [ -z "$only" ] || [ "$only" = line ]; then
     make_line line-50mb.txt 50000000
-    measure "50 MB single line" "$dir/line-50mb.txt" -1
+    measure "50 MB single line" "$dir/line-50mb.txt" -1 needle
 fi
 
 echo

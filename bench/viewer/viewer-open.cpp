@@ -38,19 +38,23 @@ public:
     const ferrolux::Settings& settings() const override { return config; }
 };
 
-// About 72-byte lines; line 4 and then every n-th line hold the word that
-// the viewer looks for, so the first screen has a match to colour.
+// 71-byte lines; line 4 and then every n-th line hold "needle", so the first
+// screen has a match to colour. The middle one holds "target" instead: looked
+// for alone, it is coloured only once the viewer shows that line.
 bool writeTextFile(const char* path, int64_t bytes, int64_t matchingLines) {
     std::ofstream out(path, std::ios::binary);
     const std::string plain =
         "The quick brown fox jumps over the lazy dog while the viewer keeps up.\n";
     const std::string hit =
         "Here the quick brown fox finds the needle that the viewer colours red.\n";
+    const std::string target =
+        "Here the quick brown fox finds the target that the viewer colours red.\n";
     const int64_t lines = bytes / int64_t(plain.size());
     const int64_t every = std::max<int64_t>(1, lines / matchingLines);
     std::string block;
     for (int64_t line = 0; line < lines; ++line) {
-        block += (line % every == 3 && line / every < matchingLines) ? hit : plain;
+        const bool matching = line % every == 3 && line / every < matchingLines;
+        block += !matching ? plain : line / every == matchingLines / 2 - 1 ? target : hit;
         if (block.size() > (size_t(1) << 20)) {
             out << block;
             block.clear();

@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -81,7 +80,7 @@ TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
     EXPECT_TRUE(withModal<TfrmViewer>([&] { window->View1->trigger(); },
                                       [&](TfrmViewer& viewer) {
                                           title = viewer.windowTitle();
-                                          caretLine = viewer.edtFile->textCursor().blockNumber();
+                                          caretLine = int(viewer.edtFile->lineOf(viewer.edtFile->caretPosition()));
                                       }));
     EXPECT_EQ(title, QStringLiteral("File Viewer - ") + QString::fromStdString(files.path()) +
                          QStringLiteral("notes.txt"));
@@ -95,7 +94,7 @@ TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
     int caretLine = -1;
     EXPECT_TRUE(withModal<TfrmViewer>(
         [&] { window->lstLines1DblClick(); },
-        [&](TfrmViewer& viewer) { caretLine = viewer.edtFile->textCursor().blockNumber(); }));
+        [&](TfrmViewer& viewer) { caretLine = int(viewer.edtFile->lineOf(viewer.edtFile->caretPosition())); }));
     EXPECT_EQ(caretLine, 3);
 }
 
