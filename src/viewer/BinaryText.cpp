@@ -59,8 +59,7 @@ public:
 
 private:
     bool convertNextStretch() {
-        if (record_)
-            text_.addCheckpoint({fileOffset_, shownOffset_, converter_.pendingPair()});
+        if (record_) text_.addCheckpoint({fileOffset_, shownOffset_, converter_.pendingPair()});
         const size_t n = file_.readAt(fileOffset_, raw_.data(), raw_.size());
         if (n == 0) return false;
         fileOffset_ += int64_t(n);
@@ -105,7 +104,7 @@ void ShownTextConverter::convert(std::string_view bytes, std::string& out) {
     const size_t old = out.size();
     // Room for the most this can make: a line feed after every byte, or a
     // CR LF for a pair whose first CC came with the bytes before.
-    const size_t most = format_ == Format::D0CF      ? 2 * bytes.size()
+    const size_t most = format_ == Format::D0CF          ? 2 * bytes.size()
                         : format_ == Format::WordPerfect ? bytes.size() + 1
                                                          : bytes.size();
     out.resize(old + most);

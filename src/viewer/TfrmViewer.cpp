@@ -152,11 +152,12 @@ void TfrmViewer::open(const ViewerJob& job) {
     edtFile->setWordWrap(job.binary);
     edtFile->setWholeLineMatches(!job.binary);
     int error = 0;
-    file_ = ViewerFile::open(job, [this] { progressed(); }, error);
+    file_ = ViewerFile::open(
+        job, [this] { progressed(); }, error);
     if (!file_) {
-        const QString why = QStringLiteral("The file could not be read:\n%1\n\n%2")
-                                .arg(displayText(CurrentFilePath),
-                                     QString::fromLocal8Bit(std::strerror(error)));
+        const QString why =
+            QStringLiteral("The file could not be read:\n%1\n\n%2")
+                .arg(displayText(CurrentFilePath), QString::fromLocal8Bit(std::strerror(error)));
         file_ = ViewerFile::showText(why.toStdString());
     }
     edtFile->setRows(file_->reader());

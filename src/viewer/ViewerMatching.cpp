@@ -72,17 +72,17 @@ int32_t collectBinaryMatches(engine::ByteSource& shownText, const WindowMatchFin
         int64_t(window.keepBefore), int64_t(window.size) - int64_t(window.lookahead) - 1);
     const int32_t limit = viewerMatchLimit(maxMatches);
     int32_t count = 0;
-    int64_t from = 0;         // where the engine searches on
-    int64_t searchStart = 0;  // where the matched text is located again
-    int64_t emptyAt = -1;     // an empty match found here already
-    bool cutShort = false;    // the last match reached the end of the window
+    int64_t from = 0;        // where the engine searches on
+    int64_t searchStart = 0; // where the matched text is located again
+    int64_t emptyAt = -1;    // an empty match found here already
+    bool cutShort = false;   // the last match reached the end of the window
     bool moved = true;
     while (count < limit && !(cancel && cancel->load(std::memory_order_relaxed))) {
         // Matches must start where the text after them is held too.
         const int64_t lastStart = held.atEnd ? held.end() : held.end() - int64_t(window.lookahead);
         if (from <= lastStart) {
-            const auto match = find(held.bytes, size_t(from - held.base),
-                                    size_t(lastStart - held.base), moved);
+            const auto match =
+                find(held.bytes, size_t(from - held.base), size_t(lastStart - held.base), moved);
             moved = false;
             if (match) {
                 const int64_t start = held.base + int64_t(match->first);
@@ -100,10 +100,11 @@ int32_t collectBinaryMatches(engine::ByteSource& shownText, const WindowMatchFin
                 cutShort = !held.atEnd && end == held.end();
                 if (!part && maxMatchLen >= 0 && length <= maxMatchLen) {
                     const std::string_view text = held.bytes;
-                    const size_t p = findWithWildcards(
-                                         text, text.substr(size_t(start - held.base), size_t(length)),
-                                         size_t(std::max(searchStart, held.base) - held.base))
-                                         .value_or(size_t(start - held.base));
+                    const size_t p =
+                        findWithWildcards(text,
+                                          text.substr(size_t(start - held.base), size_t(length)),
+                                          size_t(std::max(searchStart, held.base) - held.base))
+                            .value_or(size_t(start - held.base));
                     const int64_t position = held.base + int64_t(p);
                     found({position, length});
                     ++count;

@@ -1,6 +1,7 @@
+#include "viewer/BinaryText.h"
+
 #include "TempDir.h"
 #include "platform/posix/OpenPath.h"
-#include "viewer/BinaryText.h"
 
 #include <gtest/gtest.h>
 

@@ -19,7 +19,8 @@ struct Viewed {
 
     explicit Viewed(const ViewerJob& job) {
         int error = -1;
-        file = ViewerFile::open(job, [] {}, error);
+        file = ViewerFile::open(
+            job, [] {}, error);
         EXPECT_EQ(error, 0);
         if (!file) return;
         for (int waited = 0; waited < 60000; ++waited) {
@@ -60,10 +61,9 @@ ViewerJob textJob(const std::string& path, const std::string& pattern) {
 TEST(EngineMatching, TextLinesAgreeWithTheEngineWhateverTheLineEnds) {
     TempDir dir;
     for (const std::string lineBreak : {"\n", "\r\n"}) {
-        const std::string path = dir.write("lines.txt", "alpha" + lineBreak + lineBreak +
-                                                            "needle one" + lineBreak + "\tbeta" +
-                                                            lineBreak + "x needle y" + lineBreak +
-                                                            "needle");
+        const std::string path =
+            dir.write("lines.txt", "alpha" + lineBreak + lineBreak + "needle one" + lineBreak +
+                                       "\tbeta" + lineBreak + "x needle y" + lineBreak + "needle");
         const Viewed viewed(textJob(path, "needle"));
         EXPECT_EQ(viewed.positions(), (std::vector<int64_t>{2, 4, 5})) << lineBreak.size();
         EXPECT_EQ(viewed.matchedLineTexts(),
@@ -101,9 +101,13 @@ TEST(EngineMatching, MaxMatchesBoundsTheMatchingLines) {
 TEST(EngineMatching, AFileThatCannotBeOpenedSaysWhy) {
     TempDir dir;
     int error = 0;
-    EXPECT_EQ(ViewerFile::open(textJob(dir.file("gone.txt"), "x"), [] {}, error), nullptr);
+    EXPECT_EQ(ViewerFile::open(
+                  textJob(dir.file("gone.txt"), "x"), [] {}, error),
+              nullptr);
     EXPECT_EQ(error, ENOENT);
-    EXPECT_EQ(ViewerFile::open(textJob(dir.mkdir("folder"), "x"), [] {}, error), nullptr);
+    EXPECT_EQ(ViewerFile::open(
+                  textJob(dir.mkdir("folder"), "x"), [] {}, error),
+              nullptr);
     EXPECT_NE(error, 0);
 }
 

@@ -80,7 +80,8 @@ TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
     EXPECT_TRUE(withModal<TfrmViewer>([&] { window->View1->trigger(); },
                                       [&](TfrmViewer& viewer) {
                                           title = viewer.windowTitle();
-                                          caretLine = int(viewer.edtFile->lineOf(viewer.edtFile->caretPosition()));
+                                          caretLine = int(viewer.edtFile->lineOf(
+                                              viewer.edtFile->caretPosition()));
                                       }));
     EXPECT_EQ(title, QStringLiteral("File Viewer - ") + QString::fromStdString(files.path()) +
                          QStringLiteral("notes.txt"));
@@ -92,9 +93,11 @@ TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
     listOneFile();
     window->lstLines1->selectRow(1);
     int caretLine = -1;
-    EXPECT_TRUE(withModal<TfrmViewer>(
-        [&] { window->lstLines1DblClick(); },
-        [&](TfrmViewer& viewer) { caretLine = int(viewer.edtFile->lineOf(viewer.edtFile->caretPosition())); }));
+    EXPECT_TRUE(withModal<TfrmViewer>([&] { window->lstLines1DblClick(); },
+                                      [&](TfrmViewer& viewer) {
+                                          caretLine = int(viewer.edtFile->lineOf(
+                                              viewer.edtFile->caretPosition()));
+                                      }));
     EXPECT_EQ(caretLine, 3);
 }
 

@@ -144,7 +144,8 @@ TEST_F(ViewerTest, LoneCarriageReturnsBreakRowsWhileTheEnginesLinesAreColouredWh
     // Line 2 (the engine counts line feeds) holds a lone CR: it shows as two
     // rows, both coloured; U+2029 does not break its row.
     auto viewer = open("mixed.txt", "old\rmac\r\nneedle\rsame line\nx \xE2\x80\xA9 y\r\nlast\n");
-    EXPECT_EQ(shownText(*viewer), QStringLiteral("old\nmac\nneedle\nsame line\nx \uFFFD y\nlast\n"));
+    EXPECT_EQ(shownText(*viewer),
+              QStringLiteral("old\nmac\nneedle\nsame line\nx \uFFFD y\nlast\n"));
     EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{2, 3}));
     EXPECT_EQ(colouredTexts(*viewer), (QStringList{"needle", "same line"}));
     ASSERT_EQ(table.count, 1);
@@ -179,8 +180,8 @@ int pixelsNear(const QImage& image, QColor colour, int top, int bottom) {
 }
 
 TEST_F(ViewerTest, MatchesArePaintedInTheHighlightColourAndTheRestInTheTextColour) {
-    host.config.ViewerTextColor = 0x00FF0000;  // blue
-    host.config.ViewerHighColor = 0x0000C000;  // green
+    host.config.ViewerTextColor = 0x00FF0000; // blue
+    host.config.ViewerHighColor = 0x0000C000; // green
     auto viewer = open("t.txt", "plain words here\nthe needle line\nplain again\n");
     const QImage image = viewer->edtFile->viewport()->grab().toImage();
     const int height = qCeil(QFontMetricsF(viewer->edtFile->font()).lineSpacing());
@@ -199,7 +200,8 @@ TEST_F(ViewerTest, TheDefaultViewerFontShowsEveryCharacterEquallyWide) {
     // "Fixedsys" is rarely installed: whatever face stands in must be monospaced.
     auto viewer = open("t.txt", "iiii\nWWWW\n");
     const QFontMetricsF metrics(viewer->edtFile->font());
-    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')), metrics.horizontalAdvance(QLatin1Char('W')));
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
+              metrics.horizontalAdvance(QLatin1Char('W')));
 }
 
 TEST_F(ViewerTest, WithoutATargetTheCaretStartsAtTheTop) {

@@ -61,7 +61,8 @@ TEST(Rows, EndAtLineFeedsCrLfPairsAndLoneCarriageReturns) {
 }
 
 TEST(Rows, AFinalLineBreakLeavesAnEmptyLastRow) {
-    EXPECT_EQ(textsOf("a\r\nb\r\n", scanAll("a\r\nb\r\n")), (std::vector<std::string>{"a", "b", ""}));
+    EXPECT_EQ(textsOf("a\r\nb\r\n", scanAll("a\r\nb\r\n")),
+              (std::vector<std::string>{"a", "b", ""}));
     EXPECT_EQ(textsOf("x\r", scanAll("x\r")), (std::vector<std::string>{"x", ""}));
     EXPECT_EQ(scanAll(""), (std::vector<RowSpan>{{0, 0, 0, 0}}));
 }
@@ -80,7 +81,8 @@ TEST(Rows, ALongRunIsCutIntoRowsOfTheSameLine) {
 
 TEST(Rows, ABreakRightAfterAFullRowEndsThatRow) {
     const std::string text = std::string(MaxRowBytes, 'x') + "\r\ny";
-    EXPECT_EQ(textsOf(text, scanAll(text)), (std::vector<std::string>{std::string(MaxRowBytes, 'x'), "y"}));
+    EXPECT_EQ(textsOf(text, scanAll(text)),
+              (std::vector<std::string>{std::string(MaxRowBytes, 'x'), "y"}));
 }
 
 TEST(Rows, ACutNeverSplitsAUtf8Sequence) {
@@ -113,7 +115,9 @@ TEST(Rows, WithoutTheTextsEndARowEndsOnlyWhereItsBreakIsSeen) {
 TEST(RowIndex, BuiltFromPiecesOfAnySizeItFindsTheSameRows) {
     std::string text;
     for (int i = 0; i < 3000; ++i)
-        text += std::string(size_t(i % 37), 'a' + char(i % 26)) + (i % 5 == 0 ? "\r\n" : i % 7 == 0 ? "\r" : "\n");
+        text += std::string(size_t(i % 37), 'a' + char(i % 26)) + (i % 5 == 0   ? "\r\n"
+                                                                   : i % 7 == 0 ? "\r"
+                                                                                : "\n");
     text += std::string(3 * MaxRowBytes, 'z') + "\r";
     const auto expected = scanAll(text);
     for (size_t piece : {size_t(1), size_t(7), size_t(4096), text.size()}) {
@@ -160,7 +164,8 @@ TEST(RowIndex, WhileItGrowsReadersSeeOnlyCompleteRows) {
     builder.finish();
     EXPECT_TRUE(reader.state().complete);
     EXPECT_EQ(reader.state().knownEnd.offset, int64_t(text.size()));
-    EXPECT_EQ(textsOf(text, reader.rows(0, 10)), (std::vector<std::string>{"first", "second", "third"}));
+    EXPECT_EQ(textsOf(text, reader.rows(0, 10)),
+              (std::vector<std::string>{"first", "second", "third"}));
 }
 
 TEST(FileText, ReadsAnywhereWithinItsLimitAndShortOnceTheFileShrank) {

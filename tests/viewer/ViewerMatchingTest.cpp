@@ -1,5 +1,6 @@
-#include "viewer/ViewerMatchTable.h"
 #include "viewer/ViewerMatching.h"
+
+#include "viewer/ViewerMatchTable.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -49,8 +50,7 @@ std::vector<FoundMatch> binaryMatches(const std::string& text, const WindowMatch
 }
 
 TEST(TextMatches, HandOnTheZeroBasedLineOfEachMatchingLine) {
-    EXPECT_EQ(textMatches(linesNumbered({2, 4}), 500),
-              (std::vector<FoundMatch>{{1, 0}, {3, 0}}));
+    EXPECT_EQ(textMatches(linesNumbered({2, 4}), 500), (std::vector<FoundMatch>{{1, 0}, {3, 0}}));
 }
 
 TEST(TextMatches, StopAtMaxMatchesAndNeverPastTheTable) {
