@@ -125,7 +125,9 @@ TEST_F(PreferencesDialog, DefaultsShowTheStoredFontNamesInTheirClosestFaces) {
     EXPECT_EQ(dialog->lblMatchFont->font().pointSize(), 11);
     EXPECT_EQ(dialog->lblPrintFont->font().pointSize(), 10);
     EXPECT_TRUE(QFontInfo(dialog->lblMatchFont->font()).fixedPitch());
-    EXPECT_TRUE(QFontInfo(dialog->lblViewerFont->font()).fixedPitch());
+    const QFontMetricsF viewerFont(dialog->lblViewerFont->font()); // as wide as shown
+    EXPECT_EQ(viewerFont.horizontalAdvance(QLatin1Char('i')),
+              viewerFont.horizontalAdvance(QLatin1Char('W')));
     EXPECT_FALSE(QFontInfo(dialog->lblPrintFont->font()).fixedPitch());
     EXPECT_EQ(dialog->txtMaxMatchLen->value(), 300);
     EXPECT_EQ(dialog->txtMaxMatches->value(), 500);
