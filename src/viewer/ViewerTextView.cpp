@@ -42,6 +42,8 @@ ViewerTextView::ViewerTextView(QWidget* parent) : QAbstractScrollArea(parent) {
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
     lineHeight_ = std::max(1, qCeil(QFontMetricsF(font()).lineSpacing()));
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { emit userMoved(); });
 }
 
 ViewerTextView::~ViewerTextView() = default;
@@ -381,6 +383,8 @@ void ViewerTextView::paintEvent(QPaintEvent* event) {
     const int visible = visibleLineCount() + 1;
     cacheRows(top_.row, visible);
     QPainter painter(viewport());
+    // The top margin stays clear of the line above a wrapped row's first visible line.
+    painter.setClipRect(event->rect() & viewport()->rect().adjusted(0, Margin, 0, 0));
     painter.setPen(palette().color(QPalette::Text));
     const qreal left = Margin - (wrap_ ? 0 : horizontalScrollBar()->value());
     const CaretPlace caret = hasFocus() && caretShown_ ? caretPlace() : CaretPlace{};
