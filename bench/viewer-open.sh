@@ -55,6 +55,15 @@ target_line() { # bytes, matching lines, n
 
 field() { sed -n "s/^$1: //p" "$2" | head -n 1; }
 
+# "mean / slowest" ms of the Next or Previous steps; a single match has none.
+steps() { # next|prev, output
+    local n mean
+    n=$(field "$1_steps" "$2")
+    [ "${n:-0}" -gt 1 ] || { echo "-"; return; }
+    mean=$(field "$1_mean_us" "$2")
+    echo "$((mean / 1000)).$(printf %03d $((mean % 1000))) / $(field "$1_slowest_ms" "$2")"
+}
+
 rows=()
 measure() { # label, file, target, pattern
     local out
@@ -66,8 +75,7 @@ measure() { # label, file, target, pattern
     else
         rows+=("| $1 | $(field first_coloured_paint_ms "$out") | $(field all_matches_found_ms "$out") \
 | $(field longest_stall_ms "$out") | $(field rss_above_empty_mb "$out") / $(field peak_rss_above_empty_mb "$out") \
-| $(($(field next_mean_us "$out") / 1000)).$(printf %03d $(($(field next_mean_us "$out") % 1000))) / $(field next_slowest_ms "$out") \
-| $(($(field prev_mean_us "$out") / 1000)).$(printf %03d $(($(field prev_mean_us "$out") % 1000))) / $(field prev_slowest_ms "$out") |")
+| $(steps next "$out") | $(steps prev "$out") |")
     fi
     echo "${rows[-1]}"
     rm -f "$out"

@@ -8,10 +8,10 @@ namespace ferrolux {
 
 // A row is what the viewer draws as one line when word wrap is off: the text
 // between two line breaks (LF, CR LF or a lone CR), or a piece of at most
-// MaxRowBytes bytes of a longer run, since laying out a line of megabytes at
-// once takes seconds. A long run is cut before a UTF-8 sequence that would
-// straddle the cut.
-constexpr size_t MaxRowBytes = 10000;
+// MaxRowBytes bytes of a longer run. Each row on screen is laid out whole,
+// and a screen of rows ten times as long took a quarter of a second. A long
+// run is cut before a UTF-8 sequence that would straddle the cut.
+constexpr size_t MaxRowBytes = 2000;
 
 // One row: its text is [start, end); the next row starts at next (after the
 // line break, if any). line is the 0-based line that holds it, counted the

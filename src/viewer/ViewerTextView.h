@@ -101,6 +101,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // As a plain text control: a margin round the text.
+    static constexpr int Margin = 4;
+
     struct Row {
         RowSpan span;
         RowText text;

@@ -509,7 +509,8 @@ TEST_F(ViewerTest, ALargeBinaryFileKeepsItsMatchesInPlace) {
 }
 
 TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
-    const std::string longLine = std::string(25000, 'x') + " needle";
+    const int64_t row = int64_t(MaxRowBytes);
+    const std::string longLine = std::string(size_t(2 * row + row / 2), 'x') + " needle";
     auto viewer =
         open("long.txt",
              "first\n" + longLine + "\nmiddle\nneedle last\n" + numberedLines(200, {}, "\n"), 2);
@@ -520,30 +521,31 @@ TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
     EXPECT_EQ(firstVisibleRow(*viewer), 1);
     // From inside the long line's last row, Next goes on to the next line
     // that matches; Previous from there comes back to the long line's start.
-    viewer->edtFile->setCaretPosition(6 + 25003);
+    viewer->edtFile->setCaretPosition(6 + 2 * row + 3);
     viewer->cmdNextClick();
     EXPECT_EQ(viewer->edtFile->rowText(caretRow(*viewer)), QStringLiteral("needle last"));
     viewer->cmdPrevClick();
     EXPECT_EQ(viewer->edtFile->caretPosition(), 6);
     // The arrow keys walk over the place where the line was cut.
-    viewer->edtFile->setCaretPosition(6 + 9999);
+    viewer->edtFile->setCaretPosition(6 + row - 1);
     key(*viewer, Qt::Key_Right);
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + 10000);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row);
     key(*viewer, Qt::Key_Right);
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + 10001);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row + 1);
     key(*viewer, Qt::Key_Left);
     key(*viewer, Qt::Key_Left);
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + 9999);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row - 1);
 }
 
 TEST_F(ViewerTest, ABinaryFileWithoutLineBreaksIsShownInRows) {
     host.pattern = "key";
-    const std::string bytes = "\x01" + std::string(25000, 'a') + "key" + std::string(100, 'a');
+    const int64_t at = int64_t(2 * MaxRowBytes + MaxRowBytes / 2);
+    const std::string bytes = "\x01" + std::string(size_t(at), 'a') + "key" + std::string(100, 'a');
     auto viewer = open("long.bin", bytes, 0, "B");
     EXPECT_EQ(viewer->edtFile->rowCount(), 3);
     EXPECT_EQ(colouredTexts(*viewer), QStringList{"key"});
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 25000);
-    EXPECT_TRUE(viewer->edtFile->screenLineOf(25000).has_value());
+    EXPECT_EQ(viewer->edtFile->caretPosition(), at);
+    EXPECT_TRUE(viewer->edtFile->screenLineOf(at).has_value());
 }
 
 TEST_F(ViewerTest, ClosingWhileLoadingStopsCleanly) {
