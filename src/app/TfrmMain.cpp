@@ -2,7 +2,7 @@
 
 #include "app/MainFileActions.h"
 #include "app/Pictures.h"
-#include "app/SearchWorker.h"
+#include "app/SearchController.h"
 #include "app/Startup.h"
 #include "app/TfrmAbout.h"
 #include "app/TfrmSplash.h"
@@ -32,7 +32,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QThread>
-#include <QTimer>
 
 namespace ferrolux {
 namespace {
@@ -41,8 +40,6 @@ constexpr QSize designedClientSize(914, 651);
 // 800 x 575 outside, less the frame, caption and menu bar of that size.
 constexpr QSize compactClientSize(792, 529);
 constexpr int splashMinimumMs = 200;
-// Progress is painted at about the screen's refresh rate.
-constexpr int progressIntervalMs = 16;
 
 // Hints are written with CR LF line breaks; a tool tip breaks at LF.
 QString hint(const char* text) {
@@ -87,8 +84,7 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      client_(new QWidget(this)), splash_(splash), liveOptions_(std::make_shared<LiveOptions>()),
-      progressTimer_(new QTimer(this)) {
+      client_(new QWidget(this)), splash_(splash), liveOptions_(std::make_shared<LiveOptions>()) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Ferrolux"));
     setWindowIcon(applicationIcon());
@@ -220,7 +216,7 @@ void TfrmMain::createButtons() {
     cmdPrint = glyphButton(pnlBottom, "cmdPrint", "&Print", printGlyph(), {680, 96, 99, 49});
     cmdPrint->setEnabled(false);
     cmdStop = glyphButton(pnlBottom, "cmdStop", "", stopGlyph(), {680, 160, 99, 49});
-    cmdStop->setToolTip(QString());
+    cmdStop->setToolTip(QStringLiteral("Stop the search"));
     cmdStop->hide();
 }
 
@@ -296,6 +292,9 @@ void TfrmMain::connectHandlers() {
     connect(Dir1, &DirectoryListBox::Change, this,
             [this] { Drive1->showDriveOf(Dir1->Directory()); });
     connect(cmdSearch, &QPushButton::clicked, this, &TfrmMain::cmdSearchClick);
+    // Enter in either box searches, as the Search button does.
+    connect(cboSearch->lineEdit(), &QLineEdit::returnPressed, this, &TfrmMain::cmdSearchClick);
+    connect(txtFilespec, &QLineEdit::returnPressed, this, &TfrmMain::cmdSearchClick);
     connect(cmdStop, &QPushButton::clicked, this, &TfrmMain::cmdStopClick);
     connect(cmdPrint, &QPushButton::clicked, this, &TfrmMain::cmdPrintClick);
     connectReports();
@@ -323,8 +322,7 @@ void TfrmMain::connectHandlers() {
     live(chkSearchZip, &LiveOptions::SearchZipFiles);
     live(chkTextFiles, &LiveOptions::TextFiles);
     live(chkBinaryFiles, &LiveOptions::BinaryFiles);
-    progressTimer_->setInterval(progressIntervalMs);
-    connect(progressTimer_, &QTimer::timeout, this, &TfrmMain::deliverProgress);
+    search_ = createSearchController();
 }
 
 void TfrmMain::setClientSize(QSize size) {

@@ -22,7 +22,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTimer;
 
 namespace ferrolux {
 
@@ -32,7 +31,7 @@ class FileListView;
 class HelpWindow;
 class MainFileActions;
 class MatchListView;
-class SearchWorker;
+class SearchController;
 class TfrmAbout;
 class TfrmPrint;
 class TfrmSplash;
@@ -129,7 +128,7 @@ public:
     // Searching.
     void cmdSearchClick();
     void cmdStopClick();
-    bool searchRunning() const { return bool(search_); }
+    bool searchRunning() const;
 
     // Result lists.
     void lstFiles1Click();
@@ -201,10 +200,10 @@ private:
     void placeStatusPanel();
     void setClientSize(QSize size);
 
+    SearchController* createSearchController();
     SearchRequest readRequest() const;
     void showBusyState();
     void startSearch(const SearchRequest& request);
-    void deliverProgress();
     void endSearch();
     void showOutcome();
     void stopSearchForClose();
@@ -215,8 +214,7 @@ private:
     MainFileActions* fileActions_;
     bool shownOnce_ = false;
     std::shared_ptr<LiveOptions> liveOptions_;
-    std::unique_ptr<SearchWorker> search_;
-    QTimer* progressTimer_;
+    SearchController* search_;
     GrepEngine listingEngine_;
 };
 

@@ -47,12 +47,11 @@ void TfrmMain::ListFileMatches(bool useHidden) {
     const int caseFlag = chkCase->isChecked() ? GrepTrue : GrepFalse;
     lines->setLines(listFileMatches(listingEngine_, row, State.SearchPattern, caseFlag,
                                     Settings.MaxMatches, Settings.MaxMatchLen));
-    const int numberWidth = row.Type == QLatin1String("B")      ? 0
-                            : primaryScreenSize().width() > 800 ? 60
-                                                                : 45;
-    lstLines1->setColumnWidth(0, numberWidth);
-    lstLines1->setColumnWidth(1, lstLines1->width() - numberWidth - 4);
     if (!useHidden) {
+        const int numberWidth = row.Type == QLatin1String("B")      ? 0
+                                : primaryScreenSize().width() > 800 ? 60
+                                                                    : 45;
+        lstLines1->fitColumns(numberWidth);
         lblMatches->setText(QStringLiteral("Matches in: ") + displayText(displayName(row)));
         lblMatches->adjustSize();
         lblMatches->show();

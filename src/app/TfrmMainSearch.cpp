@@ -1,6 +1,6 @@
 // The main window's side of a search: reading the request, the busy state,
-// handing the search to its thread and showing its outcome.
-#include "app/SearchWorker.h"
+// handing the search to its controller and showing its outcome.
+#include "app/SearchController.h"
 #include "app/TfrmMain.h"
 #include "platform/MessageBoxA.h"
 #include "platform/ui/DirectoryListBox.h"
@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 
 namespace ferrolux {
 
@@ -33,7 +32,7 @@ SearchRequest TfrmMain::readRequest() const {
 
 void TfrmMain::cmdSearchClick() {
     // Alt+S still reaches the Search button under Stop: one search at a time.
-    if (search_) return;
+    if (searchRunning()) return;
     const SearchRequest request = readRequest();
     State.SearchPattern = request.SearchText;
     State.TypedSearchText = request.SearchText;
@@ -72,29 +71,26 @@ void TfrmMain::startSearch(const SearchRequest& request) {
     }
     lstFiles1->clearRows();
     lstLines1->clearLines();
-    search_ = std::make_unique<SearchWorker>(
-        State, request, Settings, DateDisplayFormat, std::move(listed), this,
-        [this] { deliverProgress(); }, [this] { endSearch(); });
-    search_->start();
-    progressTimer_->start();
+    search_->start(request, Settings, DateDisplayFormat, std::move(listed));
 }
 
 void TfrmMain::cmdStopClick() {
-    State.Canceled = true;
+    search_->cancel();
 }
 
-void TfrmMain::deliverProgress() {
-    if (!search_) return;
-    lstFiles1->appendRows(search_->takeRows());
-    if (const std::optional<QString> status = search_->takeStatus()) pnlStatus->setText(*status);
+bool TfrmMain::searchRunning() const {
+    return search_->running();
+}
+
+SearchController* TfrmMain::createSearchController() {
+    SearchView view;
+    view.appendRows = [this](std::vector<FileResult> rows) { lstFiles1->appendRows(rows); };
+    view.showStatus = [this](const QString& text) { pnlStatus->setText(text); };
+    view.ended = [this] { endSearch(); };
+    return new SearchController(this, State, std::move(view));
 }
 
 void TfrmMain::endSearch() {
-    if (!search_) return;
-    search_->join();
-    deliverProgress();
-    progressTimer_->stop();
-    search_.reset();
     pnlStatus->setText(searchSummary(State, tickCount() - State.StartTicks, QLocale::system()));
     pnlStatus->repaint();
     cmdStop->hide();
@@ -120,11 +116,8 @@ void TfrmMain::showOutcome() {
 }
 
 void TfrmMain::stopSearchForClose() {
-    if (!search_) return;
-    State.Canceled = true;
+    if (!search_->running()) return;
     search_->abandon();
-    search_.reset();
-    progressTimer_->stop();
     QGuiApplication::restoreOverrideCursor();
 }
 

@@ -2,6 +2,7 @@
 
 #include "platform/posix/OpenPath.h"
 #include "search/FileMask.h"
+#include "search/NameOrder.h"
 
 #include <algorithm>
 #include <dirent.h>
@@ -38,8 +39,7 @@ std::vector<std::string> listDirectoryFiles(const std::string& directory) {
         if (entry->d_name[0] == '.' || !fitsFileMask(entry->d_name, "*.*")) continue;
         if (isRegularFile(::dirfd(dir.get()), *entry)) names.emplace_back(entry->d_name);
     }
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return caseInsensitiveLess(a, b); });
+    NameOrder().sort(names);
     return names;
 }
 

@@ -6,11 +6,25 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QStyle>
+#include <algorithm>
+#include <cstring>
 
 namespace ferrolux {
 namespace {
 
 constexpr int columnCountOfList = 6;
+// The narrowest the directory column gets when number columns take its room.
+constexpr int narrowestDirectory = 100;
+
+// The widest value each number or date column is made for: sizes below
+// 10 GB, counts up to millions, a date with a two-digit hour and am/pm.
+struct SizedColumn {
+    FileColumn column;
+    const char* widestValue;
+};
+constexpr SizedColumn sizedColumns[] = {
+    {ColMatches, "8888888"}, {ColSize, "8888888888"}, {ColDateTime, "28/12/2026  12:58pm"}};
 
 QString cellText(const FileResult& row, int column) {
     switch (column) {
@@ -107,7 +121,6 @@ void FileListModel::reorder(const std::vector<std::size_t>& order) {
 FileListView::FileListView(QWidget* parent)
     : ReportListView(parent), model_(new FileListModel(this)) {
     setModel(model_);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
     horizontalHeader()->setStretchLastSection(false);
@@ -124,9 +137,49 @@ void FileListView::sortRows(int column, int sortDirection) {
     model_->reorder(sortedOrder(model_->rows(), column, sortDirection));
 }
 
+void FileListView::setRows(std::vector<FileResult> rows) {
+    widenForValues(rows);
+    model_->setRows(std::move(rows));
+}
+
+void FileListView::appendRows(const std::vector<FileResult>& rows) {
+    widenForValues(rows);
+    model_->appendRows(rows);
+}
+
 void FileListView::setColumnWidths(const std::vector<int>& widths) {
-    for (std::size_t i = 0; i < widths.size(); ++i)
-        setColumnWidth(int(i), widths[i]);
+    std::vector<int> fitted = widths;
+    int taken = 0;
+    for (const SizedColumn& sized : sizedColumns) {
+        int& width = fitted[std::size_t(sized.column)];
+        const int needed = std::max(cellWidthFor(QString::fromLatin1(sized.widestValue)),
+                                    headingWidth(sized.column));
+        taken += std::max(0, needed - width);
+        width = std::max(width, needed);
+    }
+    int& directory = fitted[ColDirectory];
+    directory = std::max(std::min(directory, narrowestDirectory), directory - taken);
+    for (std::size_t i = 0; i < fitted.size(); ++i)
+        setColumnWidth(int(i), fitted[i]);
+    widenForValues(rows());
+}
+
+int FileListView::headingWidth(int column) const {
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    return horizontalHeader()->fontMetrics().horizontalAdvance(headerText(column)) + 2 * margin;
+}
+
+// Only values longer than the longest so far are measured.
+void FileListView::widenForValues(const std::vector<FileResult>& rows) {
+    for (const SizedColumn& sized : sizedColumns) {
+        qsizetype longest = qsizetype(std::strlen(sized.widestValue));
+        for (const FileResult& row : rows) {
+            const QString text = cellText(row, sized.column);
+            if (text.size() <= longest) continue;
+            longest = text.size();
+            setColumnWidth(sized.column, std::max(columnWidth(sized.column), cellWidthFor(text)));
+        }
+    }
 }
 
 void FileListView::mouseReleaseEvent(QMouseEvent* event) {

@@ -41,8 +41,8 @@ public:
     const std::vector<FileResult>& rows() const { return model_->rows(); }
     int count() const { return model_->rowCount(); }
     const FileResult& row(int index) const { return model_->rows()[std::size_t(index)]; }
-    void setRows(std::vector<FileResult> rows) { model_->setRows(std::move(rows)); }
-    void appendRows(const std::vector<FileResult>& rows) { model_->appendRows(rows); }
+    void setRows(std::vector<FileResult> rows);
+    void appendRows(const std::vector<FileResult>& rows);
     void removeRowAt(int index) { model_->removeRowAt(index); }
     void clearRows() { model_->setRows({}); }
 
@@ -52,6 +52,10 @@ public:
     // selected row selected.
     void sortRows(int column, int sortDirection);
 
+    // Sets the six widths, widening the number and date columns as far as
+    // their headings and values of every likely size need in the list's
+    // font; the directory column gives up that room, so the columns keep
+    // their total width. A row whose value is wider still widens its column.
     void setColumnWidths(const std::vector<int>& widths);
 
 signals:
@@ -64,6 +68,9 @@ protected:
     void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
+    int headingWidth(int column) const;
+    void widenForValues(const std::vector<FileResult>& rows);
+
     FileListModel* model_;
 };
 

@@ -3,6 +3,7 @@
 #include "search/TextDecoding.h"
 
 #include <QHeaderView>
+#include <algorithm>
 
 namespace ferrolux {
 namespace {
@@ -12,6 +13,7 @@ namespace {
 QString lineForDisplay(const MatchLine& line) {
     QString text = displayText(line.Text);
     text.replace(QLatin1Char('\t'), QLatin1String("    "));
+    if (line.CutBefore) text.prepend(QStringLiteral("\u2026 "));
     if (line.Truncated) text += QStringLiteral(" \u2026");
     return text;
 }
@@ -42,12 +44,46 @@ MatchListView::MatchListView(QWidget* parent)
     : ReportListView(parent), model_(new MatchListModel(this)) {
     setModel(model_);
     horizontalHeader()->hide();
-    setListFont(font());
 }
 
 void MatchListView::setListFont(const QFont& font) {
     setFont(font);
-    verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 3);
+    if (minimumNumberWidth_ >= 0) fitColumns(minimumNumberWidth_);
+}
+
+void MatchListView::fitColumns(int minimumNumberWidth) {
+    int numberWidth = 0;
+    if (minimumNumberWidth > 0) {
+        numberWidth = minimumNumberWidth;
+        for (const MatchLine& line : model_->lines())
+            numberWidth =
+                std::max(numberWidth, cellWidthFor(QString::fromStdString(line.LineNumber)));
+    }
+    setColumnWidth(0, numberWidth);
+    minimumNumberWidth_ = minimumNumberWidth;
+    lineWidth_ = widestLine();
+    fitTextColumn();
+}
+
+// Only lines that could be wider than the widest so far are measured.
+int MatchListView::widestLine() const {
+    const int widestCharacter = fontMetrics().maxWidth();
+    int widest = 0;
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const QString text = model_->data(model_->index(row, 1), Qt::DisplayRole).toString();
+        if (cellWidthFor(QString()) + text.size() * widestCharacter > widest)
+            widest = std::max(widest, cellWidthFor(text));
+    }
+    return widest;
+}
+
+void MatchListView::fitTextColumn() {
+    setColumnWidth(1, std::max(viewport()->width() - columnWidth(0), lineWidth_));
+}
+
+void MatchListView::resizeEvent(QResizeEvent* event) {
+    ReportListView::resizeEvent(event);
+    if (minimumNumberWidth_ >= 0) fitTextColumn();
 }
 
 } // namespace ferrolux

@@ -40,8 +40,24 @@ public:
     // The font of the lines; row heights follow it.
     void setListFont(const QFont& font);
 
+    // Sizes the columns for the lines now listed: the line numbers at least
+    // minimumNumberWidth wide (0 hides them) and wide enough for the largest;
+    // the text up to the list's visible right edge (a vertical scroll bar
+    // left out), or wider when a line needs it. The text column follows
+    // later changes of the visible width.
+    void fitColumns(int minimumNumberWidth);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    int widestLine() const;
+    void fitTextColumn();
+
     MatchListModel* model_;
+    // -1 until the columns are first fitted.
+    int minimumNumberWidth_ = -1;
+    int lineWidth_ = 0;
 };
 
 } // namespace ferrolux

@@ -12,6 +12,20 @@ public:
 
     // The selected row, or -1 when none is.
     int selectedRow() const;
+
+    // The width a cell needs to show text whole in the list's font.
+    int cellWidthFor(const QString& text) const;
+
+    // Moves to the row only: a click or a key never scrolls the list sideways.
+    void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    // Left and Right scroll sideways, as there is no cell to move to.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void fitRowsToFont();
 };
 
 } // namespace ferrolux

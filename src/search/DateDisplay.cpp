@@ -10,10 +10,16 @@ const QString kDayFirst = QStringLiteral("dd/mm/yyyy  h:mm");
 const QString kYearFirst = QStringLiteral("yyyy/mm/dd  h:mm");
 const QString kAmPm = QStringLiteral("am/pm");
 
-// The first character of a format that is not a letter (or quote): its separator.
+// The separator of a format: its first character that is neither a letter,
+// a blank nor quoted text ("d MMM yyyy" has none, so the fallback is used).
 QChar separatorOf(const QString& format, QChar fallback) {
-    for (QChar c : format)
-        if (!c.isLetter() && c != QLatin1Char('\'')) return c;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        else if (!quoted && !c.isLetter() && !c.isSpace())
+            return c;
+    }
     return fallback;
 }
 

@@ -2,7 +2,9 @@
 
 #include "search/TextDecoding.h"
 
+#include <QList>
 #include <QString>
+#include <QStringDecoder>
 #include <algorithm>
 
 namespace ferrolux {
@@ -45,15 +47,29 @@ bool globAscii(std::string_view name, std::string_view mask) {
     return globMatch(name, mask, [](char a, char b) { return foldAscii(a) == foldAscii(b); });
 }
 
-// Names or masks beyond ASCII are compared character by character, folded.
+// Code points, so that "?" stands for one character even beyond U+FFFF.
+std::u32string codePoints(const QString& text) {
+    const QList<uint> ucs4 = text.toUcs4();
+    return std::u32string(ucs4.begin(), ucs4.end());
+}
+
+// Names or masks beyond ASCII are compared one character at a time, each
+// folded on its own: whole-string case mapping would turn "ß" into "SS" or
+// the dotless "ı" into "I".
 bool globUnicode(std::string_view name, std::string_view mask) {
-    const QString n = displayText(name).toCaseFolded();
-    const QString m = QString::fromUtf8(mask.data(), qsizetype(mask.size())).toCaseFolded();
-    return globMatch(n, m, [](QChar a, QChar b) { return a == b; });
+    const std::u32string n = codePoints(displayText(name));
+    const std::u32string m = codePoints(displayText(mask));
+    return globMatch(n, m, [](char32_t a, char32_t b) {
+        return a == b || QChar::toCaseFolded(a) == QChar::toCaseFolded(b);
+    });
 }
 
 bool glob(std::string_view name, std::string_view mask) {
     return isAscii(name) && isAscii(mask) ? globAscii(name, mask) : globUnicode(name, mask);
+}
+
+bool endsWith(std::string_view text, std::string_view tail) {
+    return text.size() >= tail.size() && text.substr(text.size() - tail.size()) == tail;
 }
 
 } // namespace
@@ -61,18 +77,33 @@ bool glob(std::string_view name, std::string_view mask) {
 bool fitsFileMask(std::string_view name, std::string_view mask) {
     if (mask.empty()) return false;
     if (glob(name, mask)) return true;
-    const bool dotStar = mask.size() >= 2 && mask.substr(mask.size() - 2) == ".*";
-    return dotStar && name.find('.') == std::string_view::npos &&
-           glob(name, mask.substr(0, mask.size() - 2));
+    if (name.find('.') != std::string_view::npos) return false;
+    // "NAME.*" and "NAME." also fit NAME without any extension.
+    if (endsWith(mask, ".*")) return glob(name, mask.substr(0, mask.size() - 2));
+    return endsWith(mask, ".") && glob(name, mask.substr(0, mask.size() - 1));
 }
 
-bool caseInsensitiveLess(std::string_view a, std::string_view b) {
-    const auto folded = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
-                                      [](char x, char y) { return foldAscii(x) == foldAscii(y); });
-    if (folded.first != a.end() && folded.second != b.end())
-        return (unsigned char)foldAscii(*folded.first) < (unsigned char)foldAscii(*folded.second);
-    if (a.size() != b.size()) return a.size() < b.size();
-    return a < b;
+std::string upperCaseMask(std::string_view mask) {
+    std::string upper(mask);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    if (isAscii(mask)) return upper;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(QByteArrayView(mask.data(), qsizetype(mask.size())));
+    if (utf8.hasError()) return upper; // bytes the user typed stay as they are
+    std::u32string characters = codePoints(text);
+    for (char32_t& c : characters) {
+        const char32_t capital = QChar::toUpper(c);
+        if (QChar::toCaseFolded(capital) == QChar::toCaseFolded(c)) c = capital;
+    }
+    return QString::fromUcs4(characters.data(), qsizetype(characters.size())).toStdString();
+}
+
+bool hasFileExtension(std::string_view name, std::string_view extension) {
+    if (name.size() < extension.size()) return false;
+    const std::string_view tail = name.substr(name.size() - extension.size());
+    return std::equal(tail.begin(), tail.end(), extension.begin(), extension.end(),
+                      [](char a, char b) { return foldAscii(a) == foldAscii(b); });
 }
 
 } // namespace ferrolux

@@ -27,8 +27,11 @@ struct FileResult {
 // around a match in a binary file (LineNumber empty).
 struct MatchLine {
     std::string LineNumber;
-    std::string Text;       // raw bytes of the line or snippet
-    bool Truncated = false; // Text was cut to keep very long lines usable
+    std::string Text; // raw bytes of the line or snippet
+    // A very long line keeps only the part around its first match: the line
+    // goes on before Text (CutBefore) or after it (Truncated).
+    bool CutBefore = false;
+    bool Truncated = false;
 };
 
 } // namespace ferrolux

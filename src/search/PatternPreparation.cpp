@@ -1,5 +1,6 @@
 #include "search/PatternPreparation.h"
 
+#include "search/FileMask.h"
 #include "search/GrepEngine.h"
 
 #include <QString>
@@ -75,7 +76,7 @@ std::string prepareSearchPattern(const std::string& typed, bool literal, bool wh
 }
 
 std::string workingFileSpecs(const std::string& typed, bool searchZipFiles) {
-    std::string specs = QString::fromUtf8(typed).toUpper().toStdString();
+    std::string specs = upperCaseMask(typed);
     const bool coversArchives =
         specs.find("*.*") != std::string::npos || specs.find("*.ZIP") != std::string::npos;
     if (searchZipFiles && !coversArchives) specs += ",*.ZIP";

@@ -10,17 +10,29 @@ class QObject;
 namespace ferrolux {
 
 // What a running search needs from whoever runs it: the main window or the
-// command line. Calls come from the thread that runs the search.
+// command line. Every call comes from the thread that runs the search (the
+// one that called SearchRun::run), in the order the walk reported the files,
+// whatever the number of threads that search them.
 class SearchHost {
 public:
     virtual ~SearchHost() = default;
 
-    // Called before every directory and every file, so that the window can
-    // handle Stop and other input. The command line does nothing here.
+    // Called before every directory and every file, so that a host running
+    // the search on its own thread can handle Stop and other input.
     virtual void processPendingMessages() {}
 
-    // The status line: " Searching <path>", "Extracting Zip file <path>", ...
+    // The status line: "Extracting Zip file <path>", "Deleting temporary files", ...
     virtual void setStatus(const QString& text) { (void)text; }
+
+    // A file passed the type filter and is counted as searched. The status
+    // line shows " Searching <path>"; a host that shows no status skips the
+    // text conversion.
+    virtual void searchingFile(const std::string& path);
+
+    // The search waits for this file before it can report more (a large
+    // file, searched while the files after it are done already). A window
+    // shows it in the status line; the order of these calls is not fixed.
+    virtual void stillSearching(const std::string& path) { (void)path; }
 
     // A file with at least one match, in the order the walk reports it.
     virtual void appendFileRow(const FileResult& row) = 0;
@@ -32,7 +44,12 @@ public:
         (void)error;
     }
 
-    // Owner of the message boxes the search shows (archive problems).
+    // A message box raised by the search (archive problems); returns the
+    // button pressed. By default it is shown at once through MessageBoxA,
+    // owned by messageOwner().
+    virtual int showMessage(const QString& text, const QString& caption, unsigned flags);
+
+    // Owner of the message boxes the search shows.
     virtual QObject* messageOwner() { return nullptr; }
 };
 

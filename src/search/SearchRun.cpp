@@ -1,31 +1,20 @@
 #include "search/SearchRun.h"
 
-#include "platform/posix/OpenPath.h"
-#include "platform/posix/UniqueFd.h"
-#include "search/BinaryScan.h"
 #include "search/DateDisplay.h"
+#include "search/FileMask.h"
 #include "search/PatternPreparation.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
-#include "search/TextDecoding.h"
 #include "search/ZipPhase.h"
 
-#include <QLocale>
-#include <cerrno>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
+#include <optional>
 
 namespace ferrolux {
 namespace {
 
-constexpr size_t kClassifyBytes = 100;
-
-// Codes below 32 other than tab, LF and CR mark a binary file.
-bool looksBinary(const unsigned char* bytes, size_t count) {
-    for (size_t i = 0; i < count; ++i)
-        if (bytes[i] < 32 && bytes[i] != 9 && bytes[i] != 10 && bytes[i] != 13) return true;
-    return false;
-}
+// Room for the files searched ahead of the oldest one still being searched.
+constexpr size_t kFilesAheadPerThread = 256;
 
 std::string::size_type nameStart(const std::string& path) {
     const std::string::size_type slash = path.rfind('/');
@@ -33,19 +22,11 @@ std::string::size_type nameStart(const std::string& path) {
 }
 
 bool hasZipExtension(const std::string& path) {
-    const std::string::size_type dot = path.rfind('.');
-    if (dot == std::string::npos || dot < nameStart(path)) return false;
-    return QString::fromUtf8(path.data() + dot, qsizetype(path.size() - dot)).toUpper() ==
-           QLatin1String(".ZIP");
+    return hasFileExtension(path, ".zip");
 }
 
-bool startsWithPK(int fd) {
-    char magic[2] = {};
-    return ::pread(fd, magic, 2, 0) == 2 && magic[0] == 'P' && magic[1] == 'K';
-}
-
-// The next comma-separated item of specs from pos (0 when none is left), with
-// blanks and control characters trimmed from both ends.
+// The next comma-separated item of specs from pos (npos when none is left),
+// with blanks and control characters trimmed from both ends.
 std::string nextSpec(const std::string& specs, std::string::size_type& pos) {
     std::string item;
     if (pos < specs.size()) {
@@ -66,25 +47,73 @@ std::string nextSpec(const std::string& specs, std::string::size_type& pos) {
 
 } // namespace
 
-struct SearchRun::OpenedFile {
-    UniqueFd fd;
-    bool binary = false;
-    int64_t size = 0;
-    int64_t modified = 0;
+// One entry of the walk: a file to search, or something to tell the host in
+// its turn (a note).
+struct SearchRun::WalkItem {
+    std::string path;
+    FileSearchOptions options;
+    std::string archive; // the archive the file was extracted from, in the Zip phase
+    FileOutcome outcome;
+    std::optional<FileResult> row; // built where the file was searched
+    std::function<void()> note;
+};
+
+// What the walk and the Zip phase tell the host goes through here, so that it
+// reaches the host in walk order, after everything about the files before.
+class SearchRun::WalkOrderHost : public SearchHost {
+public:
+    explicit WalkOrderHost(SearchRun& run) : run_(run) {}
+
+    void processPendingMessages() override { run_.host_.processPendingMessages(); }
+    void setStatus(const QString& text) override {
+        inTurn([this, text] { run_.host_.setStatus(text); });
+    }
+    void appendFileRow(const FileResult& row) override {
+        inTurn([this, row] { run_.host_.appendFileRow(row); });
+    }
+    void fileSkipped(const std::string& path, int error) override {
+        inTurn([this, path, error] { run_.host_.fileSkipped(path, error); });
+    }
+    // A box waits for its answer: everything before it is told first.
+    int showMessage(const QString& text, const QString& caption, unsigned flags) override {
+        run_.pool_->drain();
+        return run_.host_.showMessage(text, caption, flags);
+    }
+    QObject* messageOwner() override { return run_.host_.messageOwner(); }
+
+private:
+    void inTurn(std::function<void()> action) {
+        WalkItem item;
+        item.note = std::move(action);
+        run_.pool_->note(std::move(item));
+    }
+
+    SearchRun& run_;
 };
 
 SearchRun::SearchRun(SearchState& state, const SearchRequest& request, const Settings& settings,
-                     const QString& dateDisplayFormat, SearchHost& host)
+                     const QString& dateDisplayFormat, SearchHost& host, int threads)
     : state_(state), request_(request), settings_(settings), dateDisplayFormat_(dateDisplayFormat),
-      host_(host) {
+      locale_(QLocale::system()), host_(host),
+      walkOrderHost_(std::make_unique<WalkOrderHost>(*this)) {
+    threads = std::max(threads, 1);
+    for (int i = 0; i < threads; ++i)
+        searches_.push_back(std::make_unique<FileSearch>(state_.SearchPattern,
+                                                         settings_.MaxMatchLen, &state_.Canceled));
     Tree1.ProcessMessages = [this] { host_.processPendingMessages(); };
     Tree1.OnDirectoryFound = [this](TTreeScanner&) { Tree1DirectoryFound(); };
     Tree1.OnFileFound = [this](TTreeScanner&) { Tree1FileFound(); };
     Tree1.OnUnreadableDirectory = [this](const std::string& path, int error) {
-        host_.fileSkipped(path, error);
+        walkOrderHost_->fileSkipped(path, error);
     };
-    engine_.setCancelFlag(&state_.Canceled);
+    pool_ = std::make_unique<OrderedPool<WalkItem>>(
+        threads, kFilesAheadPerThread * size_t(threads),
+        [this](int worker, WalkItem& item) { search(worker, item); },
+        [this](WalkItem& item) { release(item); },
+        [this](const WalkItem& item) { host_.stillSearching(item.path); });
 }
+
+SearchRun::~SearchRun() = default;
 
 void SearchRun::run(const std::vector<FileResult>& listedRows) {
     cleanupAtSearchStart(state_, request_.ListedFilesOnly, host_);
@@ -94,11 +123,13 @@ void SearchRun::run(const std::vector<FileResult>& listedRows) {
     else
         WalkFileSpecs(request_.StartDirectory,
                       workingFileSpecs(request_.FileSpecs, request_.live->SearchZipFiles));
-    ZipPhase(state_, host_)
+    pool_->drain(); // the Zip phase needs every archive the walk found
+    ZipPhase(state_, *walkOrderHost_)
         .run(workingFileSpecs(request_.FileSpecs, false),
              [this](const std::string& root, const std::string& specs) {
                  WalkFileSpecs(root, specs);
              });
+    pool_->drain();
 }
 
 void SearchRun::WalkFileSpecs(const std::string& root, const std::string& specs) {
@@ -128,87 +159,70 @@ void SearchRun::Tree1DirectoryFound() {
     if (!request_.live->IncludeSubdirectories) Tree1.KeepScanning = false;
 }
 
+// The walk's side of a file: Stop, archives left out, and the options in
+// force now; opening, classifying and counting happen in the pool.
 void SearchRun::Tree1FileFound() {
     host_.processPendingMessages();
     if (state_.Canceled) {
         Tree1.KeepScanning = false;
         return;
     }
-    const std::string path = Tree1.FileFound();
-    std::optional<OpenedFile> file = openForSearch(path);
-    if (!file || !passesTypeFilter(file->binary)) return;
-
-    host_.setStatus(QStringLiteral(" Searching ") + displayText(path));
-    ++state_.FilesSearched;
-    const int32_t count = countMatches(*file);
-    // A file cut short by Stop was not searched to its end: no row for it.
-    if (count > 0 && !state_.Canceled) appendRow(path, *file, count);
+    const LiveOptions& live = *request_.live;
+    WalkItem item;
+    item.path = Tree1.FileFound();
+    item.options.archive = hasZipExtension(item.path);
+    if (item.options.archive && !live.SearchZipFiles) return;
+    item.options.textFiles = live.TextFiles;
+    item.options.binaryFiles = live.BinaryFiles;
+    item.options.caseSensitive = live.CaseSensitive;
+    if (state_.InZipPass) item.archive = state_.CurrentZip;
+    pool_->submit(std::move(item));
 }
 
-// Opens and classifies a reported file; archives are queued for the Zip
-// phase and, like unreadable files, go no further.
-std::optional<SearchRun::OpenedFile> SearchRun::openForSearch(const std::string& path) {
-    const bool archive = hasZipExtension(path);
-    const bool searchArchives = request_.live->SearchZipFiles;
-    if (archive && !searchArchives) return std::nullopt;
+void SearchRun::search(int worker, WalkItem& item) {
+    item.outcome = searches_[size_t(worker)]->search(item.path, item.options);
+    const FileOutcome& outcome = item.outcome;
+    if (outcome.kind == FileOutcome::Kind::Searched && outcome.matches > 0 && !outcome.cutShort)
+        item.row = makeRow(item);
+}
 
-    OpenedFile file;
-    file.fd.reset(openRegularFile(path));
-    struct stat st {};
-    if (!file.fd || ::fstat(file.fd.get(), &st) != 0) {
-        host_.fileSkipped(path, errno);
-        return std::nullopt;
+// Applies what was learnt about a file, in walk order.
+void SearchRun::release(WalkItem& item) {
+    if (item.note) return item.note();
+    const FileOutcome& outcome = item.outcome;
+    switch (outcome.kind) {
+    case FileOutcome::Kind::Canceled:
+    case FileOutcome::Kind::Filtered:
+        return;
+    case FileOutcome::Kind::Unreadable:
+        return host_.fileSkipped(item.path, outcome.error);
+    case FileOutcome::Kind::Archive:
+        if (outcome.queueArchive) state_.PendingZips.push_back(item.path);
+        return;
+    case FileOutcome::Kind::Searched:
+        host_.searchingFile(item.path);
+        ++state_.FilesSearched;
+        if (!item.row) return;
+        host_.appendFileRow(*item.row);
+        ++state_.FilesWithMatches;
+        state_.TotalMatches += outcome.matches;
     }
-    if (archive) {
-        if (startsWithPK(file.fd.get())) state_.PendingZips.push_back(path);
-        return std::nullopt;
-    }
-    unsigned char head[kClassifyBytes];
-    const ssize_t got = ::pread(file.fd.get(), head, sizeof head, 0);
-    if (got < 0) {
-        host_.fileSkipped(path, errno);
-        return std::nullopt;
-    }
-    file.binary = looksBinary(head, size_t(got));
-    file.size = st.st_size;
-    file.modified = st.st_mtim.tv_sec;
-    return file;
 }
 
-bool SearchRun::passesTypeFilter(bool binary) const {
-    return binary ? request_.live->BinaryFiles.load() : request_.live->TextFiles.load();
-}
-
-int SearchRun::caseFlag() const {
-    return request_.live->CaseSensitive ? GrepTrue : GrepFalse;
-}
-
-int32_t SearchRun::countMatches(OpenedFile& file) {
-    if (file.binary)
-        return countBinaryMatches(engine_, file.fd.get(), state_.SearchPattern, caseFlag(),
-                                  settings_.MaxMatchLen, &state_.Canceled);
-    engine_.SCompileRGrep(state_.SearchPattern, caseFlag());
-    engine_.SFileSetFlags(GrepFalse, GrepFalse, GrepFalse, GrepTrue, GrepFalse, GrepTrue);
-    engine_.SFileOpenDescriptor(file.fd.release());
-    while (engine_.SFileRGrep()) {
-    }
-    return engine_.SFileClose();
-}
-
-void SearchRun::appendRow(const std::string& path, const OpenedFile& file, int32_t count) {
+FileResult SearchRun::makeRow(const WalkItem& item) const {
     FileResult row;
+    const std::string& path = item.path;
     const std::string::size_type name = nameStart(path);
+    const bool fromArchive = !item.archive.empty();
     row.FileName = path.substr(name);
-    row.Directory = state_.InZipPass ? state_.CurrentZip : path.substr(0, name);
-    row.Matches = count;
-    row.Type = file.binary ? QStringLiteral("B") : QStringLiteral("T");
-    row.Size = file.size;
-    row.ModifiedTime = file.modified;
-    row.DateTime = formatDateTime(file.modified, dateDisplayFormat_, QLocale::system());
-    if (state_.InZipPass) row.ExtractedPath = path;
-    host_.appendFileRow(row);
-    ++state_.FilesWithMatches;
-    state_.TotalMatches += count;
+    row.Directory = fromArchive ? item.archive : path.substr(0, name);
+    row.Matches = item.outcome.matches;
+    row.Type = item.outcome.binary ? QStringLiteral("B") : QStringLiteral("T");
+    row.Size = item.outcome.size;
+    row.ModifiedTime = item.outcome.modified;
+    row.DateTime = formatDateTime(item.outcome.modified, dateDisplayFormat_, locale_);
+    if (fromArchive) row.ExtractedPath = path;
+    return row;
 }
 
 void beginSearch(SearchState& state, const SearchRequest& request) {

@@ -1,15 +1,16 @@
 #pragma once
 
-#include "search/GrepEngine.h"
 #include "search/FileResult.h"
+#include "search/FileSearch.h"
+#include "search/OrderedPool.h"
 #include "search/SearchRequest.h"
 #include "search/TTreeScanner.h"
 #include "settings/Settings.h"
 
 #include <QLocale>
 #include <QString>
-
-#include <optional>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,13 +21,21 @@ struct SearchState;
 
 // One complete search after its request was validated: the walk phase, the
 // per-file search of every file the walk reports, and the Zip phase. The
-// caller shows the busy state before and the summary and outcome after.
+// walk runs on the calling thread; the files it reports are searched by a
+// pool of threads, and everything the search tells its host (rows, counts,
+// queued archives, skipped files, status texts, message boxes) happens on the
+// calling thread in walk order, so the outcome is the same with any number
+// of threads. The caller shows the busy state before and the summary and
+// outcome after.
 class SearchRun {
 public:
     // settings: the limits in force (MaxMatchLen); dateDisplayFormat: the
-    // pattern of the Date/Time column.
+    // pattern of the Date/Time column; threads: how many files are searched
+    // at once (1: each file on the calling thread, as the walk reports it).
     SearchRun(SearchState& state, const SearchRequest& request, const Settings& settings,
-              const QString& dateDisplayFormat, SearchHost& host);
+              const QString& dateDisplayFormat, SearchHost& host,
+              int threads = defaultSearchThreads());
+    ~SearchRun();
 
     // Runs the search. listedRows are the previous results, walked instead of
     // the file specifications when the request asks for listed files only.
@@ -41,21 +50,23 @@ public:
     void WalkListedFiles(const std::vector<FileResult>& rows);
 
 private:
-    struct OpenedFile;
+    class WalkOrderHost;
+    struct WalkItem;
 
-    std::optional<OpenedFile> openForSearch(const std::string& path);
-    bool passesTypeFilter(bool binary) const;
-    int32_t countMatches(OpenedFile& file);
-    void appendRow(const std::string& path, const OpenedFile& file, int32_t count);
-    int caseFlag() const;
+    void search(int worker, WalkItem& item);
+    void release(WalkItem& item);
+    FileResult makeRow(const WalkItem& item) const;
 
     SearchState& state_;
     const SearchRequest& request_;
     Settings settings_;
     QString dateDisplayFormat_;
+    QLocale locale_;
     SearchHost& host_;
+    std::unique_ptr<WalkOrderHost> walkOrderHost_;
     TTreeScanner Tree1;
-    GrepEngine engine_;
+    std::vector<std::unique_ptr<FileSearch>> searches_; // one per worker
+    std::unique_ptr<OrderedPool<WalkItem>> pool_;
 };
 
 // Readies the state for the search of request, once it was validated:

@@ -21,6 +21,25 @@ struct SearchState {
     std::vector<std::string> PendingZips;
     std::vector<std::string> TempFolders;
     int64_t StartTicks = 0; // milliseconds of a monotonic clock
+
+    SearchState() = default;
+    // A copy, so that a search running on its own thread writes only its own.
+    SearchState(const SearchState& other) { *this = other; }
+    SearchState& operator=(const SearchState& other) {
+        SearchPattern = other.SearchPattern;
+        TypedSearchText = other.TypedSearchText;
+        FilesSearched = other.FilesSearched;
+        FilesWithMatches = other.FilesWithMatches;
+        TotalMatches = other.TotalMatches;
+        Canceled = other.Canceled.load();
+        InZipPass = other.InZipPass;
+        ZipError = other.ZipError;
+        CurrentZip = other.CurrentZip;
+        PendingZips = other.PendingZips;
+        TempFolders = other.TempFolders;
+        StartTicks = other.StartTicks;
+        return *this;
+    }
 };
 
 } // namespace ferrolux

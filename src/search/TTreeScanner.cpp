@@ -3,7 +3,6 @@
 #include "platform/posix/OpenPath.h"
 #include "search/FileMask.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -33,11 +32,6 @@ EntryKind kindOf(int dirFd, const dirent& entry) {
 
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
-}
-
-void sortPaths(std::vector<std::string>& paths) {
-    std::sort(paths.begin(), paths.end(),
-              [](const std::string& a, const std::string& b) { return caseInsensitiveLess(a, b); });
 }
 
 std::string currentDirectory() {
@@ -90,21 +84,21 @@ void TTreeScanner::ScanDirectory(const std::string& dir) {
             if (isDotOrDotDot(entry->d_name)) continue;
             const EntryKind kind = kindOf(fd, *entry);
             if (kind == EntryKind::Directory)
-                subdirectories.push_back(dir + entry->d_name + '/');
+                subdirectories.emplace_back(entry->d_name);
             else if (kind == EntryKind::File && fits(entry->d_name))
-                files.push_back(dir + entry->d_name);
+                files.emplace_back(entry->d_name);
         }
         ::closedir(listing);
     }
-    sortPaths(files);
-    sortPaths(subdirectories);
+    nameOrder_.sort(files);
+    nameOrder_.sort(subdirectories);
 
     for (const std::string& file : files) {
-        fileFound_ = file;
+        fileFound_ = dir + file;
         if (OnFileFound) OnFileFound(*this);
     }
     for (const std::string& subdirectory : subdirectories)
-        ScanDirectory(subdirectory);
+        ScanDirectory(dir + subdirectory + '/');
     if (OnDirectoryDone) OnDirectoryDone(*this);
 }
 

@@ -1,14 +1,17 @@
 #pragma once
 
+#include "search/NameOrder.h"
+
 #include <functional>
 #include <string>
 
 namespace ferrolux {
 
 // Walks a directory tree depth-first: every directory is reported before its
-// contents, the files of a directory (fitting FileMask, in case-insensitive
-// order) before its subdirectories. Paths are bytes; only regular files (or
-// links to them) are reported and links to directories are never entered.
+// contents, the files of a directory (fitting FileMask, in the locale's
+// collation without regard to case) before its subdirectories. Paths are
+// bytes; only regular files (or links to them) are reported and links to
+// directories are never entered.
 class TTreeScanner {
 public:
     using NotifyEvent = std::function<void(TTreeScanner& sender)>;
@@ -32,6 +35,10 @@ public:
 
     void Scan();
 
+    // The collation that orders the names of a directory (the user's locale
+    // unless told otherwise).
+    void setCollationLocale(const QLocale& locale) { nameOrder_ = NameOrder(locale); }
+
     const std::string& FileFound() const { return fileFound_; }
     bool SearchInProgress() const { return searchInProgress_; }
     const std::string& InitialDirectory() const { return initialDirectory_; }
@@ -47,6 +54,7 @@ private:
     std::string initialDirectory_;
     std::string fileMask_;
     bool searchInProgress_ = false;
+    NameOrder nameOrder_;
 };
 
 } // namespace ferrolux

@@ -74,8 +74,8 @@ void ZipPhase::processArchive(const std::string& archive, const std::string& spe
 void ZipPhase::Zip1Message(TZipMaster& sender, int ErrCode, const std::string& Message) {
     (void)Message; // the library's own text is not shown
     if (ErrCode == ZipInformation) return;
-    MessageBoxA(host_.messageOwner(), zipFileErrorText(sender.ZipFilename()),
-                QStringLiteral("Zip File Error"), MB_OK | MB_ICONWARNING);
+    host_.showMessage(zipFileErrorText(sender.ZipFilename()), QStringLiteral("Zip File Error"),
+                      MB_OK | MB_ICONWARNING);
     sender.Cancel = true;
     state_.ZipError = true;
 }

@@ -13,8 +13,12 @@ public:
     std::optional<QFont> chooseFont(QWidget* parent, const QFont& preset) override {
         QFontDialog dialog(preset, parent);
         dialog.setObjectName(QStringLiteral("FontDialog1"));
+        // The list may show the preset under another name (its stand-in).
+        const QString shownFace = dialog.currentFont().family();
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-        return dialog.selectedFont();
+        QFont chosen = dialog.selectedFont();
+        if (chosen.family() == shownFace) chosen.setFamily(preset.family());
+        return chosen;
     }
 
     std::optional<QColor> chooseColor(QWidget* parent, const QColor& preset) override {

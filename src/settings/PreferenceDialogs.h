@@ -16,6 +16,7 @@ class PreferenceDialogs {
 public:
     virtual ~PreferenceDialogs() = default;
 
+    // A face left as the dialog showed the preset comes back as the preset's.
     virtual std::optional<QFont> chooseFont(QWidget* parent, const QFont& preset) = 0;
     // Solid colours only.
     virtual std::optional<QColor> chooseColor(QWidget* parent, const QColor& preset) = 0;

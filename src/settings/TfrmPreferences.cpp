@@ -6,6 +6,7 @@
 #include "settings/PreferenceDialogs.h"
 #include "settings/SettingsStore.h"
 #include "settings/SettingsTarget.h"
+#include "settings/SpinEdit.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -58,19 +59,18 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, QRec
 }
 
 QSpinBox* spinEdit(QWidget* parent, const char* name, int maximum, QRect geometry) {
-    auto* box = named(new QSpinBox(parent), name);
+    auto* box = named(new SpinEdit(parent), name);
     box->setRange(1, maximum);
     box->setSingleStep(1);
     box->setGeometry(geometry);
     return box;
 }
 
-// A box that is no number gives its minimum; a number beyond the limits
-// gives the nearest limit.
-int32_t wholeNumber(const QSpinBox* box) {
-    bool isNumber = false;
-    const int typed = box->cleanText().toInt(&isNumber);
-    return isNumber ? std::clamp(typed, box->minimum(), box->maximum()) : box->minimum();
+// The box's number as if it had been left: put into its limits, its
+// minimum when it holds no number.
+int32_t wholeNumber(QSpinBox* box) {
+    box->interpretText();
+    return box->value();
 }
 
 // Colours are stored as 0x00BBGGRR.
@@ -91,6 +91,11 @@ void paintRange(QTextDocument* document, int start, int length, int32_t colour) 
     QTextCharFormat format;
     format.setForeground(fromColorRef(colour));
     cursor.mergeCharFormat(format);
+}
+
+// Font dialogs may spell an alias differently ("Monospace", "monospace").
+bool isSameFace(const QString& family, const QFont& font) {
+    return family.compare(font.family(), Qt::CaseInsensitive) == 0;
 }
 
 } // namespace
@@ -271,13 +276,14 @@ void TfrmPreferences::cmdPrintFontClick() {
     chooseFont(printFont());
 }
 
-// A cancelled dialog keeps the stored face, even one that is not installed
-// and was only shown through its closest match.
+// The stored face stays unless another one is picked, even one that is not
+// installed and was only shown through its closest match: confirming the
+// dialog as it opened must not rename "Fixedsys" after its stand-in.
 void TfrmPreferences::chooseFont(const FontChoice& choice) {
-    const std::optional<QFont> chosen =
-        preferenceDialogs().chooseFont(this, screenFont(choice.name, choice.size, choice.kind));
+    const QFont preset = screenFont(choice.name, choice.size, choice.kind);
+    const std::optional<QFont> chosen = preferenceDialogs().chooseFont(this, preset);
     if (chosen) {
-        choice.name = chosen->family();
+        if (!isSameFace(chosen->family(), preset)) choice.name = chosen->family();
         // The platform's dialog does not limit the sizes it offers.
         const int size = chosen->pointSize() > 0 ? chosen->pointSize() : choice.size;
         choice.size = std::clamp(size, smallestFontSize, largestFontSize);

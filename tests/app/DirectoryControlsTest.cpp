@@ -71,6 +71,28 @@ TEST(DirectoryListBox, UpdateSeesNewFoldersAndFallsBackWhenTheCurrentOneIsGone) 
     EXPECT_EQ(changes.count(), 1);
 }
 
+// Opening a folder at the bottom of the tree brings its folders into sight.
+TEST(DirectoryListBox, OpeningAFolderScrollsItsFoldersIntoView) {
+    test::TempDir tree;
+    for (char name = 'a'; name <= 'z'; ++name)
+        tree.mkdir(std::string(1, name));
+    for (int i = 0; i < 4; ++i)
+        tree.mkdir("z/inner" + std::to_string(i));
+    DirectoryListBox box;
+    box.resize(220, 148);
+    box.show();
+    ASSERT_TRUE(box.setDirectory(tree.path() + "z"));
+    const QModelIndex folder = box.currentIndex();
+    ASSERT_TRUE(box.viewport()->rect().contains(box.visualRect(folder)));
+
+    box.expand(folder);
+    const QRect inSight = box.viewport()->rect();
+    EXPECT_TRUE(inSight.contains(box.visualRect(folder)));
+    ASSERT_EQ(box.model()->rowCount(folder), 4);
+    for (int row = 0; row < 4; ++row)
+        EXPECT_TRUE(inSight.contains(box.visualRect(box.model()->index(row, 0, folder)))) << row;
+}
+
 TEST(DriveComboBox, ListsTheRootFirstAndFollowsTheDirectory) {
     DriveComboBox drives;
     ASSERT_GT(drives.count(), 0);

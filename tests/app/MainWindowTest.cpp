@@ -13,6 +13,7 @@
 #include "settings/SettingsStore.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -25,6 +26,9 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
@@ -124,10 +128,16 @@ TEST_F(MainWindow, EveryControlHasItsNameCaptionAndStartingState) {
     const QAbstractItemModel* columns = window.lstFiles1->model();
     const QStringList captions = {"File Name", "Directory", "Matches", "Type", "Size", "Date/Time"};
     const std::vector<int> widths = {250, 297, 70, 50, 81, 140};
+    int total = 0;
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(columns->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), captions[i]);
-        EXPECT_EQ(window.lstFiles1->columnWidth(i), widths[std::size_t(i)]);
+        total += window.lstFiles1->columnWidth(i);
     }
+    // Number and date columns may take room from the directory for their values.
+    EXPECT_EQ(total, 888);
+    EXPECT_EQ(window.lstFiles1->columnWidth(0), 250);
+    for (int i : {2, 3, 4, 5})
+        EXPECT_GE(window.lstFiles1->columnWidth(i), widths[std::size_t(i)]) << i;
     EXPECT_TRUE(window.lstLines1->horizontalHeader()->isHidden());
 }
 
@@ -174,7 +184,11 @@ TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) 
     EXPECT_EQ(window.pos(), QPoint(0, 0));
     EXPECT_EQ(window.centralWidget()->size(), QSize(792, 529));
     EXPECT_EQ(window.lstFiles1->geometry(), QRect(0, 0, 790, 140));
-    EXPECT_EQ(window.lstFiles1->columnWidth(1), 232);
+    int total = 0;
+    for (int i = 0; i < 6; ++i)
+        total += window.lstFiles1->columnWidth(i);
+    EXPECT_EQ(total, 208 + 232 + 66 + 50 + 70 + 140);
+    EXPECT_EQ(window.lstFiles1->columnWidth(0), 208);
     EXPECT_EQ(window.lstLines1->geometry(), QRect(0, 166, 790, 140));
     EXPECT_EQ(window.lstLines1->columnWidth(1), 710);
     EXPECT_EQ(window.lblMatches->y(), 146);
@@ -182,6 +196,36 @@ TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) 
     EXPECT_EQ(window.pnlStatus->geometry(), QRect(0, 529 - 32, 792, 32));
     // Nothing overlaps: the panels stack down the window.
     EXPECT_LE(window.pnlBottom->geometry().bottom(), window.pnlStatus->y());
+}
+
+// Whether a cell shows its text whole (a cut text ends in an ellipsis).
+bool showsWhole(const FileListView& list, int row, int column) {
+    const QString text = list.model()->index(row, column).data().toString();
+    const int margin = list.style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1;
+    const int room = list.columnWidth(column) - 2 * margin - 1; // less the grid line
+    return list.fontMetrics().elidedText(text, Qt::ElideRight, room) == text;
+}
+
+TEST_F(MainWindow, TheCompactLayoutShowsLargeSizesAndCountsWhole) {
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(TfrmMain::usesCompactLayout(QGuiApplication::primaryScreen()->size()));
+    FileResult large = fileRow("big.iso", 1234567, 1270154321, 1);
+    large.DateTime = QStringLiteral("12/28/2025  12:58pm");
+    window.lstFiles1->appendRows({fileRow("a.txt", 3, 127015432, 1), large});
+    for (int row = 0; row < 2; ++row)
+        for (int column : {2, 4, 5})
+            EXPECT_TRUE(showsWhole(*window.lstFiles1, row, column)) << row << "," << column;
+    // The columns still fit beside the vertical scroll bar.
+    int total = 0;
+    for (int i = 0; i < 6; ++i)
+        total += window.lstFiles1->columnWidth(i);
+    EXPECT_LE(total, window.lstFiles1->width() - 2 -
+                         window.lstFiles1->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+
+    // A value beyond every likely size widens its column when it comes.
+    window.lstFiles1->appendRows({fileRow("huge.img", 1, 123456789012345, 1)});
+    EXPECT_TRUE(showsWhole(*window.lstFiles1, 2, 4));
 }
 
 TEST_F(MainWindow, TheSplashGoesAtLeast200MsAfterTheFirstShowBegan) {
@@ -207,7 +251,9 @@ TEST_F(MainWindow, FirstShowLoadsTheSettingsAndStartsInTheStartupDirectory) {
     EXPECT_FALSE(HintSwitch::instance().hintsShown());
     // "Fixedsys" is not installed: the closest monospace face, at the stored size.
     EXPECT_EQ(window.lstLines1->font().pointSize(), 9);
-    EXPECT_TRUE(QFontInfo(window.lstLines1->font()).fixedPitch());
+    const QFontMetrics shown(window.lstLines1->font());
+    EXPECT_EQ(shown.horizontalAdvance(QLatin1Char('i')), shown.horizontalAdvance(QLatin1Char('W')))
+        << "the stand-in face is monospaced";
 }
 
 TEST_F(MainWindow, AMissingStartupDirectoryIsWarnedAboutAndTheRootIsShown) {
@@ -319,6 +365,83 @@ TEST_F(MainWindow, DeleteRemovesTheSelectedRowAndEmptiesTheMatchList) {
     window.lstFiles1KeyUp(Qt::Key_Delete);
     EXPECT_EQ(window.lstFiles1->count(), 0);
     EXPECT_TRUE(window.lstFiles1->isEnabled());
+}
+
+TEST_F(MainWindow, EnterInTheSearchOrFileMaskBoxStartsTheSearch) {
+    test::TempDir tree;
+    tree.write("a.txt", "hello\n");
+    tree.write("b.log", "hello\n");
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
+    const auto enterIn = [&window](QWidget* box) {
+        QSignalSpy finished(&window, &TfrmMain::searchFinished);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_TRUE(finished.count() == 1 || finished.wait(10000));
+    };
+
+    window.cboSearch->setEditText(QStringLiteral("hello"));
+    enterIn(window.cboSearch->lineEdit());
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a.txt", "b.log"}));
+
+    window.txtFilespec->setText(QStringLiteral("*.log"));
+    enterIn(window.txtFilespec);
+    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b.log"}));
+    EXPECT_EQ(window.cmdStop->toolTip(), QStringLiteral("Stop the search"));
+}
+
+// The compact layout's match list, filled by picking a file with 150
+// matching lines, one of them longer than the list is wide.
+TEST_F(MainWindow, PickedLinesShowWholeNumbersAndScrollSidewaysOnlyForLongLines) {
+    test::TempDir tree;
+    std::string text;
+    for (int i = 1; i <= 150; ++i)
+        text += i == 120 ? "hello " + std::string(300, 'x') + "\n" : "hello\n";
+    tree.write("many.txt", text);
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
+    window.cboSearch->setEditText(QStringLiteral("hello"));
+    QSignalSpy finished(&window, &TfrmMain::searchFinished);
+    window.cmdSearchClick();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
+    window.lstFiles1Click();
+    QApplication::processEvents();
+
+    MatchListView& lines = *window.lstLines1;
+    ASSERT_EQ(lines.count(), 150);
+    const QFontMetrics metrics(lines.font());
+    EXPECT_LE(lines.rowHeight(0), metrics.height() + 3) << "rows no taller than the font needs";
+    EXPECT_TRUE(lines.verticalScrollBar()->isVisible());
+    EXPECT_GE(lines.columnWidth(0), metrics.horizontalAdvance(QStringLiteral("150")));
+    // Only the long line needs the room beyond the right edge.
+    EXPECT_GT(lines.horizontalScrollBar()->maximum(), 0);
+    EXPECT_GE(lines.columnWidth(1), metrics.horizontalAdvance(QString(300, QLatin1Char('x'))));
+
+    const QModelIndex line100 = lines.model()->index(99, 1);
+    lines.scrollTo(line100);
+    QTest::mouseClick(lines.viewport(), Qt::LeftButton, {}, lines.visualRect(line100).center());
+    EXPECT_EQ(lines.selectedRow(), 99);
+    EXPECT_EQ(lines.horizontalScrollBar()->value(), 0) << "the numbers stay in sight";
+}
+
+TEST_F(MainWindow, ShortLinesNeedNoSidewaysScrolling) {
+    test::TempDir tree;
+    std::string text;
+    for (int i = 1; i <= 150; ++i)
+        text += "hello\n";
+    tree.write("short.txt", text);
+    TfrmMain window;
+    window.show();
+    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
+    window.cboSearch->setEditText(QStringLiteral("hello"));
+    QSignalSpy finished(&window, &TfrmMain::searchFinished);
+    window.cmdSearchClick();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
+    window.lstFiles1Click();
+    QApplication::processEvents();
+    EXPECT_TRUE(window.lstLines1->verticalScrollBar()->isVisible());
+    EXPECT_EQ(window.lstLines1->horizontalScrollBar()->maximum(), 0) << "nothing to scroll to";
 }
 
 TEST_F(MainWindow, RefreshAndDriveChangeMoveTheDirectoryList) {

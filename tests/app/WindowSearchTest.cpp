@@ -14,6 +14,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -280,6 +281,37 @@ TEST_F(WindowSearch, ArchiveProblemsAreShownByTheWindowThread) {
     EXPECT_EQ(member.FileName, "inner.txt");
     EXPECT_EQ(member.Directory, tree.file("good.zip"));
     EXPECT_FALSE(member.ExtractedPath.empty());
+}
+
+TEST_F(WindowSearch, ABoxOfTheSearchComesOnTheWindowThreadAfterTheRowsFoundBeforeIt) {
+    tree.write("a.txt", "needle\n");
+    tree.write("b.txt", "needle\n");
+    tree.write("broken.zip", "PK this is no archive");
+    writeZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
+    window->chkSearchZip->setChecked(true);
+    struct Seen {
+        bool windowThread;
+        int rows;
+        QString status;
+    };
+    std::vector<Seen> seen;
+    const MessageBoxHandler recorder =
+        setMessageBoxHandler([&](QObject* owner, const QString&, const QString& caption, unsigned) {
+            EXPECT_EQ(owner, window.get());
+            EXPECT_EQ(caption, QStringLiteral("Zip File Error"));
+            seen.push_back({QThread::currentThread() == window->thread(),
+                            window->lstFiles1->count(), window->pnlStatus->text()});
+            return int(IDOK);
+        });
+    ASSERT_TRUE(search(QStringLiteral("needle")));
+    waitForEnd();
+    setMessageBoxHandler(recorder);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(seen[0].windowThread);
+    EXPECT_EQ(seen[0].rows, 2) << "the rows of a.txt and b.txt are listed first";
+    EXPECT_EQ(seen[0].status, QStringLiteral("Extracting Zip file ") +
+                                  QString::fromStdString(tree.file("broken.zip")));
+    EXPECT_EQ(listedNames(), (std::vector<std::string>{"a.txt", "b.txt", "inner.txt"}));
 }
 
 TEST_F(WindowSearch, ClosingDeletesTheExtractionFolders) {

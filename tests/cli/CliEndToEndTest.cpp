@@ -100,6 +100,10 @@ TEST(CliEndToEnd, RefusedRequests) {
     EXPECT_FALSE(r.err.empty());
     r = search({"--max-matches", "x", "y"});
     EXPECT_EQ(r.exitCode, 2);
+    r = search({"--max-match-len", "-1", "y", dir.path()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.starts_with("ferrolux-search: --max-match-len must be between 1 and 2000"))
+        << r.err;
     r = search({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("Usage: ferrolux-search"), std::string::npos);
@@ -140,4 +144,55 @@ TEST(CliEndToEnd, BinaryLimitsFromOptions) {
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(withoutDate(out[0]), "blob.bin\t" + dir.path() + "\t2\tB\t57");
     EXPECT_EQ(out[1], "\t\ta" + std::string(50, 'b') + "c abc");
+}
+
+TEST(CliEndToEnd, AStartDirectoryThatIsNoDirectoryIsRefused) {
+    TempDir dir;
+    const std::string file = dir.write("plain.txt", "needle\n");
+    ProgramResult r = search({"needle", dir.file("missing")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "ferrolux-search: " + dir.file("missing") + ": No such file or directory\n");
+    r = search({"needle", file});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err, "ferrolux-search: " + file + ": Not a directory\n");
+    r = search({"needle", dir.file("bad\nname")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.err,
+              "ferrolux-search: " + dir.file("bad\\x0Aname") + ": No such file or directory\n")
+        << "the path is named on one line";
+}
+
+TEST(CliEndToEnd, ALongLineShowsItsMatchBetweenMarks) {
+    TempDir dir;
+    dir.write("long.txt", std::string(20000, 'a') + " needle " + std::string(20000, 'z') + "\n");
+    const ProgramResult r = search({"--lines", "needle", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 2u);
+    const std::string mark = "\xE2\x80\xA6";
+    EXPECT_TRUE(out[1].starts_with("\t1\t" + mark + "aaa")) << out[1].substr(0, 20);
+    EXPECT_TRUE(out[1].ends_with("zzz" + mark));
+    EXPECT_NE(out[1].find(" needle "), std::string::npos);
+}
+
+TEST(CliEndToEnd, MasksAndArchiveNamesWithNonAsciiLetters) {
+    TempDir dir;
+    dir.write("stra\u00DFe.txt", "word\n");
+    dir.write("strasse.txt", "word\n");
+    dir.write("notes.z\u0131p", "word\n"); // a dotless i: no archive
+    dir.write("Makefile", "word\n");
+    ProgramResult r = search({"--files", "stra\u00DFe.txt", "word", dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
+    EXPECT_TRUE(r.out.starts_with("stra\u00DFe.txt\t"));
+
+    r = search({"-z", "--files", "*.z\u0131p", "word", dir.path()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
+    EXPECT_TRUE(r.out.starts_with("notes.z\u0131p\t"));
+
+    r = search({"--files", "*.", "word", dir.path()});
+    ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
+    EXPECT_TRUE(r.out.starts_with("Makefile\t"));
 }

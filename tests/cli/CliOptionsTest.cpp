@@ -41,6 +41,26 @@ TEST(CliOptions, MistakesAreReported) {
     EXPECT_EQ(parseCommandLine({"--version"}).error, "");
 }
 
+TEST(CliOptions, LimitsOutsideThePreferencesRangesAreRefused) {
+    EXPECT_EQ(parseCommandLine({"--max-matches", "-1", "x"}).error,
+              "--max-matches must be between 1 and 5000, not -1");
+    EXPECT_EQ(parseCommandLine({"--max-matches=0", "x"}).error,
+              "--max-matches must be between 1 and 5000, not 0");
+    EXPECT_EQ(parseCommandLine({"--max-matches", "5001", "x"}).error,
+              "--max-matches must be between 1 and 5000, not 5001");
+    EXPECT_EQ(parseCommandLine({"--max-match-len", "2001", "x"}).error,
+              "--max-match-len must be between 1 and 2000, not 2001");
+    EXPECT_EQ(parseCommandLine({"--max-match-len=-5", "x"}).error,
+              "--max-match-len must be between 1 and 2000, not -5");
+    EXPECT_NE(parseCommandLine({"--max-match-len", "99999999999", "x"}).error, "");
+    const CliParse edges =
+        parseCommandLine({"--max-matches", "5000", "--max-match-len", "2000", "x"});
+    EXPECT_EQ(edges.error, "");
+    EXPECT_EQ(edges.options.maxMatches, 5000);
+    EXPECT_EQ(edges.options.maxMatchLen, 2000);
+    EXPECT_EQ(parseCommandLine({"--max-matches=1", "--max-match-len=1", "x"}).error, "");
+}
+
 TEST(OutputEscaping, OneRowIsAlwaysOneLine) {
     EXPECT_EQ(escapeField("plain text"), "plain text");
     EXPECT_EQ(escapeField("tab\there\nnl\r"), "tab\\x09here\\x0Anl\\x0D");
@@ -52,4 +72,17 @@ TEST(OutputEscaping, OneRowIsAlwaysOneLine) {
     EXPECT_EQ(escapeField("\xC0\xAF"), "\\xC0\\xAF") << "overlong";
     EXPECT_EQ(escapeField("\xED\xA0\x80"), "\\xED\\xA0\\x80") << "surrogate";
     EXPECT_EQ(escapeField("\x7F\xC2\x85"), "\\x7F\\xC2\\x85") << "DEL and C1 controls";
+}
+
+TEST(CliOptions, ThreadCount) {
+    EXPECT_EQ(parseCommandLine({"x"}).options.threads, 0) << "0: one per core";
+    EXPECT_EQ(parseCommandLine({"-j", "3", "x"}).options.threads, 3);
+    EXPECT_EQ(parseCommandLine({"-rj1", "x"}).options.threads, 1);
+    EXPECT_EQ(parseCommandLine({"--threads=8", "x"}).options.threads, 8);
+    const CliParse later = parseCommandLine({"--threads", "2", "x", "dir"});
+    EXPECT_EQ(later.options.threads, 2);
+    EXPECT_EQ(later.options.directory, "dir");
+    for (const char* wrong : {"0", "-1", "two", "", "100000"})
+        EXPECT_NE(parseCommandLine({"-j", wrong, "x"}).error, "") << wrong;
+    EXPECT_NE(parseCommandLine({"x", "-j"}).error, "");
 }

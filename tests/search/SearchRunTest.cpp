@@ -214,6 +214,57 @@ TEST(MatchListing, VeryLongLinesAreCutAndMarked) {
     EXPECT_TRUE(lines[0].Truncated);
 }
 
+TEST(MatchListing, ALongLineKeepsThePartAroundItsFirstMatch) {
+    TempDir dir;
+    FileResult row{"long.txt", dir.path(), 1, "T", 0, {}, {}, 0};
+    const std::string e = "\xC3\xA9"; // two bytes, one character
+    std::string middle, atEnd;
+    for (int i = 0; i < 5001; ++i)
+        middle += e;
+    middle += "KEY";
+    atEnd = std::string(9000, 'y') + "the end";
+    for (int i = 0; i < 5000; ++i)
+        middle += e;
+    dir.write("long.txt", middle + "\n" + atEnd + "\r\n");
+    GrepEngine engine;
+
+    auto lines = listFileMatches(engine, row, "key", GrepFalse, 5, 300);
+    ASSERT_EQ(lines.size(), 1u);
+    const std::string& kept = lines[0].Text;
+    EXPECT_LE(kept.size(), 4096u);
+    EXPECT_GE(kept.size(), 4090u);
+    const size_t key = kept.find("KEY");
+    ASSERT_NE(key, std::string::npos) << "the match is shown";
+    EXPECT_GT(key, 1000u) << "with the line before it";
+    EXPECT_GT(kept.size() - key, 1000u) << "and after it";
+    EXPECT_TRUE(lines[0].CutBefore);
+    EXPECT_TRUE(lines[0].Truncated);
+    EXPECT_EQ(kept.substr(0, 2), e) << "cut between characters";
+    EXPECT_EQ(kept.substr(kept.size() - 2), e);
+
+    for (const char* endOfLine : {"end$", "end\r\n"}) { // as typed, and as prepared
+        lines = listFileMatches(engine, row, endOfLine, GrepFalse, 5, 300);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].LineNumber, "2");
+        EXPECT_EQ(lines[0].Text, std::string(4096 - 7, 'y') + "the end");
+        EXPECT_TRUE(lines[0].CutBefore);
+        EXPECT_FALSE(lines[0].Truncated);
+    }
+}
+
+TEST(MatchListing, AMatchLongerThanTheCapShowsItsStart) {
+    TempDir dir;
+    FileResult row{"long.txt", dir.path(), 1, "T", 0, {}, {}, 0};
+    dir.write("long.txt", std::string(5000, 'a') + "<" + std::string(9000, 'b') + ">" +
+                              std::string(5000, 'c') + "\n");
+    GrepEngine engine;
+    const auto lines = listFileMatches(engine, row, "<b*>", GrepFalse, 5, 300);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].Text, "<" + std::string(4095, 'b'));
+    EXPECT_TRUE(lines[0].CutBefore);
+    EXPECT_TRUE(lines[0].Truncated);
+}
+
 TEST(MatchListing, BinarySnippetsAroundMatches) {
     TempDir dir;
     const std::string bytes =

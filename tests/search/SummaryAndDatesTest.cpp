@@ -67,3 +67,19 @@ TEST(TextDecoding, Utf8ElseWindows1252) {
     EXPECT_EQ(displayText("\x80 \x93quoted\x94"), QStringLiteral("\u20AC \u201Cquoted\u201D"));
     EXPECT_EQ(displayText(""), QString());
 }
+
+TEST(DateDisplay, SeparatorsSkipBlanksAndQuotedText) {
+    const int64_t when = QDateTime(QDate(2026, 12, 8), QTime(13, 15)).toSecsSinceEpoch();
+    const auto shown = [&](const QLocale& locale) {
+        return formatDateTime(when, chooseDateDisplayFormat(locale), locale).toStdString();
+    };
+    // "d MMM yyyy" and "HH:mm:ss": the date has no separator but blanks.
+    EXPECT_EQ(shown(QLocale::c()), "08/12/2026  13:15");
+    // "yyyy-MM-dd" and "HH 'h' mm": a quoted letter and blanks in the time.
+    EXPECT_EQ(shown(QLocale(QLocale::French, QLocale::Canada)), "2026-12-08  13:15");
+    // "yyyy. MM. dd." and "d.MM.yy 'г'." with "H:mm 'ч'.".
+    EXPECT_EQ(shown(QLocale(QLocale::Hungarian, QLocale::Hungary)), "2026.12.08  13:15");
+    EXPECT_EQ(shown(QLocale(QLocale::Bulgarian, QLocale::Bulgaria)), "08.12.2026  13:15");
+    // "H.mm": the time separator is the dot.
+    EXPECT_EQ(shown(QLocale(QLocale::Finnish, QLocale::Finland)), "08.12.2026  13.15");
+}

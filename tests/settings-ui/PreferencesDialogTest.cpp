@@ -10,7 +10,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFontInfo>
+#include <QFontDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include <QTest>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -30,6 +32,14 @@ QColor colourAt(const QTextEdit* edit, int position) {
     QTextCursor cursor(edit->document());
     cursor.setPosition(position + 1); // the format of the character before the cursor
     return cursor.charFormat().foreground().color();
+}
+
+// What the user sees of a monospaced face: a narrow and a wide letter take
+// the same room.
+bool monospaced(const QFont& font) {
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(QLatin1Char('i')) ==
+           metrics.horizontalAdvance(QLatin1Char('W'));
 }
 
 // Text in a spin box's edit field, as typed before the box is left.
@@ -124,11 +134,9 @@ TEST_F(PreferencesDialog, DefaultsShowTheStoredFontNamesInTheirClosestFaces) {
     EXPECT_EQ(dialog->lblPrintFont->text(), QStringLiteral("Arial, 10 points"));
     EXPECT_EQ(dialog->lblMatchFont->font().pointSize(), 11);
     EXPECT_EQ(dialog->lblPrintFont->font().pointSize(), 10);
-    EXPECT_TRUE(QFontInfo(dialog->lblMatchFont->font()).fixedPitch());
-    const QFontMetricsF viewerFont(dialog->lblViewerFont->font()); // as wide as shown
-    EXPECT_EQ(viewerFont.horizontalAdvance(QLatin1Char('i')),
-              viewerFont.horizontalAdvance(QLatin1Char('W')));
-    EXPECT_FALSE(QFontInfo(dialog->lblPrintFont->font()).fixedPitch());
+    EXPECT_TRUE(monospaced(dialog->lblMatchFont->font()));
+    EXPECT_TRUE(monospaced(dialog->lblViewerFont->font()));
+    EXPECT_FALSE(monospaced(dialog->lblPrintFont->font()));
     EXPECT_EQ(dialog->txtMaxMatchLen->value(), 300);
     EXPECT_EQ(dialog->txtMaxMatches->value(), 500);
     EXPECT_TRUE(dialog->chkShowHint->isChecked());
@@ -203,6 +211,45 @@ TEST_F(PreferencesDialog, OkTakesTypedLimitsWithinTheSpinRange) {
     again->txtMaxMatchLen->setValue(49);
     again->cmdOKClick();
     EXPECT_EQ(readStoredSettings().MaxMatchLen, 49);
+}
+
+// Typed key by key, as a user does: no digit is refused, and the number is
+// put into its limits when the box is left and when OK reads it.
+TEST_F(PreferencesDialog, TypedNumbersAreTakenAndClampedOnLeavingTheBoxAndOnOk) {
+    auto dialog = open();
+    QApplication::setActiveWindow(dialog.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    const auto retype = [](QSpinBox* box, const char* keys) {
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_Delete);
+        QTest::keyClicks(box, QString::fromLatin1(keys));
+    };
+
+    retype(dialog->txtMaxMatchLen, "9999");
+    EXPECT_EQ(dialog->txtMaxMatchLen->text(), QStringLiteral("9999")) << "no digit refused";
+    dialog->txtMaxMatches->setFocus(); // leaves the box
+    EXPECT_EQ(dialog->txtMaxMatchLen->text(), QStringLiteral("2000"));
+
+    retype(dialog->txtMaxMatches, "0");
+    dialog->txtMaxMatchLen->setFocus();
+    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("1"));
+    retype(dialog->txtMaxMatches, "");
+    dialog->txtMaxMatchLen->setFocus();
+    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("1"));
+
+    // OK while the focus is still in the box.
+    retype(dialog->txtMaxMatches, "9999");
+    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("9999"));
+    dialog->cmdOK->click();
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_EQ(readStoredSettings().MaxMatchLen, 2000);
+    EXPECT_EQ(readStoredSettings().MaxMatches, 5000);
+
+    auto again = open();
+    retype(again->txtMaxMatchLen, "");
+    again->cmdOKClick();
+    EXPECT_EQ(readStoredSettings().MaxMatchLen, 1);
 }
 
 TEST_F(PreferencesDialog, AFailedWriteKeepsTheDialogOpenAndTheStoreAsItWas) {
@@ -303,6 +350,32 @@ TEST_F(PreferencesDialog, FontChoiceTakesFaceAndSizeAndCancelChangesNothing) {
     dialog->cmdViewerFont->click();
     EXPECT_EQ(window->Settings.ViewerFontSize, 8);
     EXPECT_EQ(window->Settings.MatchFontName, QStringLiteral("Fixedsys")) << "other pairs stay";
+}
+
+// The platform's font dialog, confirmed as it opened: the stored face is not
+// installed, so it shows a stand-in, whose name must not replace the stored one.
+TEST_F(PreferencesDialog, OkInTheFontDialogWithoutChoosingKeepsTheStoredName) {
+    auto dialog = open();
+    PreferenceDialogs* scripted = setPreferenceDialogs(nullptr);
+    QString shownFace;
+    QTimer::singleShot(0, [&shownFace] {
+        auto* fonts = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(fonts, nullptr);
+        shownFace = fonts->currentFont().family();
+        fonts->accept();
+    });
+    dialog->cmdViewerFont->click();
+    setPreferenceDialogs(scripted);
+    EXPECT_FALSE(shownFace.isEmpty());
+    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("Fixedsys"))
+        << "shown as " << shownFace.toStdString();
+    EXPECT_EQ(window->Settings.ViewerFontSize, 11);
+    EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
+
+    // A face picked in the dialog is taken by its name.
+    dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Serif"), 11);
+    dialog->cmdViewerFont->click();
+    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("DejaVu Serif"));
 }
 
 TEST_F(PreferencesDialog, ColourChoiceIsStoredAsRedGreenBlueAndCancelChangesNothing) {

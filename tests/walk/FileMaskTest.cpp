@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-using ferrolux::caseInsensitiveLess;
 using ferrolux::fitsFileMask;
+using ferrolux::hasFileExtension;
+using ferrolux::upperCaseMask;
 
 TEST(FileMask, WildcardsAndCase) {
     struct Case {
@@ -34,13 +35,40 @@ TEST(FileMask, NonAsciiNamesFoldCaseAndCountCharacters) {
     EXPECT_TRUE(fitsFileMask("caf\xE9.txt", "*.txt"));
 }
 
-TEST(FileMask, DirectoryOrderIgnoresCaseThenBytes) {
-    std::vector<std::string> names = {"C.txt", "b.txt", "a.txt", "A.txt", "B.TXT", "_x", "10"};
-    std::sort(names.begin(), names.end(),
-              [](const std::string& a, const std::string& b) { return caseInsensitiveLess(a, b); });
-    const std::vector<std::string> expected = {"10",    "_x",    "A.txt", "a.txt",
-                                               "B.TXT", "b.txt", "C.txt"};
-    EXPECT_EQ(names, expected);
-    EXPECT_TRUE(caseInsensitiveLess("abc", "ABCD"));
-    EXPECT_FALSE(caseInsensitiveLess("same", "same"));
+TEST(FileMask, LettersFoldOneCharacterAtATime) {
+    // Masks reach the walk upper-cased, as the search's working copy has them.
+    const auto fits = [](const char* name, const char* typed) {
+        return fitsFileMask(name, upperCaseMask(typed));
+    };
+    EXPECT_TRUE(fits("stra\u00DFe.txt", "stra\u00DFe.txt"));
+    EXPECT_TRUE(fits("STRA\u00DFE.TXT", "stra\u00DFe.*"));
+    EXPECT_FALSE(fits("strasse.txt", "stra\u00DFe.txt")) << "ß is one letter, not SS";
+    EXPECT_TRUE(fits("\u00E9t\u00E9.txt", "\u00C9T\u00C9.TXT"));
+    EXPECT_TRUE(fits("\u0131.txt", "\u0131.*"));
+    EXPECT_FALSE(fits("i.txt", "\u0131.*")) << "the dotless i is not i";
+    EXPECT_FALSE(fits("\u0131.txt", "I.*"));
+    EXPECT_TRUE(fits("\U00010428.txt", "\U00010400.TXT")) << "case beyond U+FFFF";
+    EXPECT_TRUE(fits("\U0001F600.txt", "?.txt")) << "one character beyond U+FFFF";
+
+    EXPECT_EQ(upperCaseMask("stra\u00DFe*.txt"), "STRA\u00DFE*.TXT");
+    EXPECT_EQ(upperCaseMask("notes.z\u0131p"), "NOTES.Z\u0131P");
+    EXPECT_EQ(upperCaseMask("caf\xE9*.txt"), "CAF\xE9*.TXT") << "bytes that are not UTF-8 stay";
+}
+
+TEST(FileMask, AMaskEndingInADotFitsNamesWithoutExtension) {
+    EXPECT_TRUE(fitsFileMask("Makefile", "*."));
+    EXPECT_TRUE(fitsFileMask("README", "READ*."));
+    EXPECT_TRUE(fitsFileMask("odd.", "*."));
+    EXPECT_FALSE(fitsFileMask("notes.txt", "*."));
+    EXPECT_FALSE(fitsFileMask(".profile", "*."));
+    EXPECT_FALSE(fitsFileMask("OTHER", "DATA*."));
+}
+
+TEST(FileMask, ArchiveExtensionFoldsOnlyAsciiLetters) {
+    EXPECT_TRUE(hasFileExtension("/d/NOTES.Zip", ".zip"));
+    EXPECT_TRUE(hasFileExtension("/d/a.zip", ".zip"));
+    EXPECT_FALSE(hasFileExtension("/d/notes.z\u0131p", ".zip"));
+    EXPECT_FALSE(hasFileExtension("/d/notes.z\u0130p", ".zip"));
+    EXPECT_FALSE(hasFileExtension("/d/zip", ".zip"));
+    EXPECT_FALSE(hasFileExtension("/d/a.zipx", ".zip"));
 }

@@ -57,6 +57,20 @@ TEST(TreeScanner, ReportsFilesInOrderBeforeSubdirectories) {
     EXPECT_FALSE(r.scanner.SearchInProgress());
 }
 
+TEST(TreeScanner, OrderFollowsTheLocaleCollation) {
+    TempDir dir;
+    for (const char* name : {"z.txt", "\u00E9t\u00E9.txt", "F.txt", "~y.txt", "Ete.txt"})
+        dir.write(name, "x");
+    dir.write("\u00C9b/x.txt", "x");
+    dir.write("ea/x.txt", "x");
+    dir.write("f/x.txt", "x");
+    Recorder r(dir.path());
+    r.scanner.setCollationLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    EXPECT_EQ(r.scan("*.txt"), (Events{"D ", "F ~y.txt", "F Ete.txt", "F \u00E9t\u00E9.txt",
+                                       "F F.txt", "F z.txt", "D ea/", "F ea/x.txt", "D \u00C9b/",
+                                       "F \u00C9b/x.txt", "D f/", "F f/x.txt"}));
+}
+
 TEST(TreeScanner, NamesDifferingOnlyInCaseAreBothReported) {
     TempDir dir;
     dir.write("readme.txt", "1");

@@ -1,6 +1,13 @@
 #include "CliOptions.h"
 
+#include "OutputEscaping.h"
+#include "platform/posix/OpenPath.h"
+#include "platform/posix/UniqueFd.h"
+
+#include <cerrno>
 #include <charconv>
+#include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <map>
 
@@ -22,10 +29,13 @@ B binary), size and date/time, separated by tabs.
   -z, --zip            search inside Zip archives too
       --lines          after each file, its matching lines (tab, line number,
                        tab, text); snippets for binary files
-      --max-matches N  list at most N lines per file (default: preferences)
-      --max-match-len N  longest match counted in a binary file (default:
+      --max-matches N  list at most N lines per file, 1 to 5000 (default:
                        preferences)
+      --max-match-len N  longest match counted in a binary file, 1 to 2000
+                       (default: preferences)
       --verbose        tell on stderr about files that cannot be read
+  -j, --threads N      search N files at once (default: one per core); the
+                       output is the same with any number
   -h, --help           show this help
       --version        show the version
 
@@ -36,6 +46,8 @@ none was, 2 when the request was refused.
 namespace {
 
 using Flag = bool CliOptions::*;
+
+constexpr int32_t kMaxThreads = 1024;
 
 const std::map<std::string, Flag>& longFlags() {
     static const std::map<std::string, Flag> flags = {
@@ -100,21 +112,43 @@ private:
             if (auto v = value(name, inlineValue)) result_.options.fileSpecs = *v;
         } else if (name == "max-matches" || name == "max-match-len") {
             countOption(name, inlineValue);
+        } else if (name == "threads") {
+            threadsOption(value(name, inlineValue));
         } else {
             fail("unknown option --" + name);
         }
     }
 
+    // The preferences' ranges: 1..5000 listed lines, matches of 1..2000 characters.
     void countOption(const std::string& name, const std::optional<std::string>& inlineValue) {
         const std::optional<std::string> text = value(name, inlineValue);
         if (!text) return;
+        const bool lines = name == "max-matches";
+        const int32_t most = lines ? 5000 : 2000;
         const std::optional<int32_t> count = parseCount(*text);
         if (!count) return fail("--" + name + " needs a number, not \"" + *text + "\"");
-        (name == "max-matches" ? result_.options.maxMatches : result_.options.maxMatchLen) = count;
+        if (*count < 1 || *count > most)
+            return fail("--" + name + " must be between 1 and " + std::to_string(most) + ", not " +
+                        *text);
+        (lines ? result_.options.maxMatches : result_.options.maxMatchLen) = count;
+    }
+
+    void threadsOption(const std::optional<std::string>& text) {
+        if (!text) return;
+        const std::optional<int32_t> count = parseCount(*text);
+        if (!count || *count < 1 || *count > kMaxThreads)
+            return fail("--threads needs a number from 1 to " + std::to_string(kMaxThreads) +
+                        ", not \"" + *text + "\"");
+        result_.options.threads = *count;
     }
 
     void shortOptions(const std::string& letters) {
-        for (char letter : letters) {
+        for (size_t i = 0; i < letters.size(); ++i) {
+            const char letter = letters[i];
+            if (letter == 'j') // -j N or -jN
+                return threadsOption(i + 1 < letters.size()
+                                         ? std::optional<std::string>(letters.substr(i + 1))
+                                         : value("threads", std::nullopt));
             const auto flag = shortFlags().find(letter);
             if (flag == shortFlags().end()) return fail(std::string("unknown option -") + letter);
             result_.options.*(flag->second) = true;
@@ -151,6 +185,13 @@ private:
 
 CliParse parseCommandLine(const std::vector<std::string>& arguments) {
     return Parser(arguments).run();
+}
+
+std::string startDirectoryProblem(const std::string& directory) {
+    // O_PATH: a directory the user may not list is still one to walk.
+    const UniqueFd opened(openPath(directory, O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (opened) return {};
+    return escapeField(directory) + ": " + std::strerror(errno);
 }
 
 } // namespace ferrolux

@@ -23,6 +23,7 @@ struct CliOptions {
     bool searchZipFiles = false;
     std::optional<int32_t> maxMatches;
     std::optional<int32_t> maxMatchLen;
+    int threads = 0; // files searched at once; 0: one per core
     bool showHelp = false;
     bool showVersion = false;
 };
@@ -33,6 +34,10 @@ struct CliParse {
 };
 
 CliParse parseCommandLine(const std::vector<std::string>& arguments);
+
+// Why DIRECTORY cannot be searched ("PATH: No such file or directory", the
+// path escaped for one line), or empty when it is a directory.
+std::string startDirectoryProblem(const std::string& directory);
 
 extern const char* const kCliUsage;
 

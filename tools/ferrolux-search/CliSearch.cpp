@@ -2,8 +2,8 @@
 
 #include "OutputEscaping.h"
 #include "platform/MessageBoxA.h"
-#include "search/GrepEngine.h"
 #include "search/DateDisplay.h"
+#include "search/GrepEngine.h"
 #include "search/MatchListing.h"
 #include "search/PatternPreparation.h"
 #include "search/SearchHost.h"
@@ -19,29 +19,42 @@
 namespace ferrolux {
 namespace {
 
-void printError(const QString& text) {
-    std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+void printLine(std::FILE* stream, const QString& text) {
+    std::fprintf(stream, "%s\n", text.toUtf8().constData());
 }
 
 // Writes each file row as it is found, followed by its lines when asked.
 class CliHost : public SearchHost {
 public:
-    CliHost(const CliOptions& options, const SearchState& state, const Settings& settings)
-        : options_(options), state_(state), settings_(settings) {}
+    CliHost(const CliOptions& options, const CliStreams& streams, const SearchState& state,
+            const Settings& settings)
+        : options_(options), streams_(streams), state_(state), settings_(settings) {}
+
+    void processPendingMessages() override {
+        if (streams_.beforeEachEntry) streams_.beforeEachEntry();
+    }
+
+    void searchingFile(const std::string&) override {} // no status line here
 
     void appendFileRow(const FileResult& row) override {
         std::string line = escapeField(row.FileName) + '\t' + escapeField(row.Directory) + '\t' +
                            std::to_string(row.Matches) + '\t' + row.Type.toStdString() + '\t' +
                            std::to_string(row.Size) + '\t' +
                            escapeField(row.DateTime.toStdString()) + '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fwrite(line.data(), 1, line.size(), streams_.out);
         if (options_.listLines) writeLines(row);
     }
 
     void fileSkipped(const std::string& path, int error) override {
         if (!options_.verbose) return;
-        std::fprintf(stderr, "ferrolux-search: %s: %s\n", escapeField(path).c_str(),
+        std::fprintf(streams_.err, "ferrolux-search: %s: %s\n", escapeField(path).c_str(),
                      std::strerror(error));
+    }
+
+    // A box becomes a line on stderr: the text alone, as a tool prints it.
+    int showMessage(const QString& text, const QString&, unsigned flags) override {
+        printLine(streams_.err, text);
+        return (flags & MB_YESNO) ? int(IDNO) : int(IDOK);
     }
 
 private:
@@ -50,13 +63,15 @@ private:
         for (const MatchLine& match :
              listFileMatches(lister_, row, state_.SearchPattern, caseFlag, settings_.MaxMatches,
                              settings_.MaxMatchLen)) {
-            std::string line = '\t' + match.LineNumber + '\t' + escapeField(match.Text) +
+            std::string line = '\t' + match.LineNumber + '\t' +
+                               (match.CutBefore ? "\xE2\x80\xA6" : "") + escapeField(match.Text) +
                                (match.Truncated ? "\xE2\x80\xA6" : "") + '\n';
-            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fwrite(line.data(), 1, line.size(), streams_.out);
         }
     }
 
     const CliOptions& options_;
+    const CliStreams& streams_;
     const SearchState& state_;
     const Settings& settings_;
     GrepEngine lister_;
@@ -89,32 +104,35 @@ Settings settingsFor(const CliOptions& options) {
 
 } // namespace
 
-int runCliSearch(const CliOptions& options) {
+int runCliSearch(const CliOptions& options, const CliStreams& streams) {
     const SearchRequest request = requestFrom(options);
     SearchState state;
     state.SearchPattern = state.TypedSearchText = request.SearchText;
     if (const std::optional<Refusal> refusal = validateRequest(request, GrepEngine())) {
-        printError(refusal->text);
+        printLine(streams.err, refusal->text);
         return kRefused;
     }
     beginSearch(state, request);
 
     const Settings settings = settingsFor(options);
     const QString dateFormat = chooseDateDisplayFormat(QLocale::system());
-    CliHost host(options, state, settings);
-    SearchRun search(state, request, settings, dateFormat, host);
-    search.run();
-    std::fflush(stdout);
+    CliHost host(options, streams, state, settings);
+    const int threads = options.threads > 0 ? options.threads : defaultSearchThreads();
+    SearchRun(state, request, settings, dateFormat, host, threads).run();
+    std::fflush(streams.out);
     deleteTempFolders(state); // the rows and lines are written: the copies are done with
 
     const QString summary = searchSummary(state, tickCount() - state.StartTicks, QLocale::system());
+    const auto message = [&](const char* text) {
+        host.showMessage(QString::fromLatin1(text), QStringLiteral("Message"),
+                         MB_OK | MB_ICONINFORMATION);
+    };
     if (state.FilesSearched == 0)
-        MessageBoxA(nullptr, QStringLiteral("No files found"), QStringLiteral("Message"),
-                    MB_OK | MB_ICONINFORMATION);
+        message("No files found");
     else if (state.TotalMatches <= 0)
-        MessageBoxA(nullptr, QStringLiteral("No matches found"), QStringLiteral("Message"),
-                    MB_OK | MB_ICONINFORMATION);
-    printError(summary);
+        message("No matches found");
+    printLine(streams.err, summary);
+    std::fflush(streams.err);
     return state.TotalMatches > 0 ? kFoundMatches : kNoMatches;
 }
 

@@ -24,6 +24,11 @@ int main(int argc, char** argv) {
         std::printf("ferrolux-search %s\n", FERROLUX_VERSION);
         return 0;
     }
+    if (const std::string problem = startDirectoryProblem(parsed.options.directory);
+        !problem.empty()) {
+        std::fprintf(stderr, "ferrolux-search: %s\n", problem.c_str());
+        return kRefused;
+    }
     // Message boxes become lines on stderr: the text alone, as a tool prints it.
     setMessageBoxHandler([](QObject*, const QString& text, const QString&, unsigned flags) {
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());

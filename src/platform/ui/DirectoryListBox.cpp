@@ -208,6 +208,16 @@ DirectoryListBox::DirectoryListBox(QWidget* parent)
     setSelectionMode(SingleSelection);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) { currentItemChanged(current); });
+    connect(this, &QTreeView::expanded, this, &DirectoryListBox::showChildren);
+}
+
+// An opened folder shows as many of its folders as fit, and stays in sight.
+void DirectoryListBox::showChildren(const QModelIndex& folder) {
+    if (showingDirectory_) return;
+    const int children = model_->rowCount(folder);
+    if (children == 0) return;
+    scrollTo(model_->index(children - 1, 0, folder), EnsureVisible);
+    scrollTo(folder, EnsureVisible);
 }
 
 bool DirectoryListBox::setDirectory(const std::string& path) {
@@ -220,8 +230,10 @@ bool DirectoryListBox::setDirectory(const std::string& path) {
 }
 
 void DirectoryListBox::showDirectory(const QModelIndex& index) {
+    showingDirectory_ = true;
     for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
         expand(up);
+    showingDirectory_ = false;
     setCurrentIndex(index);
     scrollTo(index);
 }

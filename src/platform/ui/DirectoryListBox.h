@@ -64,9 +64,12 @@ signals:
 private:
     void currentItemChanged(const QModelIndex& current);
     void showDirectory(const QModelIndex& index);
+    void showChildren(const QModelIndex& folder);
 
     DirectoryTreeModel* model_;
     std::string directory_;
+    // Opening the way to a directory scrolls to that directory only.
+    bool showingDirectory_ = false;
 };
 
 // Lexically normalised absolute directory path ending in "/" ("." and ".."

@@ -1,0 +1,199 @@
+#include "app/SearchController.h"
+
+#include "platform/MessageBoxA.h"
+#include "search/SearchHost.h"
+#include "search/SearchRun.h"
+#include "search/TextDecoding.h"
+
+#include <QMetaObject>
+#include <QPointer>
+#include <QTimer>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
+#include <variant>
+
+namespace ferrolux {
+namespace {
+
+// Progress is painted at about the screen's refresh rate.
+constexpr int kProgressIntervalMs = 16;
+
+int answerWithoutShowing(unsigned flags) {
+    return (flags & MB_YESNO) ? int(IDNO) : int(IDOK);
+}
+
+} // namespace
+
+// The one way from the search's thread to the window's: what the search
+// reported since the window last looked.
+struct SearchController::Queue {
+    struct Box {
+        QString text;
+        QString caption;
+        unsigned flags = 0;
+    };
+    // Only the latest status counts: a text, or the path of the file in
+    // work (turned into text on the window's thread, when it is shown).
+    using Status = std::variant<std::monostate, QString, std::string>;
+
+    std::mutex mutex;
+    std::condition_variable answered;
+    std::vector<FileResult> rows;
+    Status status;
+    std::optional<Box> box; // the search waits for its answer
+    std::optional<int> answer;
+    bool ended = false;
+    bool abandoned = false; // boxes are answered without being shown
+
+    void clear() {
+        const std::lock_guard lock(mutex);
+        rows.clear();
+        status = {};
+        box.reset();
+        answer.reset();
+        ended = abandoned = false;
+    }
+};
+
+// The search's host, on the search's thread: it only fills the queue.
+class SearchController::Host : public SearchHost {
+public:
+    Host(SearchController& controller, std::shared_ptr<Queue> queue)
+        : controller_(controller), queue_(std::move(queue)) {}
+
+    void setStatus(const QString& text) override {
+        const std::lock_guard lock(queue_->mutex);
+        queue_->status = text;
+    }
+    void searchingFile(const std::string& path) override { showFile(path); }
+    void stillSearching(const std::string& path) override { showFile(path); }
+
+    void appendFileRow(const FileResult& row) override {
+        const std::lock_guard lock(queue_->mutex);
+        queue_->rows.push_back(row);
+    }
+
+    int showMessage(const QString& text, const QString& caption, unsigned flags) override {
+        std::unique_lock lock(queue_->mutex);
+        if (queue_->abandoned) return answerWithoutShowing(flags);
+        queue_->box = Queue::Box{text, caption, flags};
+        queue_->answer.reset();
+        controller_.wake();
+        queue_->answered.wait(lock, [&] { return queue_->answer || queue_->abandoned; });
+        return queue_->answer.value_or(answerWithoutShowing(flags));
+    }
+
+    void ended() {
+        {
+            const std::lock_guard lock(queue_->mutex);
+            queue_->ended = true;
+        }
+        controller_.wake();
+    }
+
+private:
+    void showFile(const std::string& path) {
+        const std::lock_guard lock(queue_->mutex);
+        if (auto* shown = std::get_if<std::string>(&queue_->status))
+            shown->assign(path); // keeps its buffer: no allocation per file
+        else
+            queue_->status = path;
+    }
+
+    SearchController& controller_;
+    std::shared_ptr<Queue> queue_;
+};
+
+SearchController::SearchController(QObject* window, SearchState& windowState, SearchView view)
+    : QObject(window), window_(window), windowState_(windowState), view_(std::move(view)),
+      timer_(new QTimer(this)), queue_(std::make_shared<Queue>()),
+      host_(std::make_unique<Host>(*this, queue_)) {
+    timer_->setInterval(kProgressIntervalMs);
+    connect(timer_, &QTimer::timeout, this, &SearchController::deliver);
+}
+
+SearchController::~SearchController() {
+    abandon();
+}
+
+void SearchController::start(const SearchRequest& request, const Settings& settings,
+                             const QString& dateDisplayFormat, std::vector<FileResult> listedRows,
+                             int threads) {
+    if (running()) return;
+    runState_ = windowState_;
+    queue_->clear();
+    thread_ = std::thread(
+        [this, request, settings, dateDisplayFormat, listed = std::move(listedRows), threads] {
+            SearchRun(runState_, request, settings, dateDisplayFormat, *host_, threads).run(listed);
+            host_->ended();
+        });
+    timer_->start();
+}
+
+void SearchController::cancel() {
+    runState_.Canceled = true;
+}
+
+void SearchController::wake() {
+    QMetaObject::invokeMethod(this, &SearchController::deliver, Qt::QueuedConnection);
+}
+
+// On the window's thread: rows first, then the status, then a box the search
+// waits for, then its end; so a box never shows before the rows found before it.
+void SearchController::deliver() {
+    if (!running()) return;
+    std::vector<FileResult> rows;
+    Queue::Status status;
+    bool ended = false;
+    {
+        const std::lock_guard lock(queue_->mutex);
+        rows.swap(queue_->rows);
+        status.swap(queue_->status);
+        ended = queue_->ended;
+    }
+    if (!rows.empty()) view_.appendRows(std::move(rows));
+    if (const auto* text = std::get_if<QString>(&status)) view_.showStatus(*text);
+    if (const auto* path = std::get_if<std::string>(&status))
+        view_.showStatus(QStringLiteral(" Searching ") + displayText(*path));
+    if (ended) return finish();
+    showBox();
+}
+
+void SearchController::showBox() {
+    std::optional<Queue::Box> box;
+    {
+        const std::lock_guard lock(queue_->mutex);
+        box.swap(queue_->box);
+    }
+    if (!box) return;
+    const QPointer<SearchController> self(this);
+    // The box runs its own event loop: this is reached again, with no box.
+    const int answer = MessageBoxA(window_, box->text, box->caption, box->flags);
+    if (!self) return;
+    const std::lock_guard lock(queue_->mutex);
+    queue_->answer = answer;
+    queue_->answered.notify_all();
+}
+
+void SearchController::finish() {
+    thread_.join();
+    timer_->stop();
+    windowState_ = runState_;
+    if (view_.ended) view_.ended();
+}
+
+void SearchController::abandon() {
+    if (!running()) return;
+    runState_.Canceled = true;
+    {
+        const std::lock_guard lock(queue_->mutex);
+        queue_->abandoned = true;
+        queue_->answered.notify_all();
+    }
+    thread_.join();
+    timer_->stop();
+    windowState_ = runState_;
+}
+
+} // namespace ferrolux

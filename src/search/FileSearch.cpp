@@ -1,0 +1,190 @@
+#include "search/FileSearch.h"
+
+#include "engine/ByteSource.h"
+#include "platform/posix/OpenPath.h"
+#include "platform/posix/UniqueFd.h"
+#include "search/BinaryScan.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace ferrolux {
+namespace {
+
+constexpr size_t kClassifyBytes = 100;
+// The first read of a file: enough for most files whole, so that the
+// classification read is also the search's first read.
+constexpr size_t kHeadBytes = size_t(64) << 10;
+
+// Codes below 32 other than tab, LF and CR mark a binary file.
+bool looksBinary(const char* bytes, size_t count) {
+    for (size_t i = 0; i < std::min(count, kClassifyBytes); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b < 32 && b != 9 && b != 10 && b != 13) return true;
+    }
+    return false;
+}
+
+// read(2) until `size` bytes, the end of the file or an error (-1).
+ssize_t readFully(int fd, char* into, size_t size) {
+    size_t total = 0;
+    while (total < size) {
+        const ssize_t n = ::read(fd, into + total, size - total);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return total > 0 ? ssize_t(total) : -1;
+        if (n == 0) break;
+        total += size_t(n);
+    }
+    return ssize_t(total);
+}
+
+} // namespace
+
+// A file opened for the search, with its first bytes read already.
+class FileSearch::OpenedFile {
+public:
+    UniqueFd fd;
+    struct stat info {};
+    const char* head = nullptr;
+    size_t headSize = 0;
+
+    // Whether the head holds the whole file as its size said when opened;
+    // a file that grows meanwhile is searched as it was then.
+    bool headIsAll() const {
+        return info.st_size > 0 ? int64_t(headSize) >= info.st_size : headSize < kHeadBytes;
+    }
+};
+
+namespace {
+
+// The bytes of an opened file: its head first, then the rest as read(2)
+// delivers it, up to the size it had when it was opened.
+class HeadThenRest : public engine::ByteSource {
+public:
+    HeadThenRest(int fd, const char* head, size_t headSize, bool headIsAll, int64_t size)
+        : fd_(fd), head_(head), headLeft_(headSize), done_(headIsAll),
+          left_(size > 0 ? size - int64_t(headSize) : -1) {}
+
+    size_t read(char* into, size_t size) override {
+        size_t given = std::min(size, headLeft_);
+        std::memcpy(into, head_, given);
+        head_ += given;
+        headLeft_ -= given;
+        if (headLeft_ == 0 && given < size && !done_) given += readRest(into + given, size - given);
+        return given;
+    }
+
+private:
+    size_t readRest(char* into, size_t size) {
+        if (left_ >= 0) size = size_t(std::min<int64_t>(int64_t(size), left_));
+        const ssize_t n = size > 0 ? readFully(fd_, into, size) : 0;
+        if (n <= 0) {
+            done_ = true;
+            return 0;
+        }
+        if (left_ >= 0) left_ -= n;
+        done_ = left_ == 0;
+        return size_t(n);
+    }
+
+    int fd_;
+    const char* head_;
+    size_t headLeft_;
+    bool done_;
+    int64_t left_; // bytes still to read; -1 when the size is not known
+};
+
+} // namespace
+
+FileSearch::FileSearch(std::string pattern, int32_t maxMatchLen, const std::atomic<bool>* canceled)
+    : pattern_(std::move(pattern)), maxMatchLen_(maxMatchLen), canceled_(canceled),
+      head_(new char[kHeadBytes]) {}
+
+FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions& options) {
+    FileOutcome outcome;
+    if (canceled()) return outcome;
+    // Never blocks on a FIFO or device that took a regular file's place.
+    OpenedFile file;
+    file.fd.reset(openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (!file.fd || ::fstat(file.fd.get(), &file.info) != 0) {
+        outcome.kind = FileOutcome::Kind::Unreadable;
+        outcome.error = errno;
+        return outcome;
+    }
+    if (!S_ISREG(file.info.st_mode)) {
+        outcome.kind = FileOutcome::Kind::Unreadable;
+        outcome.error = EINVAL;
+        return outcome;
+    }
+    ::fcntl(file.fd.get(), F_SETFL, 0); // reads of the regular file block again
+    return searchOpened(file, options);
+}
+
+FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& options) {
+    FileOutcome outcome;
+    const bool archive = options.archive;
+    const size_t want =
+        archive ? 2
+                : (file.info.st_size > 0 ? size_t(std::min<int64_t>(file.info.st_size, kHeadBytes))
+                                         : kHeadBytes);
+    const ssize_t got = readFully(file.fd.get(), head_.get(), want);
+    if (got < 0) {
+        outcome.kind = FileOutcome::Kind::Unreadable;
+        outcome.error = errno;
+        return outcome;
+    }
+    file.head = head_.get();
+    file.headSize = size_t(got);
+    if (archive) {
+        outcome.kind = FileOutcome::Kind::Archive;
+        outcome.queueArchive = got == 2 && file.head[0] == 'P' && file.head[1] == 'K';
+        return outcome;
+    }
+    outcome.binary = looksBinary(file.head, file.headSize);
+    if (!(outcome.binary ? options.binaryFiles : options.textFiles)) {
+        outcome.kind = FileOutcome::Kind::Filtered;
+        return outcome;
+    }
+    outcome.kind = FileOutcome::Kind::Searched;
+    outcome.size = file.info.st_size;
+    outcome.modified = file.info.st_mtim.tv_sec;
+    outcome.matches = outcome.binary ? countBinary(file, options.caseSensitive)
+                                     : countText(file, options.caseSensitive);
+    // A file cut short by Stop was not searched to its end.
+    outcome.cutShort = canceled();
+    return outcome;
+}
+
+const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
+    const int which = caseSensitive ? 1 : 0;
+    if (!compiled_[which]) {
+        std::string error;
+        linePatterns_[which] = engine::compileForLines(pattern_, caseSensitive, error);
+        compiled_[which] = true;
+    }
+    return linePatterns_[which];
+}
+
+int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
+    const engine::PatternHandle& pattern = linePattern(caseSensitive);
+    if (!pattern) return 0; // a pattern the engine refuses finds nothing
+    auto source = std::make_unique<HeadThenRest>(file.fd.get(), file.head, file.headSize,
+                                                 file.headIsAll(), file.info.st_size);
+    return engine_.searcher().countLines(pattern, std::move(source), canceled_).value_or(0);
+}
+
+int32_t FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
+    return countBinaryMatches(engine_, file.fd.get(), pattern_,
+                              caseSensitive ? GrepTrue : GrepFalse, maxMatchLen_, canceled_);
+}
+
+int defaultSearchThreads() {
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+} // namespace ferrolux

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "engine/Searcher.h"
+#include "search/GrepEngine.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace ferrolux {
+
+// How one file is to be searched: the options as they were when the walk
+// reported it, so that a box ticked during a search takes effect from the
+// next file in walk order, whichever thread searches it.
+struct FileSearchOptions {
+    bool archive = false; // a Zip archive: queued when it starts with "PK", never searched
+    bool textFiles = true;
+    bool binaryFiles = true;
+    bool caseSensitive = false;
+};
+
+// What became of one file.
+struct FileOutcome {
+    enum class Kind {
+        Canceled,   // Stop came before the file was opened: ignored, not counted
+        Unreadable, // could not be opened or read; `error` tells why
+        Archive,    // an archive; `queueArchive` when it starts with "PK"
+        Filtered,   // left out by the Text/Binary boxes: not counted
+        Searched,   // counted; `cutShort` when Stop ended the count early
+    };
+    Kind kind = Kind::Canceled;
+    int error = 0;
+    bool queueArchive = false;
+    bool binary = false;
+    int64_t size = 0;
+    int64_t modified = 0; // seconds since the epoch
+    int32_t matches = 0;
+    bool cutShort = false;
+};
+
+// Searches one file after another: opens it, tells text from binary by its
+// first 100 bytes, applies the type filter and counts the matches. Each
+// thread keeps one, as it holds the engine's buffers from file to file.
+class FileSearch {
+public:
+    // pattern: the prepared search pattern; maxMatchLen: the longest match
+    // counted in a binary file; canceled: Stop, checked between chunks.
+    FileSearch(std::string pattern, int32_t maxMatchLen, const std::atomic<bool>* canceled);
+
+    FileOutcome search(const std::string& path, const FileSearchOptions& options);
+
+private:
+    class OpenedFile;
+
+    FileOutcome searchOpened(OpenedFile& file, const FileSearchOptions& options);
+    int32_t countText(OpenedFile& file, bool caseSensitive);
+    int32_t countBinary(OpenedFile& file, bool caseSensitive);
+    const engine::PatternHandle& linePattern(bool caseSensitive);
+    bool canceled() const { return canceled_ && canceled_->load(std::memory_order_relaxed); }
+
+    std::string pattern_;
+    int32_t maxMatchLen_;
+    const std::atomic<bool>* canceled_;
+    GrepEngine engine_;
+    engine::PatternHandle linePatterns_[2]; // case-insensitive, case-sensitive
+    bool compiled_[2] = {false, false};
+    std::unique_ptr<char[]> head_; // the first bytes of the file, read once
+};
+
+// The number of threads a search uses by default: one per core.
+int defaultSearchThreads();
+
+} // namespace ferrolux

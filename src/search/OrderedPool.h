@@ -1,0 +1,162 @@
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace ferrolux {
+
+// Works on items in worker threads and hands them back in the order they
+// were submitted. The submitting thread releases finished items (between
+// submissions, and while it waits for room), so a release never runs
+// concurrently with another and always on that thread. At most `window`
+// items are between submission and release: memory stays bounded however
+// many items come. With one thread there are no workers: each item is
+// worked on and released at once, on the submitting thread.
+//
+// An item submitted as done (a note) needs no work; it is only released in
+// its turn.
+template <typename Item>
+class OrderedPool {
+public:
+    // work(worker, item) runs on worker `worker` (0 .. threads-1);
+    // release(item) on the submitting thread, in submission order.
+    using Work = std::function<void(int worker, Item& item)>;
+    using Release = std::function<void(Item& item)>;
+    // Told about an item it waits for (the oldest one, still being worked on).
+    using Waiting = std::function<void(const Item& item)>;
+
+    OrderedPool(int threads, size_t window, Work work, Release release, Waiting waiting = {})
+        : work_(std::move(work)), release_(std::move(release)), waiting_(std::move(waiting)),
+          slots_(threads > 1 ? std::max<size_t>(window, 1) : 0) {
+        for (int i = 0; threads > 1 && i < threads; ++i)
+            workers_.emplace_back([this, i] { workLoop(i); });
+    }
+
+    // Finishes the work already handed out, without releasing more.
+    ~OrderedPool() {
+        {
+            const std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        workAvailable_.notify_all();
+        for (std::thread& worker : workers_)
+            worker.join();
+    }
+
+    OrderedPool(const OrderedPool&) = delete;
+    OrderedPool& operator=(const OrderedPool&) = delete;
+
+    bool parallel() const { return !workers_.empty(); }
+
+    void submit(Item item) { add(std::move(item), false); }
+    void note(Item item) { add(std::move(item), true); }
+
+    // Releases every item submitted so far.
+    void drain() {
+        if (!parallel()) return;
+        std::unique_lock lock(mutex_);
+        while (released_ < submitted_)
+            releaseHead(lock);
+    }
+
+private:
+    struct Slot {
+        Item item;
+        bool done = false;
+        bool started = false;
+    };
+
+    Slot& slot(uint64_t sequence) { return slots_[sequence % slots_.size()]; }
+
+    void add(Item item, bool done) {
+        if (!parallel()) {
+            if (!done) work_(0, item);
+            release_(item);
+            return;
+        }
+        std::unique_lock lock(mutex_);
+        while (submitted_ - released_ == slots_.size())
+            releaseHead(lock);
+        Slot& s = slot(submitted_++);
+        s.item = std::move(item);
+        s.done = done;
+        s.started = false;
+        if (!done && idleWorkers_ > 0) workAvailable_.notify_one();
+        releaseFinished(lock);
+    }
+
+    // Waits for the oldest item and releases it, with the finished ones after it.
+    void releaseHead(std::unique_lock<std::mutex>& lock) {
+        Slot& head = slot(released_);
+        if (!head.done) {
+            if (waiting_ && head.started) {
+                lock.unlock();
+                waiting_(head.item); // the worker on it does not touch what is read here
+                lock.lock();
+            }
+            ++releaserWaiting_;
+            headDone_.wait(lock, [&] { return head.done; });
+            --releaserWaiting_;
+        }
+        releaseFinished(lock);
+    }
+
+    // Releases finished items from the oldest on; the lock is not held while
+    // release_ runs, as no worker touches a finished item.
+    void releaseFinished(std::unique_lock<std::mutex>& lock) {
+        while (released_ < submitted_ && slot(released_).done) {
+            Slot& s = slot(released_);
+            lock.unlock();
+            release_(s.item);
+            s.item = Item();
+            lock.lock();
+            ++released_;
+        }
+    }
+
+    void workLoop(int worker) {
+        std::unique_lock lock(mutex_);
+        for (;;) {
+            while (started_ < submitted_ && slot(started_).done)
+                ++started_; // notes need no work
+            if (started_ == submitted_) {
+                if (stopping_) return;
+                ++idleWorkers_;
+                workAvailable_.wait(lock);
+                --idleWorkers_;
+                continue;
+            }
+            const uint64_t sequence = started_++;
+            Slot& s = slot(sequence);
+            s.started = true;
+            lock.unlock();
+            work_(worker, s.item);
+            lock.lock();
+            s.done = true;
+            if (sequence == released_ && releaserWaiting_ > 0) headDone_.notify_one();
+        }
+    }
+
+    Work work_;
+    Release release_;
+    Waiting waiting_;
+    std::vector<Slot> slots_;
+    std::vector<std::thread> workers_;
+
+    std::mutex mutex_;
+    std::condition_variable workAvailable_;
+    std::condition_variable headDone_;
+    uint64_t submitted_ = 0; // items handed in
+    uint64_t started_ = 0;   // items a worker took (notes skipped)
+    uint64_t released_ = 0;  // items handed back
+    int idleWorkers_ = 0;
+    int releaserWaiting_ = 0;
+    bool stopping_ = false;
+};
+
+} // namespace ferrolux

@@ -1,0 +1,133 @@
+// One file: opening, classification, the type filter and the count.
+#include "search/FileSearch.h"
+
+#include "TempDir.h"
+#include "search/GrepEngine.h"
+
+#include <cerrno>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace ferrolux;
+using test::TempDir;
+using Kind = FileOutcome::Kind;
+
+namespace {
+
+const FileSearchOptions kBothTypes{};
+
+// The count of the engine's own file search, which reads the file itself.
+int32_t engineCount(const std::string& path, const std::string& pattern) {
+    GrepEngine engine;
+    engine.SCompileRGrep(pattern, GrepFalse);
+    engine.SFileSetFlags(0, 0, 0, -1, 0, -1);
+    engine.SFileOpen(path);
+    while (engine.SFileRGrep()) {
+    }
+    return engine.SFileClose();
+}
+
+} // namespace
+
+TEST(OneFileSearch, TellsTextFromBinaryByTheFirstHundredBytes) {
+    TempDir dir;
+    FileSearch search("key", 300, nullptr);
+    const auto kindOf = [&](const std::string& name, const std::string& bytes) {
+        const FileOutcome outcome = search.search(dir.write(name, bytes), kBothTypes);
+        EXPECT_EQ(outcome.kind, Kind::Searched) << name;
+        return outcome.binary ? 'B' : 'T';
+    };
+    EXPECT_EQ(kindOf("plain", "a key\tand\r\nmore\n"), 'T');
+    EXPECT_EQ(kindOf("formfeed", "key\f"), 'B');
+    EXPECT_EQ(kindOf("nul", std::string("key\0", 4)), 'B');
+    EXPECT_EQ(kindOf("high", "\x80\xff\x7f key"), 'T');
+    EXPECT_EQ(kindOf("empty", ""), 'T');
+    EXPECT_EQ(kindOf("at-99", std::string(99, 'k') + '\1'), 'B');
+    EXPECT_EQ(kindOf("at-100", std::string(100, 'k') + '\1'), 'T');
+}
+
+TEST(OneFileSearch, CountsWhatTheEngineCountsAcrossEveryReadBoundary) {
+    TempDir dir;
+    FileSearch search("needle", 300, nullptr);
+    const size_t head = size_t(64) << 10, chunk = size_t(1) << 20;
+    for (const size_t at : {size_t(0), size_t(95), head - 7, head - 6, head - 3, head, head + 1,
+                            chunk - 6, chunk - 2, chunk + 5, 3 * chunk}) {
+        // Lines of 50 bytes, a needle straddling the boundary, lines after.
+        std::string text;
+        while (text.size() + 50 < at)
+            text += std::string(49, 'a') + "\n";
+        text += std::string(at - text.size(), 'b') + "needle\n" + std::string(200, 'c') +
+                "\nneedle again";
+        const std::string path =
+            dir.write(std::string("f").append(std::to_string(at)).append(".txt"), text);
+        const FileOutcome outcome = search.search(path, kBothTypes);
+        ASSERT_EQ(outcome.kind, Kind::Searched);
+        EXPECT_FALSE(outcome.binary);
+        EXPECT_EQ(outcome.matches, 2) << "needle at " << at;
+        EXPECT_EQ(outcome.matches, engineCount(path, "needle")) << at;
+        EXPECT_EQ(outcome.size, int64_t(text.size()));
+    }
+}
+
+TEST(OneFileSearch, CaseSensitivityIsTheOneTheWalkSaw) {
+    TempDir dir;
+    const std::string path = dir.write("a.txt", "Needle\nneedle\nNEEDLE\n");
+    FileSearch search("needle", 300, nullptr);
+    FileSearchOptions options;
+    EXPECT_EQ(search.search(path, options).matches, 3);
+    options.caseSensitive = true;
+    EXPECT_EQ(search.search(path, options).matches, 1);
+    options.caseSensitive = false;
+    EXPECT_EQ(search.search(path, options).matches, 3);
+}
+
+TEST(OneFileSearch, ArchivesAreOnlyRecognisedAndFilteredFilesOnlyClassified) {
+    TempDir dir;
+    FileSearch search("needle", 300, nullptr);
+    FileSearchOptions archive;
+    archive.archive = true;
+    FileOutcome outcome = search.search(dir.write("a.zip", "PK needle"), archive);
+    EXPECT_EQ(outcome.kind, Kind::Archive);
+    EXPECT_TRUE(outcome.queueArchive);
+    EXPECT_EQ(outcome.matches, 0);
+    outcome = search.search(dir.write("b.zip", "needle"), archive);
+    EXPECT_EQ(outcome.kind, Kind::Archive);
+    EXPECT_FALSE(outcome.queueArchive);
+    EXPECT_FALSE(search.search(dir.write("c.zip", "P"), archive).queueArchive);
+
+    FileSearchOptions textOnly;
+    textOnly.binaryFiles = false;
+    outcome = search.search(dir.write("bin", std::string("needle\0", 7)), textOnly);
+    EXPECT_EQ(outcome.kind, Kind::Filtered);
+    EXPECT_EQ(outcome.matches, 0);
+    EXPECT_EQ(search.search(dir.file("bin"), kBothTypes).matches, 1);
+}
+
+TEST(OneFileSearch, FilesThatCannotBeReadAreToldWithTheReasonAndNeverBlock) {
+    TempDir dir;
+    FileSearch search("needle", 300, nullptr);
+    FileOutcome outcome = search.search(dir.file("missing.txt"), kBothTypes);
+    EXPECT_EQ(outcome.kind, Kind::Unreadable);
+    EXPECT_EQ(outcome.error, ENOENT);
+
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    outcome = search.search(dir.file("pipe"), kBothTypes);
+    EXPECT_EQ(outcome.kind, Kind::Unreadable);
+    EXPECT_EQ(outcome.error, EINVAL);
+
+    // A regular file whose reads fail.
+    ASSERT_EQ(::symlink("/proc/self/mem", dir.file("mem").c_str()), 0);
+    outcome = search.search(dir.file("mem"), kBothTypes);
+    EXPECT_EQ(outcome.kind, Kind::Unreadable);
+    EXPECT_EQ(outcome.error, EIO);
+}
+
+TEST(OneFileSearch, AfterStopNoFileIsOpened) {
+    TempDir dir;
+    std::atomic<bool> canceled{true};
+    FileSearch search("needle", 300, &canceled);
+    const FileOutcome outcome = search.search(dir.write("a.txt", "needle\n"), kBothTypes);
+    EXPECT_EQ(outcome.kind, Kind::Canceled);
+    EXPECT_EQ(outcome.matches, 0);
+}

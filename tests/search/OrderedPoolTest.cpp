@@ -1,0 +1,117 @@
+#include "search/OrderedPool.h"
+
+#include <atomic>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <random>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+using namespace ferrolux;
+
+namespace {
+
+struct Item {
+    int number = -1;
+    bool isNote = false;
+    int square = 0;
+    std::thread::id workedOn;
+};
+
+// Work that takes a different, random time for each item, so that later
+// items often finish before earlier ones.
+void slowSquare(Item& item) {
+    thread_local std::minstd_rand random(std::hash<std::thread::id>()(std::this_thread::get_id()));
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 300));
+    item.square = item.number * item.number;
+    item.workedOn = std::this_thread::get_id();
+}
+
+} // namespace
+
+TEST(OrderedPool, ReleasesInSubmissionOrderOnTheSubmittingThreadWithinTheWindow) {
+    for (const int threads : {2, 3, 8}) {
+        constexpr size_t window = 5;
+        std::atomic<int> inFlight{0};
+        std::atomic<int> mostInFlight{0};
+        std::vector<int> released;
+        std::set<std::thread::id> workers;
+        const std::thread::id submitter = std::this_thread::get_id();
+        bool releasedElsewhere = false;
+        {
+            OrderedPool<Item> pool(
+                threads, window, [](int, Item& item) { slowSquare(item); },
+                [&](Item& item) {
+                    releasedElsewhere |= std::this_thread::get_id() != submitter;
+                    if (!item.isNote) {
+                        EXPECT_EQ(item.square, item.number * item.number);
+                        workers.insert(item.workedOn);
+                    }
+                    released.push_back(item.number);
+                    --inFlight;
+                });
+            for (int i = 0; i < 400; ++i) {
+                mostInFlight = std::max(mostInFlight.load(), ++inFlight);
+                if (i % 7 == 3)
+                    pool.note(Item{i, true, 0, {}});
+                else
+                    pool.submit(Item{i, false, 0, {}});
+            }
+            pool.drain();
+        }
+        ASSERT_EQ(released.size(), 400u) << threads;
+        for (int i = 0; i < 400; ++i)
+            ASSERT_EQ(released[size_t(i)], i) << threads << " threads";
+        EXPECT_FALSE(releasedElsewhere);
+        EXPECT_LE(mostInFlight.load(), int(window) + 1) << "the window bounds what is held";
+        EXPECT_FALSE(workers.count(submitter)) << "the walk's thread does no search work";
+        EXPECT_GT(workers.size(), 1u) << "the work was shared";
+    }
+}
+
+TEST(OrderedPool, OneThreadWorksAndReleasesEachItemAtOnceOnTheCaller) {
+    std::vector<std::string> events;
+    OrderedPool<Item> pool(
+        1, 64,
+        [&](int worker, Item& item) {
+            EXPECT_EQ(worker, 0);
+            slowSquare(item);
+            events.push_back(std::string("work ").append(std::to_string(item.number)));
+        },
+        [&](Item& item) {
+            events.push_back(std::string("release ").append(std::to_string(item.number)));
+        });
+    EXPECT_FALSE(pool.parallel());
+    pool.submit(Item{1, false, 0, {}});
+    EXPECT_EQ(events, (std::vector<std::string>{"work 1", "release 1"}));
+    pool.note(Item{2, true, 0, {}});
+    pool.submit(Item{3, false, 0, {}});
+    EXPECT_EQ(events, (std::vector<std::string>{"work 1", "release 1", "release 2", "work 3",
+                                                "release 3"}));
+}
+
+TEST(OrderedPool, TellsWhichItemItWaitsFor) {
+    std::atomic<bool> letGo{false};
+    std::vector<int> waitedFor;
+    {
+        OrderedPool<Item> pool(
+            2, 4,
+            [&](int, Item& item) {
+                if (item.number == 0)
+                    while (!letGo)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            },
+            [](Item&) {},
+            [&](const Item& item) {
+                waitedFor.push_back(item.number);
+                letGo = true;
+            });
+        pool.submit(Item{0, false, 0, {}});
+        // Wait until a worker has taken the first item, then ask for it.
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pool.drain();
+    }
+    EXPECT_EQ(waitedFor, std::vector<int>{0});
+}
