@@ -12,7 +12,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -124,7 +123,8 @@ TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
     EXPECT_TRUE(withModal<TfrmViewer>([&] { window->View1->trigger(); },
                                       [&](TfrmViewer& viewer) {
                                           title = viewer.windowTitle();
-                                          caretLine = viewer.edtFile->textCursor().blockNumber();
+                                          caretLine = int(viewer.edtFile->lineOf(
+                                              viewer.edtFile->caretPosition()));
                                       }));
     EXPECT_EQ(title, QStringLiteral("File Viewer - ") + QString::fromStdString(files.path()) +
                          QStringLiteral("notes.txt"));
@@ -136,9 +136,11 @@ TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
     listOneFile();
     window->lstLines1->selectRow(1);
     int caretLine = -1;
-    EXPECT_TRUE(withModal<TfrmViewer>(
-        [&] { window->lstLines1DblClick(); },
-        [&](TfrmViewer& viewer) { caretLine = viewer.edtFile->textCursor().blockNumber(); }));
+    EXPECT_TRUE(withModal<TfrmViewer>([&] { window->lstLines1DblClick(); },
+                                      [&](TfrmViewer& viewer) {
+                                          caretLine = int(viewer.edtFile->lineOf(
+                                              viewer.edtFile->caretPosition()));
+                                      }));
     EXPECT_EQ(caretLine, 3);
 }
 
