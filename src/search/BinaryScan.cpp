@@ -3,6 +3,7 @@
 #include "engine/ByteSource.h"
 #include "engine/CharSet.h"
 #include "engine/CompiledPattern.h"
+#include "platform/posix/OpenPath.h"
 #include "search/GrepEngine.h"
 
 #include <algorithm>
@@ -201,7 +202,7 @@ int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& patter
 int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
                            int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
-    const int fd = engine::openRegularFile(path);
+    const int fd = openRegularFile(path);
     if (fd < 0) return 0;
     engine::FileSource file(fd, true);
     return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
@@ -214,7 +215,7 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
     std::vector<MatchLine> rows;
     RGrepState state;
     if (maxMatches <= 0 || engine.CompileRGrep(pattern, caseFlag, state) != 0) return rows;
-    const int fd = engine::openRegularFile(path);
+    const int fd = openRegularFile(path);
     if (fd < 0) return rows; // a vanished file: an empty text, so no rows
     engine::FileSource file(fd, true);
     BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});

@@ -4,11 +4,11 @@
 #include "platform/posix/OpenPath.h"
 #include "platform/posix/UniqueFd.h"
 #include "search/BinaryScan.h"
+#include "search/TextDecoding.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -52,6 +52,7 @@ public:
     struct stat info {};
     const char* head = nullptr;
     size_t headSize = 0;
+    Utf16Order utf16 = Utf16Order::None;
 
     // Whether the head holds the whole file as its size said when opened;
     // a file that grows meanwhile is searched as it was then.
@@ -113,20 +114,15 @@ FileSearch::FileSearch(std::string pattern, int32_t maxMatchLen, const std::atom
 FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions& options) {
     FileOutcome outcome;
     if (canceled()) return outcome;
-    // Never blocks on a FIFO or device that took a regular file's place.
+    // Never blocks: a FIFO or device that took a regular file's place is
+    // refused, and a read that would wait (/proc/kmsg) fails with EAGAIN.
     OpenedFile file;
-    file.fd.reset(openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    file.fd.reset(openRegularFile(path));
     if (!file.fd || ::fstat(file.fd.get(), &file.info) != 0) {
         outcome.kind = FileOutcome::Kind::Unreadable;
         outcome.error = errno;
         return outcome;
     }
-    if (!S_ISREG(file.info.st_mode)) {
-        outcome.kind = FileOutcome::Kind::Unreadable;
-        outcome.error = EINVAL;
-        return outcome;
-    }
-    ::fcntl(file.fd.get(), F_SETFL, 0); // reads of the regular file block again
     return searchOpened(file, options);
 }
 
@@ -150,7 +146,9 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
         outcome.queueArchive = got == 2 && file.head[0] == 'P' && file.head[1] == 'K';
         return outcome;
     }
-    outcome.binary = looksBinary(file.head, file.headSize);
+    // A UTF-16 byte-order mark makes a text file, whatever its NULs say.
+    file.utf16 = utf16OrderOf({file.head, file.headSize});
+    outcome.binary = file.utf16 == Utf16Order::None && looksBinary(file.head, file.headSize);
     if (!(outcome.binary ? options.binaryFiles : options.textFiles)) {
         outcome.kind = FileOutcome::Kind::Filtered;
         return outcome;
@@ -178,6 +176,13 @@ const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
 int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
     const engine::PatternHandle& pattern = linePattern(caseSensitive);
     if (!pattern) return 0; // a pattern the engine refuses finds nothing
+    if (file.utf16 != Utf16Order::None) {
+        auto source = std::make_unique<Utf16Source>(
+            std::make_unique<HeadThenRest>(file.fd.get(), file.head, file.headSize,
+                                           file.headIsAll(), file.info.st_size),
+            file.utf16);
+        return engine_.searcher().countLines(pattern, std::move(source), canceled_).value_or(0);
+    }
     // The head is searched where it lies; only the rest is read.
     std::unique_ptr<engine::ByteSource> rest;
     if (!file.headIsAll())
