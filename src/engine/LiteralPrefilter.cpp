@@ -162,6 +162,12 @@ std::optional<LiteralPrefilter> LiteralPrefilter::build(std::vector<RequiredLite
             order[i] = i;
         std::stable_sort(order.begin(), order.end(),
                          [&](size_t a, size_t b) { return rank(a) < rank(b); });
+        // Of equally rare bytes, one far from the rarest is less likely to
+        // come with it by chance (as "d" two bytes before "p" does).
+        const auto distance = [&](size_t i) { return i > order[0] ? i - order[0] : order[0] - i; };
+        std::stable_sort(order.begin() + 1, order.end(), [&](size_t a, size_t b) {
+            return rank(a) != rank(b) ? rank(a) < rank(b) : distance(a) > distance(b);
+        });
         Entry entry;
         // A literal shorter than the probes repeats its last one.
         const size_t distinct = std::min(probesEach, order.size());
