@@ -129,25 +129,30 @@ void ConjunctMatcher::usePrefilter(const Alternation& alternatives) {
         pure_ = singleLiteral_ = false;
         return;
     }
-    if (pure_ || !holdsWordBoundary(alternatives)) return;
-    // Whole words of fixed text ("-w int"): the literal found, its edges
-    // are checked here, with no regex at all.
+    if (!pure_) boundedLiterals_ = boundedLiteralsOf(alternatives);
+}
+
+// Whole words of fixed text ("-w int"): each alternative is a literal with
+// word boundaries around it, found by the prefilter and its edges checked
+// here, with no regex at all. Empty when the alternatives are not all so.
+std::vector<ConjunctMatcher::BoundedLiteral>
+ConjunctMatcher::boundedLiteralsOf(const Alternation& alternatives) {
+    if (!holdsWordBoundary(alternatives)) return {};
     std::vector<BoundedLiteral> bounded;
     for (const ItemSequence& items : alternatives) {
         BoundedLiteral literal;
         bool inText = false;
         for (const PatternItem& item : items) {
-            if (isWordBoundary(item)) {
+            if (isWordBoundary(item))
                 (inText ? literal.after : literal.before).push_back(item.kind);
-            } else if (!literal.after.empty() || !isFixedCharacter(item)) {
-                return;
-            } else {
+            else if (!literal.after.empty() || !isFixedCharacter(item))
+                return {};
+            else
                 inText = true;
-            }
         }
         bounded.push_back(std::move(literal));
     }
-    boundedLiterals_ = std::move(bounded);
+    return bounded;
 }
 
 std::optional<Span> ConjunctMatcher::regexSearch(std::string_view text, size_t from,

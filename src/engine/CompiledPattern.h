@@ -67,6 +67,7 @@ private:
     };
 
     void usePrefilter(const Alternation& alternatives);
+    static std::vector<BoundedLiteral> boundedLiteralsOf(const Alternation& alternatives);
     // The leftmost-first match of the regex, found through the prefilter
     // where there is one: exact without word boundaries.
     std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
