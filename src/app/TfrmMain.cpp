@@ -24,6 +24,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
@@ -31,7 +32,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QThread>
+#include <QWindow>
 
 namespace ferrolux {
 namespace {
@@ -98,7 +99,7 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     fileActions_ = new MainFileActions(*this);
     connectHandlers();
     setClientSize(designedClientSize);
-    move(0, 0);
+    placeFrameAtOrigin();
     FormCreate();
 }
 
@@ -343,9 +344,11 @@ void TfrmMain::showEvent(QShowEvent* event) {
 }
 
 void TfrmMain::FormShow() {
-    // The splash stays up at least this long after the first show began,
-    // however fast the window was built.
-    if (splash_) QThread::msleep(splashMinimumMs);
+    // The splash stays up, painted, at least this long after the first show
+    // began, however fast the window was built; the event loop runs meanwhile.
+    QElapsedTimer began;
+    began.start();
+    if (splash_) splash_->stayPainted(splashMinimumMs, began);
     delete splash_;
     splash_ = nullptr;
     if (usesCompactLayout(primaryScreenSize())) applyCompactLayout();
@@ -383,7 +386,7 @@ bool TfrmMain::usesCompactLayout(QSize screen) {
 
 void TfrmMain::applyCompactLayout() {
     setClientSize(compactClientSize);
-    move(0, 0);
+    placeFrameAtOrigin();
     lstLines1->setGeometry(0, 166, 790, 140);
     lstLines1->setColumnWidth(0, 45);
     lstLines1->setColumnWidth(1, 710);
@@ -392,6 +395,17 @@ void TfrmMain::applyCompactLayout() {
     lblMatches->move(lblMatches->x(), 146);
     pnlBottom->setGeometry(pnlBottom->x(), 309, 792, pnlBottom->height());
     pnlStatus->resize(pnlStatus->width(), 32);
+}
+
+// The frame's corner, not the client area's, goes to 0,0, so the caption
+// and its close box stay on the screen. Once the window exists, a plain move
+// would place its client area there: the frame is not known before it is
+// first shown.
+void TfrmMain::placeFrameAtOrigin() {
+    if (QWindow* window = windowHandle())
+        window->setFramePosition(QPoint(0, 0));
+    else
+        move(0, 0);
 }
 
 void TfrmMain::placeStatusPanel() {

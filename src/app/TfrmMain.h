@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/GrepEngine.h"
 #include "print/Reports.h"
+#include "search/GrepEngine.h"
 #include "search/SearchRequest.h"
 #include "search/SearchState.h"
 #include "settings/SearchForm.h"
@@ -197,6 +197,7 @@ private:
     void connectHandlers();
     void connectReports();
     void outputReport(BandReport& report, const QString& documentName);
+    void placeFrameAtOrigin();
     void placeStatusPanel();
     void setClientSize(QSize size);
 

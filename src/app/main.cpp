@@ -2,6 +2,7 @@
 #include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
 #include "app/TfrmSplash.h"
+#include "platform/files/TempFolders.h"
 #include "platform/ui/QtMessageBox.h"
 #include "platform/ui/ScreenFonts.h"
 #include "print/TfrmPrint.h"
@@ -11,6 +12,7 @@
 // Start-up in order: title, screen check, splash, the windows, message loop.
 int main(int argc, char** argv) {
     using namespace ferrolux;
+    preparePrivateFolders(); // before any thread starts
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Ferrolux"));
     QGuiApplication::setDesktopFileName(QStringLiteral("ferrolux"));

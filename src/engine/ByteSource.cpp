@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -48,18 +47,6 @@ int64_t fileSize(int fd) {
 bool isRegularFile(int fd) {
     struct stat st {};
     return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-}
-
-int openRegularFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (!isRegularFile(fd)) {
-        ::close(fd);
-        return -1;
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return fd;
 }
 
 } // namespace ferrolux::engine

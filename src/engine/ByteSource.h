@@ -62,9 +62,6 @@ private:
 // The size of an open file, or -1.
 int64_t fileSize(int fd);
 
-// Opens a path for reading without blocking on FIFOs and devices: -1 unless
-// it is (or links to) a regular file. The descriptor is blocking again.
-int openRegularFile(const std::string& path);
 // Whether an open descriptor refers to a regular file.
 bool isRegularFile(int fd);
 

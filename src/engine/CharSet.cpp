@@ -94,13 +94,14 @@ void CharSet::normalize() {
     }
     std::sort(pieces.begin(), pieces.end(),
               [](const CodeRange& a, const CodeRange& b) { return a.lo < b.lo; });
-    wide.clear();
+    std::vector<CodeRange> merged;
     for (const CodeRange& r : pieces) {
-        if (!wide.empty() && r.lo <= wide.back().hi + 1)
-            wide.back().hi = std::max(wide.back().hi, r.hi);
+        if (!merged.empty() && r.lo <= merged.back().hi + 1)
+            merged.back().hi = std::max(merged.back().hi, r.hi);
         else
-            wide.push_back(r);
+            merged.push_back(r);
     }
+    wide = std::vector<CodeRange>(merged.begin(), merged.end()); // exactly as large as needed
 }
 
 void CharSet::intersect(const CharSet& other) {
@@ -132,37 +133,6 @@ CharSet CharSet::anyCharacter() {
     set.bytes.reset('\n');
     set.wide.push_back({0x80, MaxCodePoint});
     set.normalize();
-    return set;
-}
-
-const std::bitset<256>& CharSet::wordBytes() {
-    static const std::bitset<256> word = [] {
-        std::bitset<256> b;
-        for (unsigned c = 0; c < 256; ++c)
-            b[c] = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                   c == '_' || c >= 0x80;
-        return b;
-    }();
-    return word;
-}
-
-const CharSet& CharSet::wordCharacters() {
-    static const CharSet set = [] {
-        CharSet s;
-        s.bytes = wordBytes();
-        s.wide.push_back({0x80, MaxCodePoint});
-        s.normalize();
-        return s;
-    }();
-    return set;
-}
-
-const CharSet& CharSet::nonWordCharacters() {
-    static const CharSet set = [] {
-        CharSet s;
-        s.bytes = ~wordBytes();
-        return s;
-    }();
     return set;
 }
 
@@ -263,6 +233,19 @@ size_t characterLength(const char* text, size_t size, size_t pos) {
     char32_t cp;
     const int length = decodeUtf8(text, size, pos, cp);
     return length > 0 ? static_cast<size_t>(length) : 1;
+}
+
+size_t characterLengthBefore(const char* text, size_t pos) {
+    const auto isContinuation = [&](size_t i) {
+        return (static_cast<uint8_t>(text[i]) & 0xC0) == 0x80;
+    };
+    if (!isContinuation(pos - 1)) return 1;
+    for (size_t length = 2; length <= 4 && length <= pos; ++length) {
+        char32_t cp;
+        if (decodeUtf8(text, pos, pos - length, cp) == static_cast<int>(length)) return length;
+        if (!isContinuation(pos - length)) break;
+    }
+    return 1;
 }
 
 } // namespace ferrolux::engine

@@ -27,7 +27,8 @@ public:
     void addByte(uint8_t b) { bytes.set(b); }
     // Adds code points: ASCII ones as bytes, the rest as UTF-8 characters.
     void addCodePoints(char32_t lo, char32_t hi);
-    // Sorts and merges `wide`, dropping surrogates and values past U+10FFFF.
+    // Sorts and merges `wide`, dropping surrogates and values past U+10FFFF,
+    // and gives back the room the unmerged ranges took.
     void normalize();
 
     // Keeps only what also lies in `other` (bytes and wide ranges).
@@ -39,11 +40,6 @@ public:
 
     // `.`: any UTF-8 character, else any single byte except CR and LF.
     static CharSet anyCharacter();
-    // Word characters: ASCII letters, digits, '_' and every non-ASCII byte or
-    // character (so letters of UTF-8 and Latin-1 text are word characters).
-    static const CharSet& wordCharacters();
-    static const CharSet& nonWordCharacters();
-    static const std::bitset<256>& wordBytes();
 };
 
 // The RE2 (Latin-1 mode) expression for a set: multibyte alternatives first,
@@ -62,5 +58,9 @@ int decodeUtf8(const char* text, size_t size, size_t pos, char32_t& cp);
 std::string encodeUtf8(char32_t cp);
 // Length of the character at text[pos]: a valid UTF-8 sequence, else 1.
 size_t characterLength(const char* text, size_t size, size_t pos);
+// Length of the character that ends just before text[pos] (pos > 0): a
+// valid UTF-8 sequence, else 1. A lead byte never lies inside another
+// sequence, so reading back gives the characters that reading on would.
+size_t characterLengthBefore(const char* text, size_t pos);
 
 } // namespace ferrolux::engine

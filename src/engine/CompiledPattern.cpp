@@ -1,6 +1,7 @@
 #include "engine/CompiledPattern.h"
 
 #include "engine/RegexBuilder.h"
+#include "engine/WordBoundaryMatcher.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,17 +15,27 @@ constexpr size_t MaxConjuncts = 64;
 // Up to this lead, a candidate is checked by anchored matches at each
 // possible start rather than by a search that may run far past it.
 constexpr size_t AnchoredLead = 16;
-constexpr int64_t RegexMemory = 64 << 20;
+// RE2's memory (program and DFA caches) for a whole pattern, shared out
+// among its conjuncts, and the most one conjunct gets.
+constexpr int64_t PatternMemory = int64_t(128) << 20;
+constexpr int64_t ConjunctMemory = int64_t(64) << 20;
+// RE2 keeps the parsed expression as well, some 25 bytes per character of
+// it: the expressions of a pattern may be this long together.
+constexpr size_t PatternRegexLength = size_t(1) << 20;
+// A candidate of a conjunct with word boundaries is settled together with
+// the starts up to this far after it, so that a run of false candidates
+// costs one call of each matcher rather than one per byte.
+constexpr size_t SettledReach = 64;
 
-std::unique_ptr<re2::RE2> compileRegex(const std::string& expression, bool captures,
+std::unique_ptr<re2::RE2> compileRegex(const std::string& expression, int64_t memory,
                                        std::string& error) {
     re2::RE2::Options options;
     options.set_encoding(re2::RE2::Options::EncodingLatin1);
     options.set_longest_match(false);
-    options.set_never_capture(!captures);
+    options.set_never_capture(true);
     options.set_case_sensitive(true); // case folding is done by the translation
     options.set_log_errors(false);
-    options.set_max_mem(RegexMemory);
+    options.set_max_mem(memory);
     auto re = std::make_unique<re2::RE2>(expression, options);
     if (!re->ok()) {
         error = re->error_code() == re2::RE2::ErrorPatternTooLarge
@@ -35,13 +46,20 @@ std::unique_ptr<re2::RE2> compileRegex(const std::string& expression, bool captu
     return re;
 }
 
-bool setHoldsLineBreak(const CharSet& set) {
-    return set.containsByte('\r') || set.containsByte('\n');
+bool isWordBoundary(const PatternItem& item) {
+    return item.kind == PatternItem::Kind::WordStart || item.kind == PatternItem::Kind::WordEnd;
 }
 
-bool branchSpansLines(const Branch& b) {
-    return std::any_of(b.items.begin(), b.items.end(), [](const PatternItem& item) {
-        return item.kind == PatternItem::Kind::Chars && setHoldsLineBreak(item.chars);
+bool holdsWordBoundary(const Alternation& alternatives) {
+    return std::any_of(alternatives.begin(), alternatives.end(), [](const ItemSequence& items) {
+        return std::any_of(items.begin(), items.end(), isWordBoundary);
+    });
+}
+
+bool spansLines(const ItemSequence& items) {
+    return std::any_of(items.begin(), items.end(), [](const PatternItem& item) {
+        return item.kind == PatternItem::Kind::Chars &&
+               (item.chars.containsByte('\r') || item.chars.containsByte('\n'));
     });
 }
 
@@ -69,93 +87,94 @@ size_t lineEndFrom(const char* text, size_t pos, size_t end, bool crToo) {
     return end;
 }
 
+bool allHold(const std::vector<PatternItem::Kind>& boundaries, std::string_view text, size_t pos) {
+    return std::all_of(boundaries.begin(), boundaries.end(), [&](PatternItem::Kind kind) {
+        return WordBoundaryMatcher::holds(kind, text, pos);
+    });
+}
+
 } // namespace
 
-ConjunctMatcher::ConjunctMatcher(const std::vector<Branch>& branches, bool lineText,
-                                 std::string& error)
+ConjunctMatcher::ConjunctMatcher(const Alternation& alternatives, bool lineText,
+                                 RegexBudget& budget, std::string& error)
     : lineText_(lineText) {
-    const ConjunctRegex regex = buildConjunctRegex(branches);
-    edges_ = regex.edges;
-    groups_ = regex.groups;
-    full_ = compileRegex(regex.full, edges_, error);
-    if (full_ && edges_) mid_ = compileRegex(regex.mid, true, error);
-    if (!error.empty()) return;
-
-    spansLines_ = std::any_of(branches.begin(), branches.end(), branchSpansLines);
-    std::vector<RequiredLiteral> literals;
-    for (const Branch& b : branches) {
-        auto literal = requiredLiteral(b);
-        if (!literal) return; // a branch without a literal: let RE2 scan
-        literals.push_back(std::move(*literal));
+    const auto expression = regexForAlternatives(alternatives, budget.length);
+    if (!expression) {
+        error = "The pattern is too large";
+        return;
     }
-    pure_ =
-        !literals.empty() && std::all_of(literals.begin(), literals.end(),
-                                         [](const RequiredLiteral& l) { return l.wholeBranch; });
-    singleLiteral_ = pure_ && literals.size() == 1;
-    prefilter_ = LiteralPrefilter::build(std::move(literals));
-    if (!prefilter_) pure_ = singleLiteral_ = false;
+    budget.length -= expression->size();
+    regex_ = compileRegex(*expression, budget.memory, error);
+    if (!regex_) return;
+    spansLines_ = std::any_of(alternatives.begin(), alternatives.end(), spansLines);
+    usePrefilter(alternatives);
+    if (holdsWordBoundary(alternatives) && boundedLiterals_.empty())
+        boundaries_ = WordBoundaryMatcher::build(alternatives, error);
 }
 
 ConjunctMatcher::~ConjunctMatcher() = default;
 
-std::optional<Span> ConjunctMatcher::realSpan(std::string_view text, const void* subs,
-                                              int count) const {
-    const auto* groups = static_cast<const re2::StringPiece*>(subs);
-    for (int i = 1; i < count; ++i) {
-        if (groups[i].data() == nullptr) continue;
-        const auto start = static_cast<size_t>(groups[i].data() - text.data());
-        return Span{start, start + groups[i].size()};
+void ConjunctMatcher::usePrefilter(const Alternation& alternatives) {
+    std::vector<RequiredLiteral> literals;
+    for (const ItemSequence& items : alternatives) {
+        auto literal = requiredLiteral(items);
+        if (!literal) return; // an alternative without a literal: let RE2 scan
+        literals.push_back(std::move(*literal));
     }
-    return std::nullopt;
+    pure_ = !literals.empty() && std::all_of(literals.begin(), literals.end(),
+                                             [](const RequiredLiteral& l) { return l.whole; });
+    singleLiteral_ = pure_ && literals.size() == 1;
+    prefilter_ = LiteralPrefilter::build(std::move(literals));
+    if (!prefilter_) {
+        pure_ = singleLiteral_ = false;
+        return;
+    }
+    if (!pure_) boundedLiterals_ = boundedLiteralsOf(alternatives);
+}
+
+// Whole words of fixed text ("-w int"): each alternative is a literal with
+// word boundaries around it, found by the prefilter and its edges checked
+// here, with no regex at all. Empty when the alternatives are not all so.
+std::vector<ConjunctMatcher::BoundedLiteral>
+ConjunctMatcher::boundedLiteralsOf(const Alternation& alternatives) {
+    if (!holdsWordBoundary(alternatives)) return {};
+    std::vector<BoundedLiteral> bounded;
+    for (const ItemSequence& items : alternatives) {
+        BoundedLiteral literal;
+        bool inText = false;
+        for (const PatternItem& item : items) {
+            if (isWordBoundary(item))
+                (inText ? literal.after : literal.before).push_back(item.kind);
+            else if (!literal.after.empty() || !isFixedCharacter(item))
+                return {};
+            else
+                inText = true;
+        }
+        bounded.push_back(std::move(literal));
+    }
+    return bounded;
+}
+
+std::optional<Span> ConjunctMatcher::regexSearch(std::string_view text, size_t from,
+                                                 size_t limit) const {
+    const re2::StringPiece piece(text.data(), text.size());
+    re2::StringPiece match;
+    if (!regex_->Match(piece, from, limit, re2::RE2::UNANCHORED, &match, 1)) return std::nullopt;
+    const auto start = static_cast<size_t>(match.data() - text.data());
+    return Span{start, start + match.size()};
+}
+
+std::optional<Span> ConjunctMatcher::regexMatchAt(std::string_view text, size_t start,
+                                                  size_t limit) const {
+    const re2::StringPiece piece(text.data(), text.size());
+    re2::StringPiece match;
+    if (!regex_->Match(piece, start, limit, re2::RE2::ANCHOR_START, &match, 1)) return std::nullopt;
+    return Span{start, start + match.size()};
 }
 
 std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t from,
                                                size_t limit) const {
-    if (from > limit || limit > text.size()) return std::nullopt;
-    const re2::StringPiece piece(text.data(), text.size());
-    if (!edges_) {
-        re2::StringPiece match;
-        if (!full_->Match(piece, from, limit, re2::RE2::UNANCHORED, &match, 1)) return std::nullopt;
-        const auto start = static_cast<size_t>(match.data() - text.data());
-        return Span{start, start + match.size()};
-    }
-    // The byte before `from` is consumed as the condition on what precedes
-    // the match; one byte after the limit may be consumed for what follows.
-    const re2::RE2& re = from == 0 ? *full_ : *mid_;
-    const size_t startpos = from == 0 ? 0 : from - 1;
-    const size_t endpos = std::min(limit + 1, text.size());
-    std::vector<re2::StringPiece> subs(static_cast<size_t>(groups_) + 1);
-    if (!re.Match(piece, startpos, endpos, re2::RE2::UNANCHORED, subs.data(),
-                  static_cast<int>(subs.size())))
-        return std::nullopt;
-    auto span = realSpan(text, subs.data(), static_cast<int>(subs.size()));
-    if (!span || span->start > limit || span->end > std::max(limit, span->start))
-        return std::nullopt;
-    return span;
-}
-
-std::optional<Span> ConjunctMatcher::anchoredAt(std::string_view text, size_t start,
-                                                size_t limit) const {
-    const re2::StringPiece piece(text.data(), text.size());
-    if (!edges_) {
-        re2::StringPiece match;
-        if (!full_->Match(piece, start, limit, re2::RE2::ANCHOR_START, &match, 1))
-            return std::nullopt;
-        return Span{start, start + match.size()};
-    }
-    const re2::RE2& re = start == 0 ? *full_ : *mid_;
-    std::vector<re2::StringPiece> subs(static_cast<size_t>(groups_) + 1);
-    if (!re.Match(piece, start == 0 ? 0 : start - 1, std::min(limit + 1, text.size()),
-                  re2::RE2::ANCHOR_START, subs.data(), static_cast<int>(subs.size())))
-        return std::nullopt;
-    auto span = realSpan(text, subs.data(), static_cast<int>(subs.size()));
-    if (!span || span->start != start || span->end > limit) return std::nullopt;
-    return span;
-}
-
-std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, size_t limit) const {
-    if (from > limit) return std::nullopt;
-    if (!prefilter_ || spansLines_) return regexFind(text, from, limit);
+    if (!prefilter_ || spansLines_) return regexSearch(text, from, limit);
     const size_t lead = prefilter_->maxLead();
     size_t untried = from; // starts before this are known to hold no match
     for (size_t pos = from;;) {
@@ -167,7 +186,7 @@ std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, si
         if (lead <= AnchoredLead) {
             for (size_t start = std::max(untried, hit >= lead ? hit - lead : 0); start <= hit;
                  ++start)
-                if (auto match = anchoredAt(text, start, limit)) return match;
+                if (auto match = regexMatchAt(text, start, limit)) return match;
             untried = pos = hit + 1;
             continue;
         }
@@ -176,30 +195,74 @@ std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, si
             from = hit - lead;
         else
             from = lineStartBefore(text.data(), from, hit, true);
-        return regexFind(text, from, limit);
+        return regexSearch(text, from, limit);
     }
+}
+
+std::optional<Span> ConjunctMatcher::findBoundedLiteral(std::string_view text, size_t from,
+                                                        size_t limit) const {
+    for (size_t pos = from;;) {
+        const size_t hit = prefilter_->find(text.data(), pos, limit);
+        if (hit == npos) return std::nullopt;
+        const bool one = boundedLiterals_.size() == 1; // then the prefilter found it
+        for (size_t i = 0; i < boundedLiterals_.size(); ++i) {
+            if (!one && !prefilter_->literalAt(i, text.data(), hit, limit)) continue;
+            const size_t end = hit + prefilter_->literalLength(i);
+            if (allHold(boundedLiterals_[i].before, text, hit) &&
+                allHold(boundedLiterals_[i].after, text, end))
+                return Span{hit, end};
+        }
+        pos = hit + 1;
+    }
+}
+
+// RE2 without the boundaries finds every match and maybe more: the first
+// candidate and the starts just after it are settled exactly, and RE2 goes on
+// after them when none of them holds a match.
+std::optional<Span> ConjunctMatcher::findWithBoundaries(std::string_view text, size_t from,
+                                                        size_t limit) const {
+    for (size_t pos = from; pos <= limit;) {
+        const auto candidate = regexFind(text, pos, limit);
+        if (!candidate) return std::nullopt;
+        const size_t lastStart =
+            std::min(limit, std::max(candidate->end, candidate->start + SettledReach));
+        if (auto match = boundaries_->find(text, candidate->start, lastStart, limit)) return match;
+        pos = lastStart + 1;
+    }
+    return std::nullopt;
+}
+
+std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, size_t limit) const {
+    if (from > limit || limit > text.size()) return std::nullopt;
+    if (!boundedLiterals_.empty()) return findBoundedLiteral(text, from, limit);
+    if (boundaries_) return findWithBoundaries(text, from, limit);
+    return regexFind(text, from, limit);
 }
 
 bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit) const {
     if (pure_) return prefilter_->find(text.data(), from, limit) != npos;
-    if (from > limit) return false;
+    if (from > limit || limit > text.size()) return false;
+    if (!boundedLiterals_.empty()) return findBoundedLiteral(text, from, limit).has_value();
     const re2::StringPiece piece(text.data(), text.size());
-    if (!edges_) return full_->Match(piece, from, limit, re2::RE2::UNANCHORED, nullptr, 0);
-    // In whole lines the byte at the limit is an LF (or the end), which
-    // settles the condition after a match without consuming it.
-    if (lineText_)
-        return (from == 0 ? *full_ : *mid_)
-            .Match(piece, from == 0 ? 0 : from - 1, limit, re2::RE2::UNANCHORED, nullptr, 0);
-    return regexFind(text, from, limit).has_value();
+    if (!regex_->Match(piece, from, limit, re2::RE2::UNANCHORED, nullptr, 0)) return false;
+    if (!boundaries_) return true;
+    // A line is short: settle all of it at once.
+    if (lineText_) return boundaries_->find(text, from, limit, limit).has_value();
+    return findWithBoundaries(text, from, limit).has_value();
 }
 
 size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t limit,
                                   bool& exact) const {
+    if (!boundedLiterals_.empty()) {
+        exact = true;
+        const auto match = findBoundedLiteral(text, from, limit);
+        return match ? match->start : npos;
+    }
     if (prefilter_) {
         exact = pure_;
         return prefilter_->find(text.data(), from, limit);
     }
-    exact = true;
+    exact = !boundaries_;
     const auto match = regexFind(text, from, limit);
     return match ? match->start : npos;
 }
@@ -225,16 +288,14 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
         const auto b = static_cast<uint8_t>(c);
         return b < 0x20 && b != '\t' && b != '\r' && b != '\n';
     });
+    ConjunctMatcher::RegexBudget budget{
+        std::min<int64_t>(ConjunctMemory,
+                          PatternMemory / static_cast<int64_t>(parsed.pattern.conjuncts.size())),
+        PatternRegexLength};
     int bestRank = 1000;
     for (const Alternation& alternatives : parsed.pattern.conjuncts) {
-        std::vector<Branch> branches;
-        for (const ItemSequence& items : alternatives) {
-            if (!expandWordBoundaries(items, branches)) {
-                error = "The pattern is too complex around \\< or \\>";
-                return nullptr;
-            }
-        }
-        auto matcher = std::make_unique<ConjunctMatcher>(branches, use == PatternUse::Lines, error);
+        auto matcher = std::make_unique<ConjunctMatcher>(alternatives, use == PatternUse::Lines,
+                                                         budget, error);
         if (!error.empty()) return nullptr;
         // Lines are found through the conjunct with the rarest literal.
         if (const LiteralPrefilter* p = matcher->prefilter(); p && p->rank() < bestRank) {
@@ -268,22 +329,42 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
     return std::nullopt;
 }
 
-std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, size_t pos) const {
+size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* lineStart) const {
     const char* text = region.data();
     const ConjunctMatcher& driver = *conjuncts_[driver_];
     while (pos <= region.size()) {
         bool exact = false;
         const size_t hit = driver.candidate(region, pos, region.size(), exact);
-        if (hit == npos) return std::nullopt;
-        const size_t lineStart = lineStartBefore(text, pos, hit, false);
+        if (hit == npos) return npos;
         const size_t lineEnd = lineEndFrom(text, hit, region.size(), false);
-        bool all = exact || driver.matchesIn(region, lineStart, lineEnd);
+        // Counting a match that is sure needs no line start.
+        const bool sure = exact && conjuncts_.size() == 1;
+        if (sure && !lineStart) return lineEnd;
+        const size_t start = lineStartBefore(text, pos, hit, false);
+        bool all = exact || driver.matchesIn(region, start, lineEnd);
         for (size_t i = 0; i < conjuncts_.size() && all; ++i)
-            if (i != driver_) all = conjuncts_[i]->matchesIn(region, lineStart, lineEnd);
-        if (all) return Span{lineStart, lineEnd};
+            if (i != driver_) all = conjuncts_[i]->matchesIn(region, start, lineEnd);
+        if (all) {
+            if (lineStart) *lineStart = start;
+            return lineEnd;
+        }
         pos = lineEnd + 1;
     }
-    return std::nullopt;
+    return npos;
+}
+
+std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, size_t pos) const {
+    size_t start = 0;
+    const size_t end = findLine(region, pos, &start);
+    if (end == npos) return std::nullopt;
+    return Span{start, end};
+}
+
+size_t CompiledPattern::countMatchingLines(std::string_view region, size_t pos) const {
+    size_t count = 0;
+    for (size_t end; (end = findLine(region, pos, nullptr)) != npos; pos = end + 1)
+        ++count;
+    return count;
 }
 
 uint64_t CompiledPattern::conjunctsMatchedIn(std::string_view text, size_t from,

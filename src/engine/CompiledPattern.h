@@ -25,17 +25,30 @@ struct Span {
     size_t end = 0;
 };
 
+class WordBoundaryMatcher;
+
 // One '&'-conjunct: an alternation compiled for RE2, with a literal
-// prefilter where every branch holds a required literal.
+// prefilter where every alternative holds a required literal. Where the
+// alternatives hold \< or \>, RE2 finds candidates and a WordBoundaryMatcher
+// settles them; alternatives that are literals between boundaries are
+// settled without either.
 class ConjunctMatcher {
 public:
+    // What RE2 may take: memory for each conjunct's program and DFA caches,
+    // and the length of the expressions still left to the pattern.
+    struct RegexBudget {
+        int64_t memory;
+        size_t length;
+    };
+
     // lineText: the searched text is whole lines, each followed by an LF or
     // the end of the text.
-    ConjunctMatcher(const std::vector<Branch>& branches, bool lineText, std::string& error);
+    ConjunctMatcher(const Alternation& alternatives, bool lineText, RegexBudget& budget,
+                    std::string& error);
     ~ConjunctMatcher();
 
-    // The leftmost-first match starting in [from, limit]; the text around it
-    // is context for ^, $ and word boundaries.
+    // The leftmost-first match starting in [from, limit] and ending by
+    // limit; the text around it is context for ^, $ and word boundaries.
     std::optional<Span> find(std::string_view text, size_t from, size_t limit) const;
     // Whether some match lies within [from, limit].
     bool matchesIn(std::string_view text, size_t from, size_t limit) const;
@@ -47,17 +60,27 @@ public:
     const LiteralPrefilter* prefilter() const { return prefilter_ ? &*prefilter_ : nullptr; }
 
 private:
-    std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
-    // The match starting exactly at `start`, if any.
-    std::optional<Span> anchoredAt(std::string_view text, size_t start, size_t limit) const;
-    std::optional<Span> realSpan(std::string_view text, const void* subs, int count) const;
+    // An alternative that is a literal with word boundaries before or after it.
+    struct BoundedLiteral {
+        std::vector<PatternItem::Kind> before;
+        std::vector<PatternItem::Kind> after;
+    };
 
-    std::unique_ptr<re2::RE2> full_;
-    std::unique_ptr<re2::RE2> mid_;
-    bool edges_ = false;
-    int groups_ = 0;
+    void usePrefilter(const Alternation& alternatives);
+    static std::vector<BoundedLiteral> boundedLiteralsOf(const Alternation& alternatives);
+    // The leftmost-first match of the regex, found through the prefilter
+    // where there is one: exact without word boundaries.
+    std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
+    std::optional<Span> regexSearch(std::string_view text, size_t from, size_t limit) const;
+    std::optional<Span> regexMatchAt(std::string_view text, size_t start, size_t limit) const;
+    std::optional<Span> findBoundedLiteral(std::string_view text, size_t from, size_t limit) const;
+    std::optional<Span> findWithBoundaries(std::string_view text, size_t from, size_t limit) const;
+
+    std::unique_ptr<re2::RE2> regex_;
+    std::unique_ptr<WordBoundaryMatcher> boundaries_; // when the alternatives hold \< or \>
+    std::vector<BoundedLiteral> boundedLiterals_;     // when every alternative is one
     std::optional<LiteralPrefilter> prefilter_;
-    bool pure_ = false;          // every branch is a plain literal
+    bool pure_ = false;          // every alternative is a plain literal
     bool singleLiteral_ = false; // ...and there is just one
     bool spansLines_ = false;    // a match can hold a CR or LF
     bool lineText_ = false;
@@ -86,6 +109,8 @@ public:
     // end is a line end); pos is the start of a line in it. Returns the next
     // matching line (without its LF) at or after pos.
     std::optional<Span> nextMatchingLine(std::string_view region, size_t pos) const;
+    // The number of matching lines of the region at or after pos.
+    size_t countMatchingLines(std::string_view region, size_t pos) const;
 
     // Bit i set when conjunct i has a match within [from, limit] of text.
     uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit) const;
@@ -101,6 +126,10 @@ public:
     bool distinguishesControlBytes() const { return controlBytes_; }
 
 private:
+    // The end of the next matching line at or after pos (npos when none),
+    // and its start when lineStart is given.
+    size_t findLine(std::string_view region, size_t pos, size_t* lineStart) const;
+
     std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
     size_t driver_ = 0; // the conjunct that finds candidate lines
     bool controlBytes_ = false;

@@ -29,12 +29,46 @@ LineSearch::LineSearch(std::shared_ptr<const CompiledPattern> pattern,
     if (buffer_.size() != limits_.chunkSize) buffer_.resize(limits_.chunkSize, 0);
 }
 
+LineSearch::LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::string_view head,
+                       std::unique_ptr<ByteSource> rest, ReadBuffer& buffer,
+                       const GrepLimits& limits, const std::atomic<bool>* canceled)
+    : LineSearch(std::move(pattern), std::move(rest), buffer, limits, canceled) {
+    eof_ = !source_;
+    done_ = !pattern_ || (eof_ && head.empty());
+    head_ = head;
+    if (done_) return;
+    if (eof_) {
+        regionEnd_ = head.size();
+        regionFinal_ = true;
+    } else if (const void* lf = memrchr(head.data(), '\n', head.size())) {
+        regionEnd_ = static_cast<size_t>(static_cast<const char*>(lf) - head.data());
+        regionFinal_ = false;
+    } else {
+        leaveHead(); // not one whole line: the buffer takes it all
+        return;
+    }
+    inHead_ = inRegion_ = true;
+}
+
+void LineSearch::leaveHead() {
+    const size_t consumed = inHead_ ? std::min(pos_, head_.size()) : 0;
+    if (numbering_) numberOf(consumed);
+    const size_t partial = head_.size() - consumed;
+    inHead_ = false;
+    if (buffer_.size() < partial) buffer_.resize(partial, 0);
+    std::memcpy(buffer_.data(), head_.data() + consumed, partial);
+    filled_ = partial;
+    pos_ = 0;
+    numberedPos_ = 0;
+    head_ = {};
+}
+
 bool LineSearch::canceled() const {
     return canceled_ && canceled_->load(std::memory_order_relaxed);
 }
 
 int64_t LineSearch::numberOf(size_t lineStart) {
-    linesBefore_ += countLineFeeds(buffer_.data() + numberedPos_, lineStart - numberedPos_);
+    linesBefore_ += countLineFeeds(text() + numberedPos_, lineStart - numberedPos_);
     numberedPos_ = lineStart;
     return linesBefore_ + 1;
 }
@@ -42,44 +76,52 @@ int64_t LineSearch::numberOf(size_t lineStart) {
 std::optional<LineMatch> LineSearch::next() {
     while (!done_) {
         if (inRegion_) {
-            const std::string_view region(buffer_.data(), regionEnd_);
+            const std::string_view region(text(), regionEnd_);
             if (const auto line = pattern_->nextMatchingLine(region, pos_)) {
                 pos_ = line->end + 1;
                 ++count_;
                 size_t end = line->end;
                 if ((!regionFinal_ || end < regionEnd_) && end > line->start &&
-                    buffer_[end - 1] == '\r')
+                    region[end - 1] == '\r')
                     --end; // the CR of a CR LF line end
                 const int64_t number = numbering_ ? numberOf(line->start) : 0;
-                return LineMatch{number,
-                                 std::string_view(buffer_.data() + line->start, end - line->start)};
+                return LineMatch{number, region.substr(line->start, end - line->start)};
             }
             inRegion_ = false;
             pos_ = regionEnd_ + 1;
         }
-        switch (load()) {
-        case Load::Region:
-            inRegion_ = true;
-            break;
-        case Load::LongLine:
-            if (longLineMatched_) {
-                ++count_;
-                return LineMatch{longLineNumber_, longLine_};
-            }
-            break;
-        case Load::End:
-            done_ = true;
-            break;
-        }
+        if (loadNext()) return LineMatch{longLineNumber_, longLine_};
     }
     return std::nullopt;
 }
 
 int32_t LineSearch::countRemaining() {
     numbering_ = false;
-    while (next()) {
+    while (!done_) {
+        if (inRegion_) {
+            const std::string_view region(text(), regionEnd_);
+            count_ += static_cast<int32_t>(pattern_->countMatchingLines(region, pos_));
+            inRegion_ = false;
+            pos_ = regionEnd_ + 1;
+        }
+        loadNext();
     }
     return count_;
+}
+
+bool LineSearch::loadNext() {
+    switch (load()) {
+    case Load::Region:
+        inRegion_ = true;
+        return false;
+    case Load::LongLine:
+        if (longLineMatched_) ++count_;
+        return longLineMatched_;
+    case Load::End:
+        done_ = true;
+        return false;
+    }
+    return false;
 }
 
 void LineSearch::discardConsumed() {
@@ -92,7 +134,10 @@ void LineSearch::discardConsumed() {
 }
 
 LineSearch::Load LineSearch::load() {
-    discardConsumed();
+    if (inHead_)
+        leaveHead();
+    else
+        discardConsumed();
     if (!tailChecked_) {
         // What followed a long line may hold whole lines already.
         tailChecked_ = true;

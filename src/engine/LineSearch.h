@@ -13,10 +13,11 @@
 namespace ferrolux {
 
 // Buffer sizes of the line search; tests shrink them to reach chunk and
-// window boundaries with small files.
+// window boundaries with small files. Each searching thread may hold up to
+// maxLineBuffer while it searches a long line.
 struct GrepLimits {
     size_t chunkSize = size_t(1) << 20;       // first buffer size and usual read size
-    size_t maxLineBuffer = size_t(64) << 20;  // a longer line is searched in windows
+    size_t maxLineBuffer = size_t(8) << 20;   // a longer line is searched in windows
     size_t longLineOverlap = size_t(1) << 20; // windows of a long line overlap by this
     size_t longLineShown = size_t(64) << 10;  // bytes of a long line kept for output
 };
@@ -38,6 +39,13 @@ public:
     // The buffer is the caller's, so that one serves many files.
     LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::unique_ptr<ByteSource> source,
                ReadBuffer& buffer, const GrepLimits& limits, const std::atomic<bool>* canceled);
+    // For a text whose first bytes are in memory already: its whole lines
+    // are searched where they lie, the rest of it (rest, or nothing when the
+    // head is all of the text) from the buffer. The head must outlive the
+    // search.
+    LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::string_view head,
+               std::unique_ptr<ByteSource> rest, ReadBuffer& buffer, const GrepLimits& limits,
+               const std::atomic<bool>* canceled);
 
     // The next matching line, or nothing at the end (or when canceled).
     std::optional<LineMatch> next();
@@ -49,7 +57,14 @@ public:
 private:
     enum class Load { Region, LongLine, End };
 
+    // Loads what comes next: a region of whole lines, a long line searched
+    // in windows (true when it matched; it is counted) or the end.
+    bool loadNext();
     Load load();
+    // Leaves the head: the part of a line it ends with goes into the buffer.
+    void leaveHead();
+    // Where the current region lies: the head, then the buffer.
+    const char* text() const { return inHead_ ? head_.data() : buffer_.data(); }
     Load scanLongLine();
     void discardConsumed();
     bool canceled() const;
@@ -61,6 +76,8 @@ private:
     const std::atomic<bool>* canceled_;
 
     ReadBuffer& buffer_;
+    std::string_view head_;
+    bool inHead_ = false;
     size_t filled_ = 0;
     size_t regionEnd_ = 0;     // the LF ending the region's last line, or filled_ at the end
     bool regionFinal_ = false; // the region's last line has no LF

@@ -88,6 +88,12 @@ bool fixedBytes(const PatternItem& item, std::string& bytes, bool& folded) {
 
 } // namespace
 
+bool isFixedCharacter(const PatternItem& item) {
+    std::string bytes;
+    bool folded;
+    return item.quantifier == Quantifier::One && fixedBytes(item, bytes, folded);
+}
+
 // The most bytes one item can match; Unbounded for a repetition.
 size_t longestMatch(const PatternItem& item) {
     if (item.kind == PatternItem::Kind::LineEnd) return 1; // the CR of a CR LF
@@ -97,16 +103,20 @@ size_t longestMatch(const PatternItem& item) {
     return item.chars.wide.empty() ? 1 : 4;
 }
 
-std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
+std::optional<RequiredLiteral> requiredLiteral(const ItemSequence& items) {
     Run best;
     Run current;
-    bool whole = branch.before == EdgeCondition::Any && branch.after == EdgeCondition::Any;
+    bool whole = true;
     size_t consumed = 0; // the most bytes the items so far can match
     const auto finish = [&] {
         if (!current.literal.bytes.empty() && current.betterThan(best)) best = current;
         current = Run{};
     };
-    for (const PatternItem& item : branch.items) {
+    for (const PatternItem& item : items) {
+        if (item.kind == PatternItem::Kind::WordStart || item.kind == PatternItem::Kind::WordEnd) {
+            whole = false;
+            continue;
+        }
         std::string bytes;
         bool folded = false;
         const bool fixed = fixedBytes(item, bytes, folded);
@@ -130,46 +140,68 @@ std::optional<RequiredLiteral> requiredLiteral(const Branch& branch) {
     }
     finish();
     if (best.literal.bytes.empty()) return std::nullopt;
-    // Without breaks there was a single run: the whole branch.
-    best.literal.wholeBranch = whole;
+    // Without breaks there was a single run: the whole alternative.
+    best.literal.whole = whole;
     return best.literal;
 }
 
 std::optional<LiteralPrefilter> LiteralPrefilter::build(std::vector<RequiredLiteral> literals) {
     if (literals.empty() || literals.size() > MaxLiterals) return std::nullopt;
     LiteralPrefilter filter;
+    // Two probes each, but a third for a single literal when that makes them
+    // the whole literal, which then needs no check.
+    const size_t probesEach =
+        literals.size() == 1 && literals.front().bytes.size() <= MaxProbes ? MaxProbes : 2;
+    filter.wholeProbes_ = true;
     for (RequiredLiteral& literal : literals) {
-        const auto probeAt = [&](size_t i) {
-            const auto byte = static_cast<uint8_t>(literal.bytes[i]);
-            const bool fold = literal.folded[i] && isLetter(byte);
-            return Probe{static_cast<uint8_t>(fold ? (byte | 0x20) : byte),
-                         static_cast<uint8_t>(fold ? 0x20 : 0), i};
-        };
         const auto rank = [&](size_t i) {
             return rankOf(static_cast<uint8_t>(literal.bytes[i]), literal.folded[i]);
         };
-        size_t first = 0;
-        for (size_t i = 1; i < literal.bytes.size(); ++i)
-            if (rank(i) < rank(first)) first = i;
-        size_t second = first;
-        for (size_t i = 0; i < literal.bytes.size(); ++i)
-            if (i != first && (second == first || rank(i) < rank(second))) second = i;
-        filter.worstRank_ = std::max(filter.worstRank_, rank(first));
+        std::vector<size_t> order(literal.bytes.size());
+        for (size_t i = 0; i < order.size(); ++i)
+            order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return rank(a) < rank(b); });
+        // Of equally rare bytes, one far from the rarest is less likely to
+        // come with it by chance (as "d" two bytes before "p" does).
+        const auto distance = [&](size_t i) { return i > order[0] ? i - order[0] : order[0] - i; };
+        std::stable_sort(order.begin() + 1, order.end(), [&](size_t a, size_t b) {
+            return rank(a) != rank(b) ? rank(a) < rank(b) : distance(a) > distance(b);
+        });
+        Entry entry;
+        // A literal shorter than the probes repeats its last one.
+        const size_t distinct = std::min(probesEach, order.size());
+        for (size_t k = 0; k < probesEach; ++k) {
+            const size_t i = order[std::min(k, distinct - 1)];
+            const auto byte = static_cast<uint8_t>(literal.bytes[i]);
+            const bool fold = literal.folded[i] && isLetter(byte);
+            entry.probes[k] = {static_cast<uint8_t>(fold ? (byte | 0x20) : byte),
+                               static_cast<uint8_t>(fold ? 0x20 : 0), i};
+            filter.reach_ = std::max(filter.reach_, i);
+            filter.foldedProbes_ = filter.foldedProbes_ || fold;
+        }
+        entry.folded =
+            std::find(literal.folded.begin(), literal.folded.end(), true) != literal.folded.end();
+        filter.wholeProbes_ = filter.wholeProbes_ && distinct == order.size();
+        filter.worstRank_ = std::max(filter.worstRank_, rank(order.front()));
         filter.longest_ = std::max(filter.longest_, literal.bytes.size());
         filter.maxLead_ = std::max(filter.maxLead_, literal.maxLead);
-        filter.reach_ = std::max({filter.reach_, first, second});
-        const Probe rarest = probeAt(first);
-        const Probe next = probeAt(second);
-        Entry entry{std::move(literal), rarest, next};
+        entry.literal = std::move(literal);
         filter.entries_.push_back(std::move(entry));
     }
-    const Probe& only = filter.entries_.front().rarest;
-    filter.memchrOnly_ = filter.entries_.size() == 1 && only.orMask == 0 &&
-                         (filter.worstRank_ <= RareRank || filter.longest_ == 1);
+    const Probe& only = filter.entries_.front().probes[0];
+    const bool memchrOnly = filter.entries_.size() == 1 && only.orMask == 0 &&
+                            (filter.worstRank_ <= RareRank || filter.longest_ == 1);
+    filter.probeFinder_ = filter.foldedProbes_
+                              ? probeFinder<true>(filter.entries_.size(), probesEach)
+                              : probeFinder<false>(filter.entries_.size(), probesEach);
+    filter.finder_ = memchrOnly ? &LiteralPrefilter::findWithMemchr : filter.probeFinder_;
     return filter;
 }
 
-bool LiteralPrefilter::literalAt(const char* p, const RequiredLiteral& literal) {
+bool LiteralPrefilter::literalAt(const char* p, const Entry& entry) {
+    const RequiredLiteral& literal = entry.literal;
+    if (!entry.folded) return std::memcmp(p, literal.bytes.data(), literal.bytes.size()) == 0;
     for (size_t i = 0; i < literal.bytes.size(); ++i) {
         const auto b = static_cast<uint8_t>(p[i]);
         const auto want = static_cast<uint8_t>(literal.bytes[i]);
@@ -178,127 +210,189 @@ bool LiteralPrefilter::literalAt(const char* p, const RequiredLiteral& literal) 
     return true;
 }
 
-size_t LiteralPrefilter::find(const char* text, size_t from, size_t end) const {
-    if (from >= end) return npos;
-    if (memchrOnly_) return findWithMemchr(text, from, end);
-#if defined(FERROLUX_HAVE_AVX2_PATH)
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2) return findPackedPairsWide(text, from, end);
-#endif
-    return findPackedPairs(text, from, end);
+bool LiteralPrefilter::literalAt(size_t i, const char* text, size_t start, size_t end) const {
+    const Entry& entry = entries_[i];
+    return start + entry.literal.bytes.size() <= end && literalAt(text + start, entry);
 }
 
+// The loops are compiled for each number of literals, so that the compiler
+// lays out every comparison of a block without loops; the one for this
+// processor and these literals is chosen once.
+template <bool Fold>
+LiteralPrefilter::Finder LiteralPrefilter::probeFinder(size_t literals, size_t probes) {
+#if defined(FERROLUX_HAVE_AVX2_PATH)
+    if (__builtin_cpu_supports("avx2")) {
+        switch (literals) {
+        case 1:
+            return probes == MaxProbes ? &LiteralPrefilter::findWithProbesWide<Fold, 1, MaxProbes>
+                                       : &LiteralPrefilter::findWithProbesWide<Fold, 1, 2>;
+        case 2:
+            return &LiteralPrefilter::findWithProbesWide<Fold, 2, 2>;
+        case 3:
+            return &LiteralPrefilter::findWithProbesWide<Fold, 3, 2>;
+        default:
+            return &LiteralPrefilter::findWithProbesWide<Fold, 4, 2>;
+        }
+    }
+#endif
+    switch (literals) {
+    case 1:
+        return probes == MaxProbes ? &LiteralPrefilter::findWithProbes<Fold, 1, MaxProbes>
+                                   : &LiteralPrefilter::findWithProbes<Fold, 1, 2>;
+    case 2:
+        return &LiteralPrefilter::findWithProbes<Fold, 2, 2>;
+    case 3:
+        return &LiteralPrefilter::findWithProbes<Fold, 3, 2>;
+    default:
+        return &LiteralPrefilter::findWithProbes<Fold, 4, 2>;
+    }
+}
+
+size_t LiteralPrefilter::find(const char* text, size_t from, size_t end) const {
+    if (from >= end) return npos;
+    return (this->*finder_)(text, from, end);
+}
+
+// memchr outruns the probe loop while the byte is rare, as in text; where it
+// is not (binary data), every false hit costs a call, so after a run of
+// close ones the probe loop takes over.
 size_t LiteralPrefilter::findWithMemchr(const char* text, size_t from, size_t end) const {
+    constexpr size_t CloseHit = 1024; // bytes from the last false hit
+    constexpr int CloseHitsBeforeProbes = 16;
     const Entry& e = entries_.front();
+    const Probe& rarest = e.probes[0];
     const size_t length = e.literal.bytes.size();
-    size_t pos = from + e.rarest.offset;
+    size_t pos = from + rarest.offset;
+    int closeHits = 0;
     while (pos < end) {
-        const void* hit = std::memchr(text + pos, e.rarest.value, end - pos);
+        const void* hit = std::memchr(text + pos, rarest.value, end - pos);
         if (!hit) return npos;
         const auto at = static_cast<size_t>(static_cast<const char*>(hit) - text);
-        const size_t start = at - e.rarest.offset;
+        const size_t start = at - rarest.offset;
         if (start + length > end) return npos;
-        if (literalAt(text + start, e.literal)) return start;
+        if (literalAt(text + start, e)) return start;
+        closeHits = at - pos < CloseHit ? closeHits + 1 : 0;
+        if (closeHits == CloseHitsBeforeProbes) return (this->*probeFinder_)(text, start + 1, end);
         pos = at + 1;
     }
     return npos;
 }
 
-size_t LiteralPrefilter::firstLiteralAt(const char* text, size_t start, size_t end) const {
+size_t LiteralPrefilter::literalStartingAt(const char* text, size_t start, size_t end) const {
     for (const Entry& e : entries_)
-        if (start + e.literal.bytes.size() <= end && literalAt(text + start, e.literal))
-            return start;
+        if (start + e.literal.bytes.size() <= end && literalAt(text + start, e)) return start;
     return npos;
 }
 
 #if defined(FERROLUX_HAVE_AVX2_PATH)
-// The same loop as findPackedPairs, 32 positions at a time.
+// The same loop as findWithProbes, 32 positions at a time.
+template <bool Fold, size_t Literals, size_t Probes>
 __attribute__((target("avx2"))) size_t
-LiteralPrefilter::findPackedPairsWide(const char* text, size_t from, size_t end) const {
-    struct Vectors {
-        __m256i value1, mask1, value2, mask2;
-        size_t offset1, offset2;
-    };
-    Vectors probes[MaxLiterals];
-    const size_t n = entries_.size();
-    for (size_t i = 0; i < n; ++i) {
-        const Entry& e = entries_[i];
-        probes[i] = {_mm256_set1_epi8(static_cast<char>(e.rarest.value)),
-                     _mm256_set1_epi8(static_cast<char>(e.rarest.orMask)),
-                     _mm256_set1_epi8(static_cast<char>(e.second.value)),
-                     _mm256_set1_epi8(static_cast<char>(e.second.orMask)),
-                     e.rarest.offset,
-                     e.second.offset};
-    }
-    const auto load = [text](size_t at) __attribute__((target("avx2"))) {
-        return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + at));
-    };
+LiteralPrefilter::findWithProbesWide(const char* text, size_t from, size_t end) const {
     size_t pos = from;
-    while (pos + reach_ + 32 <= end) {
-        uint32_t mask = 0;
-        for (size_t i = 0; i < n; ++i) {
-            const Vectors& v = probes[i];
-            const __m256i a =
-                _mm256_cmpeq_epi8(_mm256_or_si256(load(pos + v.offset1), v.mask1), v.value1);
-            const __m256i b =
-                _mm256_cmpeq_epi8(_mm256_or_si256(load(pos + v.offset2), v.mask2), v.value2);
-            mask |= static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(a, b)));
-        }
-        for (; mask != 0; mask &= mask - 1) {
-            const size_t start = pos + static_cast<size_t>(__builtin_ctz(mask));
-            if (firstLiteralAt(text, start, end) != npos) return start;
+    for (;;) {
+        uint32_t hits = 0;
+        pos = scanWide<Fold, Literals, Probes>(text, pos, end, hits);
+        if (hits == 0) break;
+        for (; hits != 0; hits &= hits - 1) {
+            const size_t start = pos + static_cast<size_t>(__builtin_ctz(hits));
+            if (probeHit(text, start, end) != npos) return start;
         }
         pos += 32;
     }
-    return findPackedPairs(text, pos, end);
+    return findWithProbes<Fold, Literals, Probes>(text, pos, end);
 }
-#else
-size_t LiteralPrefilter::findPackedPairsWide(const char* text, size_t from, size_t end) const {
-    return findPackedPairs(text, from, end);
+
+// Finds the next block of 32 starts from pos where all the probes of some
+// literal agree: its position, with one bit per start in hits. Where fewer
+// than a block is left it stops, hits 0. It calls nothing, so the vectors
+// stay in registers.
+template <bool Fold, size_t Literals, size_t Probes>
+__attribute__((target("avx2"))) size_t
+LiteralPrefilter::scanWide(const char* text, size_t pos, size_t end, uint32_t& hits) const {
+    __m256i value[Literals][Probes], mask[Literals][Probes];
+    const char* at[Literals][Probes];
+    for (size_t i = 0; i < Literals; ++i) {
+        for (size_t k = 0; k < Probes; ++k) {
+            const Probe& probe = entries_[i].probes[k];
+            value[i][k] = _mm256_set1_epi8(static_cast<char>(probe.value));
+            mask[i][k] = _mm256_set1_epi8(static_cast<char>(probe.orMask));
+            at[i][k] = text + probe.offset;
+        }
+    }
+    for (; pos + reach_ + 32 <= end; pos += 32) {
+        uint32_t found = 0;
+        for (size_t i = 0; i < Literals; ++i) {
+            __m256i all = _mm256_set1_epi8(-1);
+            for (size_t k = 0; k < Probes; ++k) {
+                __m256i bytes =
+                    _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at[i][k] + pos));
+                if (Fold) bytes = _mm256_or_si256(bytes, mask[i][k]);
+                all = _mm256_and_si256(all, _mm256_cmpeq_epi8(bytes, value[i][k]));
+            }
+            found |= static_cast<uint32_t>(_mm256_movemask_epi8(all));
+        }
+        if (found != 0) {
+            hits = found;
+            return pos;
+        }
+    }
+    return pos;
 }
 #endif
 
-size_t LiteralPrefilter::findPackedPairs(const char* text, size_t from, size_t end) const {
+template <bool Fold, size_t Literals, size_t Probes>
+size_t LiteralPrefilter::findWithProbes(const char* text, size_t from, size_t end) const {
     size_t pos = from;
 #if defined(__SSE2__)
-    struct Vectors {
-        __m128i value1, mask1, value2, mask2;
-        size_t offset1, offset2;
-    };
-    Vectors probes[MaxLiterals];
-    const size_t n = entries_.size();
-    for (size_t i = 0; i < n; ++i) {
-        const Entry& e = entries_[i];
-        probes[i] = {_mm_set1_epi8(static_cast<char>(e.rarest.value)),
-                     _mm_set1_epi8(static_cast<char>(e.rarest.orMask)),
-                     _mm_set1_epi8(static_cast<char>(e.second.value)),
-                     _mm_set1_epi8(static_cast<char>(e.second.orMask)),
-                     e.rarest.offset,
-                     e.second.offset};
-    }
-    const auto load = [&](size_t at) {
-        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + at));
-    };
-    while (pos + reach_ + 16 <= end) {
-        unsigned mask = 0;
-        for (size_t i = 0; i < n; ++i) {
-            const Vectors& v = probes[i];
-            const __m128i a =
-                _mm_cmpeq_epi8(_mm_or_si128(load(pos + v.offset1), v.mask1), v.value1);
-            const __m128i b =
-                _mm_cmpeq_epi8(_mm_or_si128(load(pos + v.offset2), v.mask2), v.value2);
-            mask |= static_cast<unsigned>(_mm_movemask_epi8(_mm_and_si128(a, b)));
-        }
-        for (; mask != 0; mask &= mask - 1) {
-            const size_t start = pos + static_cast<size_t>(__builtin_ctz(mask));
-            if (firstLiteralAt(text, start, end) != npos) return start;
+    for (;;) {
+        unsigned hits = 0;
+        pos = scan<Fold, Literals, Probes>(text, pos, end, hits);
+        if (hits == 0) break;
+        for (; hits != 0; hits &= hits - 1) {
+            const size_t start = pos + static_cast<size_t>(__builtin_ctz(hits));
+            if (probeHit(text, start, end) != npos) return start;
         }
         pos += 16;
     }
 #endif
     for (; pos < end; ++pos)
-        if (firstLiteralAt(text, pos, end) != npos) return pos;
+        if (literalStartingAt(text, pos, end) != npos) return pos;
     return npos;
 }
+
+#if defined(__SSE2__)
+// findWithProbesWide's scan, 16 positions at a time.
+template <bool Fold, size_t Literals, size_t Probes>
+size_t LiteralPrefilter::scan(const char* text, size_t pos, size_t end, unsigned& hits) const {
+    __m128i value[Literals][Probes], mask[Literals][Probes];
+    const char* at[Literals][Probes];
+    for (size_t i = 0; i < Literals; ++i) {
+        for (size_t k = 0; k < Probes; ++k) {
+            const Probe& probe = entries_[i].probes[k];
+            value[i][k] = _mm_set1_epi8(static_cast<char>(probe.value));
+            mask[i][k] = _mm_set1_epi8(static_cast<char>(probe.orMask));
+            at[i][k] = text + probe.offset;
+        }
+    }
+    for (; pos + reach_ + 16 <= end; pos += 16) {
+        unsigned found = 0;
+        for (size_t i = 0; i < Literals; ++i) {
+            __m128i all = _mm_set1_epi8(-1);
+            for (size_t k = 0; k < Probes; ++k) {
+                __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at[i][k] + pos));
+                if (Fold) bytes = _mm_or_si128(bytes, mask[i][k]);
+                all = _mm_and_si128(all, _mm_cmpeq_epi8(bytes, value[i][k]));
+            }
+            found |= static_cast<unsigned>(_mm_movemask_epi8(all));
+        }
+        if (found != 0) {
+            hits = found;
+            return pos;
+        }
+    }
+    return pos;
+}
+#endif
 
 } // namespace ferrolux::engine

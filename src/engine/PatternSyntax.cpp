@@ -1,10 +1,16 @@
 #include "engine/PatternSyntax.h"
 
 #include <QChar>
+#include <algorithm>
 
 namespace ferrolux::engine {
 
 namespace {
+
+// What the parsed pattern may take in memory; a larger one is refused.
+constexpr size_t ParsedMemory = size_t(32) << 20;
+// The last code point with another case form is U+1E943.
+constexpr char32_t LastCasedCodePoint = 0x1FFFF;
 
 // One character of the pattern: a code point, or a byte that is not part of
 // valid UTF-8 (matched as that byte).
@@ -13,16 +19,24 @@ struct PatternChar {
     bool rawByte = false;
 };
 
-void addCaseVariants(CharSet& set, char32_t cp) {
+// Adds to the set the case forms of cp that lie outside [lo, hi].
+void addCaseVariants(CharSet& set, char32_t cp, char32_t lo, char32_t hi) {
+    const auto add = [&](char32_t v) {
+        if (v < lo || v > hi) set.addCodePoints(v, v);
+    };
     const char32_t variants[] = {cp, QChar::toLower(cp), QChar::toUpper(cp), QChar::toTitleCase(cp),
                                  QChar::toCaseFolded(cp)};
     for (char32_t v : variants) {
-        set.addCodePoints(v, v);
+        add(v);
         // One more step catches letters whose folded form has a second
         // capital (e.g. the Kelvin sign and K).
-        set.addCodePoints(QChar::toUpper(v), QChar::toUpper(v));
-        set.addCodePoints(QChar::toLower(v), QChar::toLower(v));
+        add(QChar::toUpper(v));
+        add(QChar::toLower(v));
     }
+}
+
+void addCaseVariants(CharSet& set, char32_t cp) {
+    addCaseVariants(set, cp, 1, 0); // an empty range: every form is added
 }
 
 void addMember(CharSet& set, PatternChar c, bool caseSensitive) {
@@ -35,6 +49,19 @@ void addMember(CharSet& set, PatternChar c, bool caseSensitive) {
     }
 }
 
+// The code points that have another case form, in order.
+const std::vector<char32_t>& casedCodePoints() {
+    static const std::vector<char32_t> list = [] {
+        std::vector<char32_t> cased;
+        for (char32_t c = 0; c <= LastCasedCodePoint; ++c)
+            if (QChar::toLower(c) != c || QChar::toUpper(c) != c || QChar::toTitleCase(c) != c ||
+                QChar::toCaseFolded(c) != c)
+                cased.push_back(c);
+        return cased;
+    }();
+    return list;
+}
+
 void addRange(CharSet& set, PatternChar lo, PatternChar hi, bool caseSensitive) {
     if (lo.rawByte || hi.rawByte) {
         for (char32_t b = lo.value; b <= hi.value && b < 256; ++b)
@@ -43,8 +70,14 @@ void addRange(CharSet& set, PatternChar lo, PatternChar hi, bool caseSensitive) 
     }
     set.addCodePoints(lo.value, hi.value);
     if (caseSensitive) return;
-    for (char32_t c = lo.value; c <= hi.value; ++c)
-        if (QChar::isLetter(c)) addCaseVariants(set, c);
+    const std::vector<char32_t>& cased = casedCodePoints();
+    for (auto c = std::lower_bound(cased.begin(), cased.end(), lo.value);
+         c != cased.end() && *c <= hi.value; ++c)
+        addCaseVariants(set, *c, lo.value, hi.value);
+}
+
+size_t memoryOf(const PatternItem& item) {
+    return sizeof(PatternItem) + item.chars.wide.capacity() * sizeof(CodeRange);
 }
 
 std::string describe(PatternChar c) {
@@ -73,7 +106,10 @@ public:
                     outcome.pattern.conjuncts.push_back(std::move(conjunct)), conjunct = {};
                 continue;
             }
+            const size_t before = current.size();
             parseElement(current);
+            if (current.size() > before) memory_ += memoryOf(current.back());
+            if (memory_ > ParsedMemory) error_ = "The pattern is too large";
         }
         if (error_.empty() && closeAlternative(current, conjunct, '\0'))
             outcome.pattern.conjuncts.push_back(std::move(conjunct));
@@ -92,6 +128,7 @@ private:
             return false;
         }
         applyLineEndRule(current);
+        moveWordEndsBeforeLineEnds(current);
         conjunct.push_back(std::move(current));
         current = {};
         if (separator != '\0') lastSeparator_ = separator;
@@ -108,6 +145,15 @@ private:
         items.resize(n - 2);
         if (wordEnd) items.push_back({PatternItem::Kind::WordEnd, {}, Quantifier::One});
         items.push_back({PatternItem::Kind::LineEnd, {}, Quantifier::One});
+    }
+
+    // An end of word written after an end of line means the same before it
+    // (the line end may take a CR, after which no word ends).
+    static void moveWordEndsBeforeLineEnds(ItemSequence& items) {
+        for (size_t i = 1; i < items.size(); ++i)
+            if (items[i].kind == PatternItem::Kind::WordEnd &&
+                items[i - 1].kind == PatternItem::Kind::LineEnd)
+                std::swap(items[i], items[i - 1]), i = 0;
     }
 
     static bool isSingleByte(const PatternItem& item, char c) {
@@ -294,6 +340,7 @@ private:
     bool caseSensitive_;
     size_t pos_ = 0;
     char lastSeparator_ = '\0';
+    size_t memory_ = 0; // taken by the items parsed so far
     std::string error_;
 };
 

@@ -47,15 +47,19 @@ struct ParseOutcome {
 //             byte matches only if it is neither the first byte of a listed
 //             character nor a UTF-8 continuation byte (0x80-0xBF).
 //   \c        c itself; \r and \n are CR and LF.
-//   \< \>     start and end of a word. Word characters are ASCII letters,
-//             digits, '_' and every non-ASCII character or byte.
+//   \< \>     start and end of a word: the character before is not a word
+//             character and the next one is, or the reverse. Word characters
+//             are letters, digits, combining marks and '_', a valid UTF-8
+//             sequence read as one character and any other byte as a
+//             Windows-1252 character (engine/WordCharacters.h).
 //   |         alternatives (whole alternatives, no grouping).
 //   &         a line holds a match of each side; binds weaker than |.
-//   \r\n at the end of an alternative (optionally followed by \>) means $.
+//   \r\n at the end of an alternative (optionally followed by \>) means $;
+//             \> written after $ means the same as before it.
 // Case-insensitive parsing folds ASCII letters and the non-ASCII letters of
 // the pattern (to all their case variants, as whole UTF-8 characters).
 // Rejected: an unclosed [, a \ at the end, a reversed range, an empty
-// alternative or & condition.
+// alternative or & condition, a pattern too large to hold.
 ParseOutcome parsePattern(std::string_view pattern, bool caseSensitive);
 
 // For the line interface: LF never occurs inside a line, so it is taken out

@@ -14,6 +14,17 @@ std::optional<int32_t> Searcher::countLines(const PatternHandle& pattern,
                                             std::unique_ptr<ByteSource> source,
                                             const std::atomic<bool>* cancel) {
     LineSearch search(pattern, std::move(source), lineBuffer_, limits_, cancel);
+    return finishCount(search, cancel);
+}
+
+std::optional<int32_t> Searcher::countLines(const PatternHandle& pattern, std::string_view head,
+                                            std::unique_ptr<ByteSource> rest,
+                                            const std::atomic<bool>* cancel) {
+    LineSearch search(pattern, head, std::move(rest), lineBuffer_, limits_, cancel);
+    return finishCount(search, cancel);
+}
+
+std::optional<int32_t> Searcher::finishCount(LineSearch& search, const std::atomic<bool>* cancel) {
     const int32_t count = search.countRemaining();
     trimBuffers();
     if (cancel && cancel->load(std::memory_order_relaxed)) return std::nullopt;

@@ -34,6 +34,12 @@ public:
     std::optional<int32_t> countLines(const PatternHandle& pattern,
                                       std::unique_ptr<ByteSource> source,
                                       const std::atomic<bool>* cancel);
+    // The same for a text whose first bytes the caller has read already:
+    // they are searched where they lie (no copy), the rest read from rest
+    // (nothing when head is the whole text).
+    std::optional<int32_t> countLines(const PatternHandle& pattern, std::string_view head,
+                                      std::unique_ptr<ByteSource> rest,
+                                      const std::atomic<bool>* cancel);
 
     // Visits the matching lines in order, numbered, until visit returns
     // false. True when the source was searched to its end.
@@ -53,6 +59,8 @@ public:
     void trimBuffers();
 
 private:
+    std::optional<int32_t> finishCount(LineSearch& search, const std::atomic<bool>* cancel);
+
     GrepLimits limits_;
     ReadBuffer lineBuffer_;
     ReadBuffer scanBuffer_;

@@ -7,12 +7,14 @@
 #include "results/FileListView.h"
 
 #include <QButtonGroup>
+#include <QDialogButtonBox>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -34,6 +36,10 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption, int 
 void runPrintDialog(QPrinter& printer, QWidget* parent) {
     QPrintDialog dialog(&printer, parent);
     dialog.setWindowTitle(QStringLiteral("Print Setup"));
+    // It only chooses the printer; printing is the Print button's.
+    if (auto* buttons = dialog.findChild<QDialogButtonBox*>())
+        if (QPushButton* confirm = buttons->button(QDialogButtonBox::Ok))
+            confirm->setText(QStringLiteral("&OK"));
     // The reports always print every page; only the printer is chosen here.
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
@@ -46,11 +52,16 @@ std::optional<QString> runSaveDialog(QFileDialog& dialog) {
     return dialog.selectedFiles().constFirst();
 }
 
-bool confirmOverwrite(QWidget* owner, const QString& path) {
+bool confirmOverwrite(QWidget* owner, const QString& path, const QString& caption) {
     const QString text =
         QFileInfo(path).fileName() + QStringLiteral(" already exists.\nDo you want to replace it?");
-    return MessageBoxA(owner, text, QStringLiteral("Print to File"), MB_YESNO | MB_ICONWARNING) ==
-           IDYES;
+    return MessageBoxA(owner, text, caption, MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+// The PDF file the current printer writes, or nothing for a real printer.
+QString pdfTarget() {
+    const QPrinter& printer = currentPrinter();
+    return printer.outputFormat() == QPrinter::PdfFormat ? printer.outputFileName() : QString();
 }
 
 } // namespace
@@ -121,11 +132,29 @@ void TfrmPrint::setItemIndex(int index) {
 }
 
 void TfrmPrint::cmdPrintSetupClick() {
+    const QString before = pdfTarget();
     showPrinterSetup(currentPrinter());
+    // Choosing another, existing file there asked about replacing it already.
+    const QString pdf = pdfTarget();
+    if (pdf != before) replaceConfirmed_ = QFileInfo::exists(pdf) ? pdf : QString();
 }
 
 void TfrmPrint::cmdPrintClick() {
-    if (takeOption()) accept();
+    if (!takeOption()) return;
+    if (!confirmPdfReplacement()) {
+        PrintOption = -1;
+        return;
+    }
+    replaceConfirmed_.clear();
+    accept();
+}
+
+// A PDF written by an earlier print is not replaced unasked; on No the
+// dialog stays open for Print Setup to choose another file.
+bool TfrmPrint::confirmPdfReplacement() {
+    const QString pdf = pdfTarget();
+    if (pdf.isEmpty() || !QFileInfo::exists(pdf) || pdf == replaceConfirmed_) return true;
+    return confirmOverwrite(this, pdf, QStringLiteral("Print"));
 }
 
 void TfrmPrint::cmdFileClick() {
@@ -155,7 +184,9 @@ std::optional<QString> TfrmPrint::chooseFile() {
         const std::optional<QString> chosen = showSaveDialog(*dlgSave);
         if (!chosen) return {};
         const QString path = withDefaultExtension(*chosen, QStringLiteral("txt"));
-        if (!QFileInfo::exists(path) || confirmOverwrite(this, path)) return path;
+        if (!QFileInfo::exists(path) ||
+            confirmOverwrite(this, path, QStringLiteral("Print to File")))
+            return path;
         dlgSave->selectFile(path);
     }
 }

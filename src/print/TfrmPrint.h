@@ -58,9 +58,13 @@ private:
     bool takeOption();
     // The file to print to, once confirmed for an existing file.
     std::optional<QString> chooseFile();
+    bool confirmPdfReplacement();
 
     const FileListView* files_;
     QButtonGroup* items_;
+    // An existing PDF file chosen with Print Setup, whose replacement the
+    // setup dialog confirmed.
+    QString replaceConfirmed_;
 };
 
 } // namespace ferrolux

@@ -6,7 +6,9 @@
 #include "results/RowDisplay.h"
 #include "search/TextDecoding.h"
 
+#include <QPointer>
 #include <QProcess>
+#include <algorithm>
 #include <charconv>
 
 namespace ferrolux {
@@ -21,8 +23,10 @@ const char* const NoAssociationMessage =
 
 namespace {
 
-const char* const DesktopEditors[] = {
-    "gnome-text-editor", "gedit", "kate", "mousepad", "xed", "pluma", "geany"};
+// Editors with windows of their own: none needs a terminal.
+const char* const DesktopEditors[] = {"gnome-text-editor", "gedit",   "kate",  "kwrite",
+                                      "mousepad",          "xed",     "pluma", "featherpad",
+                                      "leafpad",           "l3afpad", "geany"};
 
 QStringList platformDefaultEditor(const Shell& shell) {
     for (const char* editor : DesktopEditors)
@@ -58,7 +62,10 @@ void FileActions::Open1Click() {
     if (!row) return;
     CurrentFilePath = row->fullPath();
     if (!confirmZipCopy(*row)) return;
-    if (shell_.openDocument(CurrentFilePath) == Shell::OpenResult::NoAssociation)
+    const Shell::OpenResult opened = shell_.openDocument(
+        CurrentFilePath, reportFailure(QStringLiteral("Unable to open file - the desktop's "
+                                                      "opener failed.")));
+    if (opened == Shell::OpenResult::NoAssociation)
         MessageBoxA(host_.messageOwner(), QLatin1String(NoAssociationMessage),
                     QStringLiteral("Ferrolux"), MB_OK);
 }
@@ -68,7 +75,19 @@ void FileActions::Edit1Click() {
     if (!row) return;
     CurrentFilePath = row->fullPath();
     if (!confirmZipCopy(*row)) return;
-    shell_.startDetached(editorCommand(host_.settings().Editor, CurrentFilePath, shell_));
+    shell_.start(editorCommand(host_.settings().Editor, CurrentFilePath, shell_),
+                 reportFailure(QStringLiteral("Unable to edit file - the editor failed.")));
+}
+
+// The failure may come long after the action, when the program ends.
+LaunchFailed FileActions::reportFailure(const QString& what) {
+    QPointer<QObject> owner = host_.messageOwner();
+    const bool owned = owner;
+    return [owner, owned, what](const LaunchFailure& failure) {
+        if (owned && !owner) return; // the window is gone: the program is quitting
+        MessageBoxA(owner, launchFailureText(what, failure), QStringLiteral("Ferrolux"),
+                    MB_OK | MB_ICONWARNING);
+    };
 }
 
 void FileActions::cboRegExpClick(int index) {
@@ -99,6 +118,26 @@ std::optional<int32_t> targetMatchFor(const FileResult& row, const SelectedMatch
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), line);
     if (text.empty() || ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return line;
+}
+
+QString commandText(const std::vector<std::string>& command) {
+    QStringList words;
+    for (const std::string& word : command) {
+        const QString shown = displayText(word);
+        const bool plain = !shown.isEmpty() && std::all_of(shown.begin(), shown.end(), [](QChar c) {
+            return c.isLetterOrNumber() || QStringLiteral("@%+=:,./_-").contains(c);
+        });
+        words << (plain ? shown
+                        : QLatin1Char('\'') +
+                              QString(shown).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                              QLatin1Char('\''));
+    }
+    return words.join(QLatin1Char(' '));
+}
+
+QString launchFailureText(const QString& what, const LaunchFailure& failure) {
+    return what + QStringLiteral("\n\nCommand: ") + commandText(failure.command) +
+           QStringLiteral("\n") + failure.reason;
 }
 
 std::vector<std::string> editorCommand(const QString& editorSetting, const std::string& path,

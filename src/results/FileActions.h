@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/Shell.h"
 #include "results/FileActionHost.h"
 
 #include <QStringList>
@@ -9,8 +10,6 @@
 #include <vector>
 
 namespace ferrolux {
-
-class Shell;
 
 // View, Open and Edit of the selected file row, and the token list. Each
 // action sets CurrentFilePath to the file it acts on.
@@ -30,6 +29,8 @@ public:
 private:
     void openViewer(const FileResult& row, int32_t targetMatch);
     bool confirmZipCopy(const FileResult& row);
+    // Tells the user, in a message box, what failed and the command tried.
+    LaunchFailed reportFailure(const QString& what);
 
     FileActionHost& host_;
     Shell& shell_;
@@ -47,6 +48,13 @@ std::optional<int32_t> targetMatchFor(const FileResult& row, const SelectedMatch
 // first installed of the common desktop editors, else the desktop's opener.
 std::vector<std::string> editorCommand(const QString& editorSetting, const std::string& path,
                                        const Shell& shell);
+
+// A command as a shell would take it back: words with blanks or quotes are
+// quoted.
+QString commandText(const std::vector<std::string>& command);
+
+// The message for a program that failed: what failed, the command, why.
+QString launchFailureText(const QString& what, const LaunchFailure& failure);
 
 extern const char* const ZipCopyWarning;
 extern const char* const NoAssociationMessage;

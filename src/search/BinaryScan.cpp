@@ -1,7 +1,9 @@
 #include "search/BinaryScan.h"
 
 #include "engine/ByteSource.h"
+#include "engine/CharSet.h"
 #include "engine/CompiledPattern.h"
+#include "platform/posix/OpenPath.h"
 #include "search/GrepEngine.h"
 
 #include <algorithm>
@@ -14,10 +16,15 @@ namespace ferrolux {
 
 namespace {
 
-constexpr size_t SnippetReach = 30;
-constexpr size_t WindowContext = 64; // kept before the resume point: ^, \< and snippets
+constexpr size_t SnippetReach = 30; // characters either side of a listed match
+// Kept before the resume point: context for ^ and \<, and 30 characters of
+// four bytes at most for a snippet.
+constexpr size_t WindowContext = 128;
+// Kept after a taken match: context for $ and \>, and the snippet.
 constexpr size_t OverlapMargin = 128;
-constexpr size_t KeptBuffer = size_t(8) << 20; // a larger window buffer is not kept
+// The rows of one listing hold at most about this many bytes, however many
+// matches MaxMatches allows.
+constexpr size_t ListedBytes = size_t(64) << 20;
 
 bool isWordPerfect(const char* p, size_t n) {
     return n >= 4 && static_cast<uint8_t>(p[0]) == 0xFF && p[1] == 'W' && p[2] == 'P' &&
@@ -83,28 +90,40 @@ private:
     int64_t consumed_ = 0;
 };
 
+// The start of the `count` characters before pos, or of the text.
+size_t charactersBack(const char* text, size_t pos, size_t count) {
+    for (; count > 0 && pos > 0; --count)
+        pos -= engine::characterLengthBefore(text, pos);
+    return pos;
+}
+
+// The end of the `count` characters from pos, or of the text.
+size_t charactersOn(const char* text, size_t size, size_t pos, size_t count) {
+    for (; count > 0 && pos < size; --count)
+        pos += engine::characterLength(text, size, pos);
+    return pos;
+}
+
 // Called with the searched text and the bounds of each match no longer than
 // maxMatchLen; returns false to stop.
 using MatchSink = std::function<bool(const char* text, size_t size, size_t start, size_t end)>;
 
-// Runs the leftmost-match loop over the text in windows. A match is taken
-// from a window only when it starts before the window's last `overlap` bytes
-// (or the window reaches the end of the text); the next window starts a
-// little before the resume point, so context and snippets stay available.
+// Runs the leftmost-match loop over the text in windows of a fixed size, the
+// engine's buffer reused from file to file. A match is taken from a window
+// only when it starts before the window's last `overlap` bytes (or the
+// window reaches the end of the text); the next window starts a little
+// before the resume point, so context and snippets stay available.
 void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& source,
-                 int64_t expectedSize, int32_t maxMatchLen, const BinaryScanLimits& limits,
+                 int32_t maxMatchLen, const BinaryScanLimits& limits,
                  const std::atomic<bool>* cancel, const MatchSink& sink) {
-    const size_t overlap = static_cast<size_t>(std::max(maxMatchLen, 0)) + OverlapMargin;
+    // However large MaxMatchLen is, the overlap (and so the memory) is not:
+    // matches up to a quarter of a window are found exactly.
+    const size_t exact =
+        std::min(static_cast<size_t>(std::max(maxMatchLen, 0)), limits.windowSize / 4);
+    const size_t overlap = exact + OverlapMargin;
+    const size_t window = std::max(limits.windowSize, 4 * (overlap + WindowContext));
     engine::ReadBuffer& buffer = engine.scanBuffer();
-    // Sized to the file when it fits in one window; a file that grows
-    // meanwhile is still read whole, in windows. The engine's buffer is
-    // reused from file to file.
-    size_t window = limits.windowSize;
-    if (expectedSize >= 0 && static_cast<uint64_t>(expectedSize) < window)
-        window = static_cast<size_t>(expectedSize) + 1;
-    window = std::max(window, 4 * (overlap + WindowContext));
-    if (buffer.size() < window || buffer.size() > std::max(window, KeptBuffer))
-        buffer.resize(window, 0);
+    if (buffer.size() != window) buffer.resize(window, 0);
     size_t filled = 0;
     size_t resume = 0;      // where the next search starts
     bool lastEmpty = false; // the last match taken was empty and ended at `resume`
@@ -154,15 +173,17 @@ void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& sour
     }
 }
 
-int32_t countMatches(GrepEngine& engine, engine::ByteSource& file, int64_t expectedSize,
-                     const std::string& pattern, int caseFlag, int32_t maxMatchLen,
-                     const std::atomic<bool>* cancel, const BinaryScanLimits& limits) {
+} // namespace
+
+int32_t countBinaryMatches(GrepEngine& engine, engine::ByteSource& file, const std::string& pattern,
+                           int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                           const BinaryScanLimits& limits) {
     RGrepState state;
     if (engine.CompileRGrep(pattern, caseFlag, state) != 0) return 0;
     // NUL becomes byte 1 only where the pattern could tell the two apart.
     BinaryText text(file, {state.pattern->distinguishesControlBytes(), false, -1});
     int32_t count = 0;
-    scanWindows(engine, state, text, expectedSize, maxMatchLen, limits, cancel,
+    scanWindows(engine, state, text, maxMatchLen, limits, cancel,
                 [&](const char*, size_t, size_t, size_t) {
                     ++count;
                     return true;
@@ -170,25 +191,21 @@ int32_t countMatches(GrepEngine& engine, engine::ByteSource& file, int64_t expec
     return count;
 }
 
-} // namespace
-
 int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
                            int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
     if (fd < 0) return 0;
     engine::FileSource file(fd, false);
-    return countMatches(engine, file, engine::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
-                        limits);
+    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
 }
 
 int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
                            int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
-    const int fd = engine::openRegularFile(path);
+    const int fd = openRegularFile(path);
     if (fd < 0) return 0;
     engine::FileSource file(fd, true);
-    return countMatches(engine, file, engine::fileSize(fd), pattern, caseFlag, maxMatchLen, cancel,
-                        limits);
+    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
 }
 
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
@@ -198,17 +215,18 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
     std::vector<MatchLine> rows;
     RGrepState state;
     if (maxMatches <= 0 || engine.CompileRGrep(pattern, caseFlag, state) != 0) return rows;
-    const int fd = engine::openRegularFile(path);
+    const int fd = openRegularFile(path);
     if (fd < 0) return rows; // a vanished file: an empty text, so no rows
     engine::FileSource file(fd, true);
     BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});
-    const int64_t fileBytes = engine::fileSize(fd);
-    scanWindows(engine, state, text, fileBytes < 0 ? size : std::min(size, fileBytes), maxMatchLen,
-                limits, nullptr, [&](const char* data, size_t filled, size_t start, size_t end) {
-                    const size_t from = start > SnippetReach ? start - SnippetReach : 0;
-                    const size_t to = std::min(filled, end + SnippetReach);
+    size_t held = 0;
+    scanWindows(engine, state, text, maxMatchLen, limits, nullptr,
+                [&](const char* data, size_t filled, size_t start, size_t end) {
+                    const size_t from = charactersBack(data, start, SnippetReach);
+                    const size_t to = charactersOn(data, filled, end, SnippetReach);
                     rows.push_back(MatchLine{std::string(), std::string(data + from, to - from)});
-                    return rows.size() < static_cast<size_t>(maxMatches);
+                    held += sizeof(MatchLine) + (to - from);
+                    return rows.size() < static_cast<size_t>(maxMatches) && held < ListedBytes;
                 });
     return rows;
 }

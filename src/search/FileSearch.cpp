@@ -4,29 +4,22 @@
 #include "platform/posix/OpenPath.h"
 #include "platform/posix/UniqueFd.h"
 #include "search/BinaryScan.h"
+#include "search/TextDecoding.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <fcntl.h>
+#include <cstring>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
 namespace ferrolux {
-
-// What the first read of a file showed.
-struct FirstLook {
-    bool done = false;
-    bool binary = false;
-    int error = 0; // the first read failed
-};
-
 namespace {
 
 constexpr size_t kClassifyBytes = 100;
-// The first read of a file: most files are read whole by it, and a binary
-// file costs no more than this before the binary search takes over.
-constexpr size_t kFirstRead = size_t(64) << 10;
+// The first read of a file: enough for most files whole, so that the
+// classification read is also the search's first read.
+constexpr size_t kHeadBytes = size_t(64) << 10;
 
 // Codes below 32 other than tab, LF and CR mark a binary file.
 bool looksBinary(const char* bytes, size_t count) {
@@ -43,11 +36,6 @@ ssize_t readFully(int fd, char* into, size_t size) {
     while (total < size) {
         const ssize_t n = ::read(fd, into + total, size - total);
         if (n < 0 && errno == EINTR) continue;
-        // Files are opened without blocking, which Linux ignores for regular
-        // files; should a file system heed it, reads block from then on.
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK) &&
-            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0)
-            continue;
         if (n < 0) return total > 0 ? ssize_t(total) : -1;
         if (n == 0) break;
         total += size_t(n);
@@ -55,119 +43,124 @@ ssize_t readFully(int fd, char* into, size_t size) {
     return ssize_t(total);
 }
 
-// The bytes of a file for the line search, read straight into the search's
-// buffer. The first read also tells text from binary: a binary file, or a
-// text file the type filter leaves out, ends there (the binary search reads
-// the file again from its start). A file is read up to the size it had when
-// it was opened, so that no read is spent on finding its end.
-class ClassifyingSource : public engine::ByteSource {
+} // namespace
+
+// A file opened for the search, with its first bytes read already.
+class FileSearch::OpenedFile {
 public:
-    ClassifyingSource(int fd, int64_t size, bool searchText, FirstLook& look)
-        : fd_(fd), left_(size > 0 ? size : -1), searchText_(searchText), look_(look) {}
+    UniqueFd fd;
+    struct stat info {};
+    const char* head = nullptr;
+    size_t headSize = 0;
+    Utf16Order utf16 = Utf16Order::None;
+
+    // Whether the head holds the whole file as its size said when opened;
+    // a file that grows meanwhile is searched as it was then.
+    bool headIsAll() const {
+        return info.st_size > 0 ? int64_t(headSize) >= info.st_size : headSize < kHeadBytes;
+    }
+};
+
+namespace {
+
+// The bytes of an opened file: its head first, then the rest as read(2)
+// delivers it, up to the size it had when it was opened.
+class HeadThenRest : public engine::ByteSource {
+public:
+    HeadThenRest(int fd, const char* head, size_t headSize, bool headIsAll, int64_t size)
+        : fd_(fd), head_(head), headLeft_(headSize), done_(headIsAll),
+          left_(size > 0 ? size - int64_t(headSize) : -1) {}
 
     size_t read(char* into, size_t size) override {
-        if (look_.done) return readOn(into, size);
-        const size_t first = readOn(into, std::min(size, kFirstRead));
-        look_.done = true;
-        if (look_.error) return 0;
-        look_.binary = looksBinary(into, first);
-        if (look_.binary || !searchText_) {
-            ended_ = true;
-            return 0;
-        }
-        return first == std::min(size, kFirstRead) ? first + readOn(into + first, size - first)
-                                                   : first;
+        size_t given = std::min(size, headLeft_);
+        std::memcpy(into, head_, given);
+        head_ += given;
+        headLeft_ -= given;
+        if (headLeft_ == 0 && given < size && !done_) given += readRest(into + given, size - given);
+        return given;
     }
 
 private:
-    size_t readOn(char* into, size_t size) {
+    size_t readRest(char* into, size_t size) {
         if (left_ >= 0) size = size_t(std::min<int64_t>(int64_t(size), left_));
-        if (size == 0 || ended_) return 0;
-        const ssize_t n = readFully(fd_, into, size);
-        if (n < 0 && !look_.done) look_.error = errno;
+        const ssize_t n = size > 0 ? readFully(fd_, into, size) : 0;
         if (n <= 0) {
-            ended_ = true;
+            done_ = true;
             return 0;
         }
         if (left_ >= 0) left_ -= n;
+        done_ = left_ == 0;
         return size_t(n);
     }
 
     int fd_;
+    const char* head_;
+    size_t headLeft_;
+    bool done_;
     int64_t left_; // bytes still to read; -1 when the size is not known
-    bool ended_ = false;
-    bool searchText_;
-    FirstLook& look_;
 };
+
+// The bytes after the head, or -1 when the size is not known.
+int64_t restSize(int64_t size, size_t headSize) {
+    return size > 0 ? size - int64_t(headSize) : -1;
+}
 
 } // namespace
 
 FileSearch::FileSearch(std::string pattern, int32_t maxMatchLen, const std::atomic<bool>* canceled)
-    : pattern_(std::move(pattern)), maxMatchLen_(maxMatchLen), canceled_(canceled) {}
+    : pattern_(std::move(pattern)), maxMatchLen_(maxMatchLen), canceled_(canceled),
+      head_(new char[kHeadBytes]) {}
 
 FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions& options) {
     FileOutcome outcome;
     if (canceled()) return outcome;
-    // Never blocks on a FIFO or device that took a regular file's place.
-    const UniqueFd fd(openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    struct stat info {};
-    if (!fd || ::fstat(fd.get(), &info) != 0) return unreadable(errno);
-    if (!S_ISREG(info.st_mode)) return unreadable(EINVAL);
-    if (options.archive) return recogniseArchive(fd.get());
+    // Never blocks: a FIFO or device that took a regular file's place is
+    // refused, and a read that would wait (/proc/kmsg) fails with EAGAIN.
+    OpenedFile file;
+    file.fd.reset(openRegularFile(path));
+    if (!file.fd || ::fstat(file.fd.get(), &file.info) != 0) {
+        outcome.kind = FileOutcome::Kind::Unreadable;
+        outcome.error = errno;
+        return outcome;
+    }
+    return searchOpened(file, options);
+}
 
-    outcome.size = info.st_size;
-    outcome.modified = info.st_mtim.tv_sec;
-    FirstLook look;
-    const int32_t textMatches = countText(fd.get(), info.st_size, options, look);
-    if (look.error) return unreadable(look.error);
-    outcome.binary = look.binary;
+FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& options) {
+    FileOutcome outcome;
+    const bool archive = options.archive;
+    const size_t want =
+        archive ? 2
+                : (file.info.st_size > 0 ? size_t(std::min<int64_t>(file.info.st_size, kHeadBytes))
+                                         : kHeadBytes);
+    const ssize_t got = readFully(file.fd.get(), head_.get(), want);
+    if (got < 0) {
+        outcome.kind = FileOutcome::Kind::Unreadable;
+        outcome.error = errno;
+        return outcome;
+    }
+    file.head = head_.get();
+    file.headSize = size_t(got);
+    if (archive) {
+        outcome.kind = FileOutcome::Kind::Archive;
+        outcome.queueArchive = got == 2 && file.head[0] == 'P' && file.head[1] == 'K';
+        return outcome;
+    }
+    // A UTF-16 byte-order mark makes a text file, whatever its NULs say.
+    file.utf16 = utf16OrderOf({file.head, file.headSize});
+    outcome.binary = file.utf16 == Utf16Order::None && looksBinary(file.head, file.headSize);
     if (!(outcome.binary ? options.binaryFiles : options.textFiles)) {
         outcome.kind = FileOutcome::Kind::Filtered;
         return outcome;
     }
     outcome.kind = FileOutcome::Kind::Searched;
-    outcome.matches = outcome.binary ? countBinary(fd.get(), options.caseSensitive) : textMatches;
+    outcome.size = file.info.st_size;
+    outcome.modified = file.info.st_mtim.tv_sec;
+    outcome.matches = outcome.binary ? countBinary(file, options.caseSensitive)
+                                     : countText(file, options.caseSensitive);
     // A file cut short by Stop was not searched to its end.
     outcome.cutShort = canceled();
     return outcome;
-}
-
-FileOutcome FileSearch::unreadable(int error) {
-    FileOutcome outcome;
-    outcome.kind = FileOutcome::Kind::Unreadable;
-    outcome.error = error;
-    return outcome;
-}
-
-// An archive is queued for the Zip phase when it starts with "PK".
-FileOutcome FileSearch::recogniseArchive(int fd) {
-    FileOutcome outcome;
-    char magic[2] = {};
-    const ssize_t got = readFully(fd, magic, sizeof magic);
-    if (got < 0) return unreadable(errno);
-    outcome.kind = FileOutcome::Kind::Archive;
-    outcome.queueArchive = got == 2 && magic[0] == 'P' && magic[1] == 'K';
-    return outcome;
-}
-
-// Counts the matching lines while the first read classifies the file; a
-// binary or filtered file yields no count here.
-int32_t FileSearch::countText(int fd, int64_t size, const FileSearchOptions& options,
-                              FirstLook& look) {
-    const engine::PatternHandle& pattern = linePattern(options.caseSensitive);
-    auto source = std::make_unique<ClassifyingSource>(fd, size, options.textFiles, look);
-    if (!pattern) { // a pattern the engine refuses finds nothing
-        char head[kClassifyBytes];
-        source->read(head, sizeof head);
-        return 0;
-    }
-    return engine_.searcher().countLines(pattern, std::move(source), canceled_).value_or(0);
-}
-
-int32_t FileSearch::countBinary(int fd, bool caseSensitive) {
-    ::fcntl(fd, F_SETFL, 0); // the binary search reads without retrying
-    return countBinaryMatches(engine_, fd, pattern_, caseSensitive ? GrepTrue : GrepFalse,
-                              maxMatchLen_, canceled_);
 }
 
 const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
@@ -178,6 +171,33 @@ const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
         compiled_[which] = true;
     }
     return linePatterns_[which];
+}
+
+int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
+    const engine::PatternHandle& pattern = linePattern(caseSensitive);
+    if (!pattern) return 0; // a pattern the engine refuses finds nothing
+    if (file.utf16 != Utf16Order::None) {
+        auto source = std::make_unique<Utf16Source>(
+            std::make_unique<HeadThenRest>(file.fd.get(), file.head, file.headSize,
+                                           file.headIsAll(), file.info.st_size),
+            file.utf16);
+        return engine_.searcher().countLines(pattern, std::move(source), canceled_).value_or(0);
+    }
+    // The head is searched where it lies; only the rest is read.
+    std::unique_ptr<engine::ByteSource> rest;
+    if (!file.headIsAll())
+        rest = std::make_unique<HeadThenRest>(file.fd.get(), file.head + file.headSize, 0, false,
+                                              restSize(file.info.st_size, file.headSize));
+    return engine_.searcher()
+        .countLines(pattern, {file.head, file.headSize}, std::move(rest), canceled_)
+        .value_or(0);
+}
+
+int32_t FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
+    HeadThenRest bytes(file.fd.get(), file.head, file.headSize, file.headIsAll(),
+                       file.info.st_size);
+    return countBinaryMatches(engine_, bytes, pattern_, caseSensitive ? GrepTrue : GrepFalse,
+                              maxMatchLen_, canceled_);
 }
 
 int defaultSearchThreads() {

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace ferrolux {
@@ -38,8 +39,6 @@ struct FileOutcome {
     bool cutShort = false;
 };
 
-struct FirstLook;
-
 // Searches one file after another: opens it, tells text from binary by its
 // first 100 bytes, applies the type filter and counts the matches. Each
 // thread keeps one, as it holds the engine's buffers from file to file.
@@ -52,10 +51,11 @@ public:
     FileOutcome search(const std::string& path, const FileSearchOptions& options);
 
 private:
-    static FileOutcome unreadable(int error);
-    static FileOutcome recogniseArchive(int fd);
-    int32_t countText(int fd, int64_t size, const FileSearchOptions& options, FirstLook& look);
-    int32_t countBinary(int fd, bool caseSensitive);
+    class OpenedFile;
+
+    FileOutcome searchOpened(OpenedFile& file, const FileSearchOptions& options);
+    int32_t countText(OpenedFile& file, bool caseSensitive);
+    int32_t countBinary(OpenedFile& file, bool caseSensitive);
     const engine::PatternHandle& linePattern(bool caseSensitive);
     bool canceled() const { return canceled_ && canceled_->load(std::memory_order_relaxed); }
 
@@ -65,6 +65,7 @@ private:
     GrepEngine engine_;
     engine::PatternHandle linePatterns_[2]; // case-insensitive, case-sensitive
     bool compiled_[2] = {false, false};
+    std::unique_ptr<char[]> head_; // the first bytes of the file, read once
 };
 
 // The number of threads a search uses by default: one per core.

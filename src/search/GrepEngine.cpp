@@ -1,5 +1,8 @@
 #include "search/GrepEngine.h"
 
+#include "platform/posix/OpenPath.h"
+#include "search/TextDecoding.h"
+
 #include <unistd.h>
 
 namespace ferrolux {
@@ -74,7 +77,7 @@ void GrepEngine::SFileSetFlags(int, int, int flag3, int flag4, int, int) {
 
 int GrepEngine::SFileOpen(const std::string& path) {
     fileSearch_.reset();
-    return startFileSearch(engine::openRegularFile(path));
+    return startFileSearch(openRegularFile(path));
 }
 
 int GrepEngine::SFileOpenDescriptor(int fd) {
@@ -88,7 +91,8 @@ int GrepEngine::SFileOpenDescriptor(int fd) {
 
 int GrepEngine::startFileSearch(int fd) {
     if (fd < 0) return -1;
-    auto source = std::make_unique<engine::FileSource>(fd, true);
+    // Text in UTF-16 is searched as the UTF-8 it decodes to, as counting does.
+    std::unique_ptr<engine::ByteSource> source = textSourceOf(fd);
     // Without an accepted pattern the file is closed at once and yields nothing.
     if (filePattern_)
         fileSearch_ = std::make_unique<engine::LineSearch>(

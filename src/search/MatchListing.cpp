@@ -1,8 +1,10 @@
 #include "search/MatchListing.h"
 
 #include "engine/Searcher.h"
+#include "platform/posix/OpenPath.h"
 #include "search/BinaryScan.h"
 #include "search/GrepEngine.h"
+#include "search/TextDecoding.h"
 
 namespace ferrolux {
 namespace {
@@ -75,31 +77,28 @@ private:
     engine::PatternHandle pattern_;
 };
 
-// "12:text\r\n" -> LineNumber "12", Text "text".
-MatchLine splitNumberedLine(std::string_view delivered) {
-    if (delivered.size() >= 2) delivered.remove_suffix(2);
-    MatchLine line;
-    const std::string_view::size_type colon = delivered.find(':');
-    line.LineNumber = std::string(delivered.substr(0, colon));
-    if (colon != std::string_view::npos) line.Text = std::string(delivered.substr(colon + 1));
-    return line;
-}
-
+// Lines are searched again with the typed engine, over the file's text as
+// counting saw it (UTF-16 files decoded).
 std::vector<MatchLine> listTextMatches(GrepEngine& engine, const std::string& path,
                                        const std::string& searchPattern, int caseFlag,
                                        int32_t maxMatches) {
     std::vector<MatchLine> lines;
-    LongLineCutter cutter(searchPattern, caseFlag != GrepFalse);
-    engine.SCompileRGrep(searchPattern, caseFlag);
-    engine.SFileOpen(path);
-    while (int64_t(lines.size()) < maxMatches) {
-        engine.SFileSetFlags(GrepFalse, GrepFalse, GrepTrue, GrepFalse, GrepFalse, GrepTrue);
-        const std::optional<std::string_view> delivered = engine.SFileRGrep();
-        if (!delivered) break;
-        lines.push_back(splitNumberedLine(*delivered));
-        cutter.cut(lines.back());
-    }
-    engine.SFileClose();
+    std::string error;
+    const bool caseSensitive = caseFlag != GrepFalse;
+    const engine::PatternHandle pattern =
+        engine::compileForLines(searchPattern, caseSensitive, error);
+    const int fd = maxMatches > 0 && pattern ? openRegularFile(path) : -1;
+    if (fd < 0) return lines;
+    LongLineCutter cutter(searchPattern, caseSensitive);
+    engine.searcher().forEachLine(pattern, textSourceOf(fd), nullptr,
+                                  [&](const engine::LineMatch& found) {
+                                      MatchLine line;
+                                      line.LineNumber = std::to_string(found.number);
+                                      line.Text = std::string(found.text);
+                                      cutter.cut(line);
+                                      lines.push_back(std::move(line));
+                                      return int64_t(lines.size()) < maxMatches;
+                                  });
     return lines;
 }
 

@@ -42,6 +42,14 @@ std::string escapeOperators(const std::string& text) {
     return out;
 }
 
+// The engine's reason when it refuses a pattern.
+std::optional<Refusal> compileRefusal(const GrepEngine& engine, const std::string& pattern,
+                                      int caseFlag) {
+    RGrepState check;
+    if (engine.CompileRGrep(pattern, caseFlag, check) == 0) return std::nullopt;
+    return Refusal{QString::fromStdString(check.error), QStringLiteral("Regular Expression Error")};
+}
+
 } // namespace
 
 std::optional<Refusal> validateRequest(const SearchRequest& request, const GrepEngine& engine) {
@@ -49,16 +57,18 @@ std::optional<Refusal> validateRequest(const SearchRequest& request, const GrepE
     if (noSpecs || request.SearchText.empty())
         return Refusal{QStringLiteral("File specification and search text must be entered"),
                        QStringLiteral("Error")};
-    if (request.Literal) return std::nullopt;
-    if (matchesEverything(request.SearchText))
-        return Refusal{QStringLiteral("Search pattern cannot consist only of \"%1\"")
-                           .arg(QString::fromUtf8(request.SearchText)),
-                       QStringLiteral("Regular Expression Error")};
-    RGrepState check;
-    if (engine.CompileRGrep(request.SearchText, GrepFalse, check) != 0)
-        return Refusal{QString::fromStdString(check.error),
-                       QStringLiteral("Regular Expression Error")};
-    return std::nullopt;
+    if (!request.Literal) {
+        if (matchesEverything(request.SearchText))
+            return Refusal{QStringLiteral("Search pattern cannot consist only of \"%1\"")
+                               .arg(QString::fromUtf8(request.SearchText)),
+                           QStringLiteral("Regular Expression Error")};
+        if (auto refusal = compileRefusal(engine, request.SearchText, GrepFalse)) return refusal;
+    }
+    // What the search compiles (whole words, literal text) must compile too,
+    // or every file would find nothing without a word said.
+    const std::string prepared =
+        prepareSearchPattern(request.SearchText, request.Literal, request.WholeWords);
+    return compileRefusal(engine, prepared, request.live->CaseSensitive ? GrepTrue : GrepFalse);
 }
 
 std::string prepareSearchPattern(const std::string& typed, bool literal, bool wholeWords) {

@@ -18,8 +18,10 @@ struct Refusal {
 
 // Checks the typed request before anything changes: the blank-input rule, the
 // seven patterns that match everything, and (outside literal mode) whether the
-// engine accepts the pattern; a rejected pattern is refused with the engine's
-// reason under the caption "Regular Expression Error".
+// engine accepts the pattern; then whether it accepts the pattern the search
+// will use (prepared as below, with the request's case option). A rejected
+// pattern is refused with the engine's reason under the caption "Regular
+// Expression Error".
 std::optional<Refusal> validateRequest(const SearchRequest& request, const GrepEngine& engine);
 
 // The pattern handed to the engine: end-of-line rule, literal escaping and

@@ -1,13 +1,24 @@
 #include "search/ZipPhase.h"
 
 #include "platform/MessageBoxA.h"
-#include "platform/files/SafeDelete.h"
 #include "platform/files/TempFolders.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
 #include "search/TextDecoding.h"
 
+#include <algorithm>
+#include <sys/statvfs.h>
+
 namespace ferrolux {
+namespace {
+
+uint64_t freeSpaceOf(const std::string& folder) {
+    struct statvfs space {};
+    if (folder.empty() || ::statvfs(folder.c_str(), &space) != 0) return 0;
+    return uint64_t{space.f_bavail} * space.f_frsize;
+}
+
+} // namespace
 
 QString zipFileErrorText(const std::string& zipFilename) {
     return QStringLiteral("Error in Zip file: ") + displayText(zipFilename) +
@@ -22,7 +33,7 @@ void cleanupAtSearchStart(SearchState& state, bool listedFilesOnly, SearchHost& 
     if (!state.TempFolders.empty()) {
         host.setStatus(QStringLiteral("Deleting temporary files"));
         for (const std::string& folder : state.TempFolders)
-            if (isExtractionFolder(folder)) deleteTree(folder);
+            deleteExtractionFolder(folder);
         host.setStatus(QString());
     }
     state.TempFolders.clear();
@@ -30,7 +41,7 @@ void cleanupAtSearchStart(SearchState& state, bool listedFilesOnly, SearchHost& 
 
 void deleteTempFolders(SearchState& state) {
     for (const std::string& folder : state.TempFolders)
-        if (isExtractionFolder(folder)) deleteTree(folder);
+        deleteExtractionFolder(folder);
     state.TempFolders.clear();
     state.PendingZips.clear();
 }
@@ -47,6 +58,7 @@ ZipPhase::ZipPhase(SearchState& state, SearchHost& host) : state_(state), host_(
 void ZipPhase::run(const std::string& fileSpecs, const WalkFileSpecs& walk) {
     if (state_.PendingZips.empty()) return;
     state_.InZipPass = true;
+    bytesLeft_ = std::min(MaxSearchBytes, freeSpaceOf(TempFolderPath()) / 2);
     const size_t count = state_.PendingZips.size();
     for (size_t i = 0; i < count; ++i) {
         // A copy: the walk may queue more archives and so move the list.
@@ -67,7 +79,9 @@ void ZipPhase::processArchive(const std::string& archive, const std::string& spe
     Zip1.setZipFilename(archive);
     Zip1.ExtrBaseDir = folder;
     Zip1.Password = ZipPassword;
+    Zip1.MaxTotalBytes = std::min(MaxArchiveBytes, bytesLeft_);
     Zip1.Extract();
+    bytesLeft_ -= std::min(bytesLeft_, Zip1.BytesWritten());
     if (!state_.ZipError) walk(folder, specs);
 }
 

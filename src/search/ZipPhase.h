@@ -46,6 +46,13 @@ public:
     // The extractor's message handler.
     void Zip1Message(TZipMaster& sender, int ErrCode, const std::string& Message);
 
+    // What one search may extract: each archive at most MaxArchiveBytes, all
+    // of them together at most MaxSearchBytes and never more than half of
+    // the temporary folder's free space when the phase starts. An archive
+    // past what is left is refused like any other archive problem.
+    uint64_t MaxArchiveBytes = uint64_t{4} << 30;
+    uint64_t MaxSearchBytes = uint64_t{8} << 30;
+
 private:
     void processArchive(const std::string& archive, const std::string& specs,
                         const WalkFileSpecs& walk);
@@ -53,6 +60,7 @@ private:
     SearchState& state_;
     SearchHost& host_;
     TZipMaster Zip1;
+    uint64_t bytesLeft_ = 0;
 };
 
 } // namespace ferrolux

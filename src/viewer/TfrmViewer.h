@@ -1,12 +1,14 @@
 #pragma once
 
-#include "viewer/ViewerMatching.h"
+#include "viewer/ViewerFile.h"
+#include "viewer/ViewerMatchTable.h"
 #include "viewer/ViewerSource.h"
+#include "viewer/ViewerTextView.h"
 
 #include <QDialog>
+#include <QTimer>
 #include <memory>
 
-class QPlainTextEdit;
 class QPushButton;
 
 namespace ferrolux {
@@ -14,9 +16,10 @@ namespace ferrolux {
 // Shows one listed file with every match coloured and steps the caret from
 // match to match. Text files are shown line by line with each matching line
 // coloured; binary files as their printable characters with exactly the
-// matched characters coloured. A large file is put into the text control a
-// slice at a time from the event loop, so the window keeps painting and can be
-// closed while it loads.
+// matched characters coloured. The file is never held whole: the window
+// shows its top at once while other threads index its rows and find its
+// matches, so a file of any size opens at once and the window can be used
+// (and closed) while that goes on.
 class TfrmViewer : public QDialog {
     Q_OBJECT
 
@@ -32,14 +35,14 @@ public:
     // layout on an 800-pixel screen, the designed one otherwise.
     void applyScreenLayout(int screenWidth);
 
-    // Whether the file is in the control with its matches coloured.
-    bool isLoaded() const { return !loading_; }
+    // Whether the file is indexed and all its matches are found.
+    bool isLoaded() const { return loaded_; }
 
     void cmdPrevClick();
     void cmdNextClick();
     void cmdCloseClick();
 
-    QPlainTextEdit* edtFile;
+    ViewerTextView* edtFile;
     QPushButton* cmdPrev;
     QPushButton* cmdNext;
     QPushButton* cmdClose;
@@ -52,31 +55,26 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    struct Loading;
-
     void FormShow();
     void FormResize();
     void applyViewerSettings(const Settings& settings);
-    void startTextMode();
-    void decodeNextPart();
-    void startBinaryMode(int64_t size);
-    void showLoadError(int error);
-    void insertNextSlice();
-    void finishLoading();
-    void colour(const std::vector<ColourRange>& ranges);
-    void setFirstPosition();
+    void open(const ViewerJob& job);
+    void progressed();
+    void takeProgress();
+    void placeAtTarget(const RowIndex::State& index, bool finished);
     void moveToMatch(bool forward);
-    void placeCaretKeepingRow(int offset);
-    void placeCaret(int offset);
-    int caseFlag() const;
+    void setBusy(bool busy);
 
     const ViewerSource& source_;
     ViewerMatchTable& table_;
     std::string CurrentFilePath;
     int32_t TargetMatch;
-    TextModeDocument lines_; // text mode: where each line starts (its text dropped)
+    std::unique_ptr<ViewerFile> file_;
+    QTimer progressTimer_;
     bool shown_ = false;
-    std::unique_ptr<Loading> loading_;
+    bool busy_ = false;
+    bool targetPending_ = false;
+    bool loaded_ = false;
 };
 
 } // namespace ferrolux

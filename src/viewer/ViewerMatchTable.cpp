@@ -4,13 +4,13 @@
 
 namespace ferrolux {
 
-std::optional<int32_t> ViewerMatchTable::nextAfter(int32_t v) const {
+std::optional<int32_t> ViewerMatchTable::nextAfter(int64_t v) const {
     for (int32_t i = 0; i < count; ++i)
         if (positions[i] > v) return i;
     return std::nullopt;
 }
 
-std::optional<int32_t> ViewerMatchTable::previousBefore(int32_t v) const {
+std::optional<int32_t> ViewerMatchTable::previousBefore(int64_t v) const {
     for (int32_t i = count - 1; i >= 0; --i)
         if (positions[i] < v) return i;
     return std::nullopt;

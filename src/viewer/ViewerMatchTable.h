@@ -13,16 +13,15 @@ struct ViewerMatchTable {
 
     bool binaryMode = false;
     int32_t count = 0;
-    // Text: the 0-based line of each matching line. Binary: the character
-    // offset in the viewer of each coloured match. Ascending.
-    std::array<int32_t, Capacity> positions{};
-    // Text only: the character offset of the first character of each line.
-    std::array<int32_t, Capacity> lineStarts{};
+    // Text: the 0-based line of each matching line. Binary: the offset in
+    // the shown text of each coloured match. Ascending. 64 bits wide, since
+    // a file may be larger than 2 GB.
+    std::array<int64_t, Capacity> positions{};
 
     // Index of the first entry whose position is greater than v.
-    std::optional<int32_t> nextAfter(int32_t v) const;
+    std::optional<int32_t> nextAfter(int64_t v) const;
     // Index of the last entry whose position is less than v.
-    std::optional<int32_t> previousBefore(int32_t v) const;
+    std::optional<int32_t> previousBefore(int64_t v) const;
 };
 
 ViewerMatchTable& viewerMatchTable();

@@ -1,9 +1,11 @@
 #include "viewer/ViewerMatching.h"
 
-#include "search/GrepEngine.h"
 #include "viewer/BinaryText.h"
+#include "viewer/ViewerMatchTable.h"
 
+#include <algorithm>
 #include <charconv>
+#include <string>
 
 namespace ferrolux {
 namespace {
@@ -18,92 +20,112 @@ std::optional<int64_t> lineNumberOf(std::string_view line) {
     return n;
 }
 
+// The shown text held for a binary-mode scan: [base, base + bytes.size()).
+struct ScanWindow {
+    std::string bytes;
+    int64_t base = 0;
+    bool atEnd = false;
+
+    int64_t end() const { return base + int64_t(bytes.size()); }
+
+    void fill(engine::ByteSource& source, size_t size) {
+        while (!atEnd && bytes.size() < size) {
+            const size_t old = bytes.size();
+            bytes.resize(size);
+            const size_t n = source.read(bytes.data() + old, size - old);
+            bytes.resize(old + n);
+            atEnd = n == 0;
+        }
+    }
+
+    void dropBefore(int64_t offset) {
+        const int64_t drop = std::clamp<int64_t>(offset - base, 0, int64_t(bytes.size()));
+        bytes.erase(0, size_t(drop));
+        base += drop;
+    }
+};
+
 } // namespace
 
-std::vector<ColourRange> fillTextMatches(const TextModeDocument& doc,
-                                         const MatchingLineSource& nextLine, int32_t maxMatches,
-                                         ViewerMatchTable& table) {
-    table.binaryMode = false;
-    table.count = 0;
-    std::vector<ColourRange> ranges;
+int32_t collectTextMatches(const MatchingLineSource& nextLine, int32_t maxMatches,
+                           const MatchSink& found) {
+    int32_t count = 0;
     const int32_t limit = viewerMatchLimit(maxMatches);
-    while (table.count < limit) {
+    while (count < limit) {
         const std::optional<std::string_view> line = nextLine();
         if (!line) break;
         const std::optional<int64_t> n = lineNumberOf(*line);
-        if (!n || size_t(*n) > doc.lineStarts.size()) continue;
-        const size_t index = size_t(*n - 1);
-        table.positions[table.count] = int32_t(index);
-        table.lineStarts[table.count] = doc.lineStarts[index];
-        ++table.count;
-        ranges.push_back({doc.lineStarts[index], doc.lineLength(index)});
+        if (!n) continue;
+        found({*n - 1, 0});
+        ++count;
     }
-    return ranges;
+    return count;
 }
 
-std::vector<ColourRange> fillBinaryMatches(std::string_view shownText, const MatchSource& nextMatch,
-                                           int32_t maxMatches, int32_t maxMatchLen,
-                                           ViewerMatchTable& table) {
-    table.binaryMode = true;
-    table.count = 0;
-    std::vector<ColourRange> ranges;
-    const ControlOffsets offsets(shownText);
+int32_t collectBinaryMatches(engine::ByteSource& shownText, const WindowMatchFinder& find,
+                             int32_t maxMatches, int32_t maxMatchLen, const MatchSink& found,
+                             const BinaryScanWindow& window, const std::atomic<bool>* cancel) {
+    ScanWindow held;
+    held.fill(shownText, window.size);
+    // Moving on must drop something, or a full window would never move.
+    const int64_t keepBefore = std::min<int64_t>(
+        int64_t(window.keepBefore), int64_t(window.size) - int64_t(window.lookahead) - 1);
     const int32_t limit = viewerMatchLimit(maxMatches);
-    size_t searchStart = 0;
-    size_t from = 0;
-    bool first = true;
-    while (table.count < limit) {
-        const auto match = nextMatch(from);
-        if (!match) break;
-        const auto [start, end] = *match;
-        // A match that does not move on would repeat forever: end the scan.
-        if (start < from || end < start || end > shownText.size() || (!first && end <= from)) break;
-        first = false;
-        const size_t len = end - start;
-        if (maxMatchLen >= 0 && len <= size_t(maxMatchLen)) {
-            const size_t p = findWithWildcards(shownText, shownText.substr(start, len), searchStart)
-                                 .value_or(start);
-            const int32_t controlStart = offsets.at(p);
-            table.positions[table.count++] = controlStart;
-            ranges.push_back({controlStart, offsets.at(p + len) - controlStart});
-            searchStart = p + len;
-        } else {
-            searchStart += len;
+    int32_t count = 0;
+    int64_t from = 0;        // where the engine searches on
+    int64_t searchStart = 0; // where the matched text is located again
+    int64_t emptyAt = -1;    // an empty match found here already
+    bool cutShort = false;   // the last match reached the end of the window
+    bool moved = true;
+    while (count < limit && !(cancel && cancel->load(std::memory_order_relaxed))) {
+        // Matches must start where the text after them is held too.
+        const int64_t lastStart = held.atEnd ? held.end() : held.end() - int64_t(window.lookahead);
+        if (from <= lastStart) {
+            const auto match =
+                find(held.bytes, size_t(from - held.base), size_t(lastStart - held.base), moved);
+            moved = false;
+            if (match) {
+                const int64_t start = held.base + int64_t(match->first);
+                const int64_t end = held.base + int64_t(match->second);
+                if (start < from || end < start || end > held.end()) break;
+                if (start == end && start == emptyAt) {
+                    from = start + 1;
+                    continue;
+                }
+                if (start == end) emptyAt = start;
+                const int64_t length = end - start;
+                // A match that reaches the end of the window may go on past
+                // it; one found right where it stopped is the rest of it.
+                const bool part = (!held.atEnd && end == held.end()) || (cutShort && start == from);
+                cutShort = !held.atEnd && end == held.end();
+                if (!part && maxMatchLen >= 0 && length <= maxMatchLen) {
+                    const std::string_view text = held.bytes;
+                    const size_t p =
+                        findWithWildcards(text,
+                                          text.substr(size_t(start - held.base), size_t(length)),
+                                          size_t(std::max(searchStart, held.base) - held.base))
+                            .value_or(size_t(start - held.base));
+                    const int64_t position = held.base + int64_t(p);
+                    found({position, length});
+                    ++count;
+                    searchStart = position + length;
+                } else {
+                    searchStart += length;
+                }
+                from = end;
+                continue;
+            }
+            if (held.atEnd) break;
+            from = lastStart + 1;
+            cutShort = false;
+        } else if (held.atEnd) {
+            break;
         }
-        from = end;
+        held.dropBefore(from - keepBefore);
+        held.fill(shownText, window.size);
+        moved = true;
     }
-    return ranges;
-}
-
-std::vector<ColourRange> findTextMatches(GrepEngine& engine, const std::string& path,
-                                         const std::string& pattern, int caseFlag,
-                                         const TextModeDocument& doc, int32_t maxMatches,
-                                         ViewerMatchTable& table) {
-    engine.SCompileRGrep(pattern, caseFlag);
-    engine.SFileOpen(path);
-    engine.SFileSetFlags(GrepFalse, GrepFalse, GrepTrue, GrepFalse, GrepFalse, GrepTrue);
-    auto ranges = fillTextMatches(
-        doc, [&] { return engine.SFileRGrep(); }, maxMatches, table);
-    engine.SFileClose();
-    return ranges;
-}
-
-std::vector<ColourRange> findBinaryMatches(GrepEngine& engine, std::string_view shownText,
-                                           const std::string& pattern, int caseFlag,
-                                           int32_t maxMatches, int32_t maxMatchLen,
-                                           ViewerMatchTable& table) {
-    RGrepState state;
-    if (engine.CompileRGrep(pattern, caseFlag, state) != 0) {
-        table.binaryMode = true;
-        table.count = 0;
-        return {};
-    }
-    const MatchSource next = [&](size_t from) -> std::optional<std::pair<size_t, size_t>> {
-        if (engine.RGrep(shownText, shownText.data() + from, state) != 1) return std::nullopt;
-        return std::pair(size_t(state.matchStart - shownText.data()),
-                         size_t(state.matchEnd - shownText.data()));
-    };
-    return fillBinaryMatches(shownText, next, maxMatches, maxMatchLen, table);
+    return count;
 }
 
 } // namespace ferrolux

@@ -1,3 +1,4 @@
+#include "DeepPath.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 
@@ -195,4 +196,87 @@ TEST(CliEndToEnd, MasksAndArchiveNamesWithNonAsciiLetters) {
     r = search({"--files", "*.", "word", dir.path()});
     ASSERT_EQ(lines(r.out).size(), 1u) << r.out;
     EXPECT_TRUE(r.out.starts_with("Makefile\t"));
+}
+
+TEST(CliEndToEnd, AFileWhoseReadsWouldBlockIsSkipped) {
+    TempDir dir;
+    const std::string blocking = dir.write("kmsg", "needle\n");
+    dir.write("plain.txt", "needle\n");
+    ::setenv("LD_PRELOAD", BLOCKING_READ_SHIM, 1);
+    ::setenv("FERROLUX_TEST_BLOCKING_FILE", blocking.c_str(), 1);
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanBefore = asan ? asan : "";
+    // The shim comes first among the libraries; a sanitizer build must allow that.
+    ::setenv("ASAN_OPTIONS", (asanBefore + ":verify_asan_link_order=0").c_str(), 1);
+    const ProgramResult r = search({"--verbose", "needle", dir.path()});
+    ::unsetenv("LD_PRELOAD");
+    ::unsetenv("FERROLUX_TEST_BLOCKING_FILE");
+    if (asan)
+        ::setenv("ASAN_OPTIONS", asanBefore.c_str(), 1);
+    else
+        ::unsetenv("ASAN_OPTIONS");
+
+    ASSERT_EQ(r.exitCode, 0) << "97: a read blocked\n" << r.err;
+    const auto rows = lines(r.out);
+    ASSERT_EQ(rows.size(), 1u) << r.out;
+    EXPECT_TRUE(rows[0].starts_with("plain.txt\t"));
+    EXPECT_NE(r.err.find("ferrolux-search: " + blocking + ": Resource temporarily unavailable\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(lastLine(r.err).starts_with(" Found 1 match in 1 file of 1 searched")) << r.err;
+}
+
+TEST(CliEndToEnd, LinesOfAFileDeeperThanThePathLimitAreListed) {
+    TempDir dir;
+    const std::string folder = ferrolux::test::makeDirectoryOfLength(dir.path(), 5000);
+    ferrolux::test::writeDeepFile(folder + "deep.txt", "one\nneedle two\n");
+    const ProgramResult r = search({"-r", "--lines", "needle", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 2u);
+    EXPECT_EQ(withoutDate(out[0]), "deep.txt\t" + folder + "\t1\tT\t15");
+    EXPECT_EQ(out[1], "\t2\tneedle two");
+}
+
+namespace {
+
+// Text in UTF-16 with its byte-order mark, as Windows programs write it.
+std::string utf16(const std::u16string& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char high = char(unit >> 8), low = char(unit & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+} // namespace
+
+TEST(CliEndToEnd, TextInUtf16IsSearchedAsText) {
+    TempDir dir;
+    const std::u16string text =
+        u"first line\r\nsecond \u00E9t\u00E9 needle\r\nthird needle \U0001F600\r\n";
+    const std::string little = utf16(text, false), big = utf16(text, true);
+    dir.write("le.txt", little);
+    dir.write("be.txt", big);
+    dir.write("utf32.txt", std::string("\xFF\xFE\0\0n\0\0\0", 8)); // UTF-32: stays binary
+    ProgramResult r = search({"--lines", "needle", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 6u) << r.out;
+    EXPECT_EQ(withoutDate(out[0]),
+              "be.txt\t" + dir.path() + "\t2\tT\t" + std::to_string(big.size()));
+    EXPECT_EQ(out[1], "\t2\tsecond \u00E9t\u00E9 needle");
+    EXPECT_EQ(out[2], "\t3\tthird needle \U0001F600");
+    EXPECT_EQ(withoutDate(out[3]),
+              "le.txt\t" + dir.path() + "\t2\tT\t" + std::to_string(little.size()));
+    EXPECT_EQ(out[4], out[1]);
+    EXPECT_EQ(out[5], out[2]);
+
+    r = search({"\u00E9t\u00E9 needle$", dir.path()});
+    EXPECT_EQ(lines(r.out).size(), 2u) << "end of line and non-ASCII letters\n" << r.out;
+    r = search({"--binary", "needle", dir.path()});
+    EXPECT_EQ(r.exitCode, 1) << "they are text files\n" << r.out;
+    r = search({"--binary", "n", dir.path()});
+    EXPECT_TRUE(r.out.starts_with("utf32.txt\t")) << r.out;
 }

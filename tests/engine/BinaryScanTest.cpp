@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -120,6 +121,70 @@ TEST(BinaryScan, ListingGivesSnippetsOfStrippedText) {
     const auto listed = listBinaryMatches(engine, ctl, 100, "ab", GrepTrue, 500, 300);
     ASSERT_EQ(listed.size(), 1u);
     EXPECT_EQ(listed[0].Text, "ab\x0C"); // form feed is kept
+}
+
+std::string times(std::string_view piece, int count) {
+    std::string out;
+    for (int i = 0; i < count; ++i)
+        out += piece;
+    return out;
+}
+
+std::string joined(std::initializer_list<std::string_view> pieces) {
+    std::string out;
+    for (std::string_view piece : pieces)
+        out += piece;
+    return out;
+}
+
+TEST(BinaryScan, SnippetsReachThirtyCharactersNeverPartOfOne) {
+    TempDir dir;
+    GrepEngine engine;
+    const std::string e = "\xC3\xA9";            // é, two bytes
+    const std::string euro = "\xE2\x82\xAC";     // €, three bytes
+    const std::string clef = "\xF0\x9D\x84\x9E"; // a four-byte character
+    const std::string latin1 = "\xE9";           // é in Windows-1252: one byte, one character
+    const auto path =
+        dir.write("u.bin", joined({"\x02", times(e, 40), "hit", times(euro, 40), "\x02",
+                                   times(latin1, 20), "hit", times(clef, 31)}));
+    const auto rows = listBinaryMatches(engine, path, 10000, "hit", GrepTrue, 500, 300);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Text, joined({times(e, 30), "hit", times(euro, 30)}));
+    EXPECT_EQ(rows[1].Text, joined({times(euro, 10), times(latin1, 20), "hit", times(clef, 30)}));
+    // Clipped at the ends of the text, still whole characters.
+    const auto edges = dir.write("v.bin", joined({times(clef, 3), "hit\x01", times(e, 2)}));
+    const auto clipped = listBinaryMatches(engine, edges, 10000, "hit", GrepTrue, 500, 300);
+    ASSERT_EQ(clipped.size(), 1u);
+    EXPECT_EQ(clipped[0].Text, joined({times(clef, 3), "hit", times(e, 2)}));
+}
+
+// A huge MaxMatchLen or MaxMatches (stored, or given on the command line) must
+// not make the scan hold the file.
+TEST(BinaryScan, MemoryStaysBoundedWhateverTheLimits) {
+    TempDir dir;
+    GrepEngine engine;
+    std::string text = "\x01";
+    for (int i = 0; i < 20000; ++i)
+        text += i % 3 ? "zz " : "ab ";
+    const auto path = dir.write("big.bin", text);
+    BinaryScanLimits small;
+    small.windowSize = 4096;
+    const int32_t huge = std::numeric_limits<int32_t>::max();
+    EXPECT_EQ(countBinaryMatches(engine, path, "ab", GrepTrue, huge, nullptr, small),
+              wholeTextCount("ab", text, huge));
+    EXPECT_LE(engine.scanBuffer().size(), size_t(8192));
+    EXPECT_EQ(listBinaryMatches(engine, path, 100000, "ab", GrepTrue, huge, huge, small).size(),
+              6667u);
+    EXPECT_LE(engine.scanBuffer().size(), size_t(8192));
+
+    // Every byte a match, every match listed: the rows stop at a budget.
+    const auto dense = dir.write("dense.bin", joined({"\x01", std::string(size_t(2) << 20, 'a')}));
+    const auto rows = listBinaryMatches(engine, dense, int64_t(3) << 20, "a", GrepTrue, huge, 300);
+    size_t held = 0;
+    for (const MatchLine& row : rows)
+        held += sizeof row + row.Text.size();
+    EXPECT_LT(rows.size(), size_t(2) << 20);
+    EXPECT_LE(held, size_t(80) << 20);
 }
 
 TEST(BinaryScan, ListingStopsAtMaxMatchesAndReadsOnlySizeBytes) {

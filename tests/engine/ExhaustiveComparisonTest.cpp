@@ -1,8 +1,8 @@
 // Compares the engine with the reference matcher over every short string of a
 // tiny alphabet, for both interfaces.
 #include "ReferenceMatcher.h"
-#include "search/GrepEngine.h"
 #include "engine/LineSearch.h"
+#include "search/GrepEngine.h"
 
 #include <gtest/gtest.h>
 #include <random>
@@ -24,10 +24,35 @@ std::vector<std::string> allStrings(const std::string& alphabet, size_t maxLengt
     return out;
 }
 
+// Every concatenation of at most maxTokens tokens.
+std::vector<std::string> allConcatenations(const std::vector<std::string>& tokens,
+                                           size_t maxTokens) {
+    std::vector<std::string> out{""};
+    std::vector<size_t> counts{0};
+    for (size_t begin = 0; begin < out.size(); ++begin) {
+        if (counts[begin] == maxTokens) continue;
+        for (const std::string& token : tokens) {
+            out.push_back(out[begin] + token);
+            counts.push_back(counts[begin] + 1);
+        }
+    }
+    return out;
+}
+
 std::string printable(const std::string& s) {
+    static const char digits[] = "0123456789abcdef";
     std::string out;
-    for (char c : s)
-        out += c == '\n' ? "\\n" : c == '\r' ? "\\r" : std::string(1, c);
+    for (char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (b >= 0x80)
+            out += std::string("\\x") + digits[b >> 4] + digits[b & 15];
+        else
+            out += c;
+    }
     return out;
 }
 
@@ -50,8 +75,8 @@ std::vector<int64_t> engineLines(const std::string& pattern, bool caseSensitive,
     GrepLimits limits;
     limits.chunkSize = chunk;
     engine::ReadBuffer buffer;
-    engine::LineSearch search(compiled, std::make_unique<engine::MemorySource>(text), buffer, limits,
-                            nullptr);
+    engine::LineSearch search(compiled, std::make_unique<engine::MemorySource>(text), buffer,
+                              limits, nullptr);
     std::vector<int64_t> lines;
     while (auto found = search.next())
         lines.push_back(found->number);
@@ -78,8 +103,7 @@ struct Case {
     bool caseSensitive;
 };
 
-void compareOver(const std::vector<Case>& cases, const std::string& alphabet, size_t maxLength) {
-    const auto texts = allStrings(alphabet, maxLength);
+void compareOver(const std::vector<Case>& cases, const std::vector<std::string>& texts) {
     GrepEngine engine;
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("pattern ") + printable(c.pattern));
@@ -108,6 +132,10 @@ void compareOver(const std::vector<Case>& cases, const std::string& alphabet, si
     }
 }
 
+void compareOver(const std::vector<Case>& cases, const std::string& alphabet, size_t maxLength) {
+    compareOver(cases, allStrings(alphabet, maxLength));
+}
+
 TEST(ExhaustiveComparison, OperatorsAndAnchors) {
     compareOver(
         {{"a", true},     {"ab", true},    {"a*", true},       {"a+b", true},     {"a-b", true},
@@ -134,6 +162,27 @@ TEST(ExhaustiveComparison, WordBoundaries) {
                  {"a\\>|ab", true},        {"\\<a.-\\>", true}, {"b-\\> -\\<a", true},
                  {"\\<a&b\\>", true},      {"\\>$|^\\<", true}, {"a$\\>", true}},
                 "ab \r\n", 5);
+}
+
+// Word boundaries beside characters of several bytes, valid UTF-8 or not:
+// "é" and "«" in UTF-8 and in Windows-1252, a lone lead byte, and their
+// concatenations (0xC3 then 0xAB is "ë").
+TEST(ExhaustiveComparison, WordBoundariesBesideNonAsciiCharacters) {
+    const std::vector<std::string> tokens = {"a",    " ",    "\xC3\xA9", "\xC2\xAB",
+                                             "\xE9", "\xAB", "\xC3"};
+    compareOver({{"\\<a", true},
+                 {"a\\>", true},
+                 {"\\<a\\>", true},
+                 {"\\<a+\\>", true},
+                 {"\\<a*\\>", true},
+                 {"\\<", true},
+                 {"\\>", true},
+                 {"\\< a", true},
+                 {"a \\<a", true},
+                 {"\\<[a ]*\\>", true},
+                 {"a-\\>|\\<a", true},
+                 {"\\<a&a\\>", true}},
+                allConcatenations(tokens, 4));
 }
 
 TEST(ExhaustiveComparison, CaseInsensitive) {

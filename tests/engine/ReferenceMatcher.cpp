@@ -1,5 +1,10 @@
 #include "ReferenceMatcher.h"
 
+#include "search/TextDecoding.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
 #include <cctype>
 #include <utility>
 
@@ -7,8 +12,86 @@ namespace ferrolux::test {
 
 namespace {
 
-bool isWord(unsigned char c) {
-    return std::isalnum(c) || c == '_' || c >= 0x80;
+bool isWordCodePoint(char32_t cp) {
+    if (cp == '_') return true;
+    switch (QChar::category(cp)) {
+    case QChar::Letter_Uppercase:
+    case QChar::Letter_Lowercase:
+    case QChar::Letter_Titlecase:
+    case QChar::Letter_Modifier:
+    case QChar::Letter_Other:
+    case QChar::Number_DecimalDigit:
+    case QChar::Number_Letter:
+    case QChar::Number_Other:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_SpacingCombining:
+    case QChar::Mark_Enclosing:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The code point of the bytes if they are exactly one valid UTF-8 sequence.
+std::optional<char32_t> utf8Character(std::string_view bytes) {
+    const QByteArray raw(bytes.data(), qsizetype(bytes.size()));
+    const QString decoded = QString::fromUtf8(raw);
+    const QList<uint> points = decoded.toUcs4();
+    if (points.size() != 1 || decoded.toUtf8() != raw) return std::nullopt;
+    return char32_t(points[0]);
+}
+
+// Reads the text from its start, one character at a time: a valid UTF-8
+// sequence of two to four bytes, else one byte in the display's code page.
+struct Character {
+    size_t start;
+    size_t length;
+    bool word;
+};
+
+std::vector<Character> characters(std::string_view text) {
+    std::vector<Character> out;
+    for (size_t i = 0; i < text.size();) {
+        Character c{i, 1, false};
+        for (size_t length = 2; length <= 4 && i + length <= text.size(); ++length) {
+            if (const auto cp = utf8Character(text.substr(i, length))) {
+                c = {i, length, isWordCodePoint(*cp)};
+                break;
+            }
+        }
+        if (c.length == 1) {
+            const QString shown = displayText(text.substr(i, 1));
+            c.word = isWordCodePoint(shown.isEmpty() ? 0 : shown.at(0).unicode());
+        }
+        out.push_back(c);
+        i += c.length;
+    }
+    return out;
+}
+
+// The length of the character that starts at pos (1 inside a character).
+size_t characterLength(std::string_view text, size_t pos) {
+    for (const Character& c : characters(text))
+        if (c.start == pos) return c.length;
+    return 1;
+}
+
+// The character that starts at pos, or the single byte there when pos lies
+// inside a character.
+bool wordAt(std::string_view text, size_t pos) {
+    for (const Character& c : characters(text)) {
+        if (c.start == pos) return c.word;
+        if (c.start > pos) break;
+    }
+    return pos < text.size() && characters(text.substr(pos, 1)).front().word;
+}
+
+// The character that ends at pos, or the single byte before pos.
+bool wordBefore(std::string_view text, size_t pos) {
+    if (pos == 0) return false;
+    for (const Character& c : characters(text))
+        if (c.start + c.length == pos) return c.word;
+    return characters(text.substr(pos - 1, 1)).front().word;
 }
 
 } // namespace
@@ -142,10 +225,10 @@ bool ReferenceMatcher::matchHere(const Sequence& seq, size_t i, std::string_view
         return atEnd(pos) && matchHere(seq, i + 1, text, pos, limit, end);
     }
     case Item::WordStart:
-        return (pos == 0 || !isWord(at(pos - 1))) && pos < text.size() && isWord(at(pos)) &&
+        return !wordBefore(text, pos) && wordAt(text, pos) &&
                matchHere(seq, i + 1, text, pos, limit, end);
     case Item::WordEnd:
-        return pos > 0 && isWord(at(pos - 1)) && (pos == text.size() || !isWord(at(pos))) &&
+        return wordBefore(text, pos) && !wordAt(text, pos) &&
                matchHere(seq, i + 1, text, pos, limit, end);
     case Item::Chars:
         break;
@@ -195,7 +278,7 @@ std::vector<std::pair<size_t, size_t>> ReferenceMatcher::allMatches(std::string_
     size_t from = 0;
     for (;;) {
         if (!out.empty() && out.back().first == out.back().second && from == out.back().second)
-            ++from;
+            from += characterLength(text, from);
         if (from > text.size()) break;
         const auto m = find(text, from);
         if (!m) break;

@@ -10,7 +10,9 @@ namespace ferrolux::test {
 
 // A plain backtracking matcher of the pattern language over bytes, written
 // independently of the engine's translation to serve as its reference. It
-// knows ASCII case folding only, so compare it on ASCII patterns.
+// knows ASCII case folding only, so compare it on ASCII patterns; its sets
+// take single bytes, so compare it on non-ASCII text only where no set can
+// take a non-ASCII byte (\< and \> read whole characters, as the engine does).
 class ReferenceMatcher {
 public:
     ReferenceMatcher(std::string_view pattern, bool caseSensitive, bool lineInterface);
@@ -20,7 +22,7 @@ public:
     // In-memory: leftmost-first match starting at or after `from`.
     std::optional<std::pair<size_t, size_t>> find(std::string_view text, size_t from) const;
     // Every match of the RGrep loop: from the end of the previous match, one
-    // byte on after an empty match.
+    // character on after an empty match.
     std::vector<std::pair<size_t, size_t>> allMatches(std::string_view text) const;
     // Line interface: whether a line (without its LF) matches.
     bool lineMatches(std::string_view line) const;

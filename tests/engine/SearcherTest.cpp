@@ -45,6 +45,34 @@ TEST(Searcher, CountsLinesAndReportsACancelledCountAsNothing) {
     EXPECT_EQ(searcher.countLines(lines("b"), text("ab\nb b\nc\n"), &cancel), std::nullopt);
 }
 
+// A head read by the caller is searched in place and the rest read after it:
+// the same count wherever the head ends, for lines of every length.
+TEST(Searcher, CountsAHeadInPlaceThenTheRest) {
+    std::string bytes;
+    for (int i = 0; i < 300; ++i)
+        bytes += std::string(size_t(i % 37), i % 3 ? 'x' : 'b') + (i % 5 ? "\n" : "\r\n");
+    bytes += std::string(5000, 'b'); // a last line longer than the buffer, without LF
+    GrepLimits limits;
+    limits.chunkSize = 64;
+    limits.maxLineBuffer = 256;
+    limits.longLineOverlap = 16;
+    Searcher searcher(limits);
+    for (const char* pattern : {"b", "^x", "b\\r\\n", "x$", "^$"}) {
+        SCOPED_TRACE(pattern);
+        const auto expected = searcher.countLines(lines(pattern), text(bytes), nullptr);
+        ASSERT_TRUE(expected);
+        for (size_t headSize :
+             {size_t(0), size_t(1), size_t(37), size_t(1000), bytes.size() - 1, bytes.size()}) {
+            const std::string_view head(bytes.data(), headSize);
+            auto rest = headSize == bytes.size()
+                            ? nullptr
+                            : std::make_unique<MemorySource>(bytes.substr(headSize));
+            EXPECT_EQ(searcher.countLines(lines(pattern), head, std::move(rest), nullptr), expected)
+                << "head of " << headSize;
+        }
+    }
+}
+
 TEST(Searcher, FindsSpansInMemoryAndRefusesBadPatterns) {
     std::string error;
     const auto pattern = compileForMemory("b+", true, error);

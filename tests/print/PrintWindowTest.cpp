@@ -9,7 +9,9 @@
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QPrinter>
@@ -309,6 +311,47 @@ TEST_F(Printing, PrintToFileAddsTheExtensionAndAsksBeforeReplacingAFile) {
     pressPrint([](TfrmPrint& d) { d.cmdFile->click(); });
     EXPECT_EQ(boxes.boxes().size(), 1u);
     EXPECT_TRUE(contains(test::readFile(folder.file("old.txt")), "notes.txt"));
+}
+
+TEST_F(Printing, PrintingAgainToTheSamePdfAsksBeforeReplacingIt) {
+    showResults(fixedRows());
+    const std::string pdf = folder.file("files.pdf");
+    printToPdf(0, pdf);
+    ASSERT_EQ(pdfPages(pdf), 1);
+    EXPECT_TRUE(boxes.boxes().empty()) << "a new file needs no question";
+    folder.write("files.pdf", "the earlier report");
+
+    boxes.answerNext(IDNO);
+    bool stayedOpen = false;
+    pressPrint([&stayedOpen](TfrmPrint& d) {
+        d.cmdPrint->click();
+        stayedOpen = d.isVisible();
+    });
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text,
+              QStringLiteral("files.pdf already exists.\nDo you want to replace it?"));
+    EXPECT_EQ(boxes.boxes()[0].flags & MB_YESNO, unsigned(MB_YESNO));
+    EXPECT_TRUE(stayedOpen) << "open for Print Setup to choose another file";
+    EXPECT_EQ(test::readFile(pdf), "the earlier report");
+
+    boxes.answerNext(IDYES);
+    pressPrint([](TfrmPrint& d) { d.cmdPrint->click(); });
+    EXPECT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(pdfPages(pdf), 1);
+}
+
+TEST_F(Printing, PrintSetupConfirmsItsChoiceWithOkAndPrintsNothing) {
+    QString confirmCaption;
+    QTimer::singleShot(0, [&confirmCaption] {
+        auto* setup = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(setup, nullptr);
+        const auto* buttons = setup->findChild<QDialogButtonBox*>();
+        ASSERT_NE(buttons, nullptr);
+        confirmCaption = buttons->button(QDialogButtonBox::Ok)->text();
+        setup->reject();
+    });
+    dialog->cmdPrintSetup->click();
+    EXPECT_EQ(confirmCaption, QStringLiteral("&OK"));
 }
 
 TEST_F(Printing, TheSaveDialogOffersTextAndAllFiles) {

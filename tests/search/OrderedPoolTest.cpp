@@ -122,15 +122,17 @@ TEST(OrderedPool, OneThreadWorksAndReleasesEachItemAtOnceOnTheCaller) {
 }
 
 TEST(OrderedPool, TellsWhichItemItWaitsFor) {
+    std::atomic<bool> taken{false};
     std::atomic<bool> letGo{false};
     std::vector<int> waitedFor;
     {
         OrderedPool<Item> pool(
             2, 4,
             [&](int, Item& item) {
-                if (item.number == 0)
-                    while (!letGo)
-                        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                if (item.number != 0) return;
+                taken = true;
+                while (!letGo)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
             },
             [](Item&) {},
             [&](const Item& item) {
@@ -138,8 +140,10 @@ TEST(OrderedPool, TellsWhichItemItWaitsFor) {
                 letGo = true;
             });
         pool.submit(Item{0, false, 0, {}});
-        // Wait until a worker has taken the first item, then ask for it.
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // Only an item a worker has taken is reported as waited for; a fixed
+        // sleep is not enough on a busy machine.
+        while (!taken)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         pool.drain();
     }
     EXPECT_EQ(waitedFor, std::vector<int>{0});

@@ -65,6 +65,29 @@ TEST(Validation, PatternRejectedByTheEngineCarriesItsReason) {
     EXPECT_FALSE(validateRequest(literal, engine));
 }
 
+// Patterns too large or complex are refused with the real reason, also when
+// only whole-word wrapping or literal escaping makes them so.
+TEST(Validation, PatternsBeyondTheEnginesBudgetAreRefusedWithTheRealReason) {
+    GrepEngine engine;
+    std::string many;
+    for (int i = 0; i < 3000; ++i)
+        many += (i ? "|x" : "x") + std::to_string(100000 + i);
+    EXPECT_FALSE(validateRequest(request(many), engine)) << "no \\< or \\> in it";
+    SearchRequest words = request(many);
+    words.WholeWords = true;
+    auto refusal = validateRequest(words, engine);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, QStringLiteral("The pattern is too complex around \\< or \\>"));
+    EXPECT_EQ(refusal->caption, QStringLiteral("Regular Expression Error"));
+
+    SearchRequest huge = request(std::string(600000, 'x'));
+    huge.Literal = true;
+    refusal = validateRequest(huge, engine);
+    ASSERT_TRUE(refusal);
+    EXPECT_EQ(refusal->text, QStringLiteral("The pattern is too large"));
+    EXPECT_EQ(refusal->caption, QStringLiteral("Regular Expression Error"));
+}
+
 TEST(PatternPreparation, EndOfLineLiteralAndWholeWords) {
     struct Case {
         const char* typed;

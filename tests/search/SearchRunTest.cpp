@@ -265,6 +265,22 @@ TEST(MatchListing, AMatchLongerThanTheCapShowsItsStart) {
     EXPECT_TRUE(lines[0].Truncated);
 }
 
+TEST(MatchListing, LinesOfAUtf16FileAreDecoded) {
+    TempDir dir;
+    std::string bytes = "\xFF\xFE";
+    for (char c : std::string("a\r\nkey one\r\nno\r\nkey two"))
+        bytes += std::string{c, '\0'};
+    dir.write("wide.txt", bytes);
+    FileResult row{"wide.txt", dir.path(), 2, "T", int64_t(bytes.size()), {}, {}, 0};
+    GrepEngine engine;
+    const auto lines = listFileMatches(engine, row, "key", GrepFalse, 500, 300);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].LineNumber, "2");
+    EXPECT_EQ(lines[0].Text, "key one");
+    EXPECT_EQ(lines[1].LineNumber, "4");
+    EXPECT_EQ(lines[1].Text, "key two");
+}
+
 TEST(MatchListing, BinarySnippetsAroundMatches) {
     TempDir dir;
     const std::string bytes =

@@ -1,5 +1,7 @@
 #include "RunProgram.h"
 
+#include <csignal>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +58,62 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     ::waitpid(pid, &status, 0);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+RunningProgram::RunningProgram(const std::string& program,
+                               const std::vector<std::string>& arguments) {
+    int err[2];
+    if (::pipe2(err, O_CLOEXEC) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+        ::dup2(err[1], 2);
+        const int devNull = ::open("/dev/null", O_RDWR);
+        ::dup2(devNull, 0);
+        ::dup2(devNull, 1);
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
+        for (const std::string& a : arguments)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(program.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(err[1]);
+    errFd_ = err[0];
+}
+
+RunningProgram::~RunningProgram() {
+    if (pid_ > 0 && !ended_) {
+        ::kill(pid_, SIGKILL);
+        wait();
+    }
+    if (errFd_ >= 0) ::close(errFd_);
+}
+
+bool RunningProgram::readMore() {
+    char buffer[4096];
+    const ssize_t n = errFd_ >= 0 ? ::read(errFd_, buffer, sizeof buffer) : 0;
+    if (n > 0) err_.append(buffer, size_t(n));
+    return n > 0;
+}
+
+bool RunningProgram::waitForErr(const std::string& text) {
+    while (err_.find(text) == std::string::npos)
+        if (!readMore()) return false;
+    return true;
+}
+
+void RunningProgram::signal(int number) {
+    if (pid_ > 0 && !ended_) ::kill(pid_, number);
+}
+
+int RunningProgram::wait() {
+    if (pid_ > 0 && !ended_) {
+        while (readMore()) {
+        }
+        ::waitpid(pid_, &status_, 0);
+        ended_ = true;
+    }
+    return status_;
 }
 
 } // namespace ferrolux::test

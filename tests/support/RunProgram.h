@@ -16,4 +16,30 @@ struct ProgramResult {
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
                          const std::string& workingDirectory = {});
 
+// A program started in the background, for tests that act on it while it
+// runs (send it a signal once it has said something on stderr).
+class RunningProgram {
+public:
+    RunningProgram(const std::string& program, const std::vector<std::string>& arguments);
+    ~RunningProgram(); // kills the program if it still runs
+    RunningProgram(const RunningProgram&) = delete;
+    RunningProgram& operator=(const RunningProgram&) = delete;
+
+    // Reads stderr until `text` has appeared (true) or the stream ended.
+    bool waitForErr(const std::string& text);
+    void signal(int number);
+    // Waits for the end; the raw wait status.
+    int wait();
+    const std::string& err() const { return err_; }
+
+private:
+    bool readMore();
+
+    int pid_ = -1;
+    int errFd_ = -1;
+    std::string err_;
+    bool ended_ = false;
+    int status_ = 0;
+};
+
 } // namespace ferrolux::test

@@ -1,17 +1,35 @@
 #include "viewer/BinaryText.h"
 
-#include "viewer/ViewerDocument.h"
+#include "TempDir.h"
+#include "platform/posix/OpenPath.h"
 
 #include <gtest/gtest.h>
 
 namespace ferrolux {
 namespace {
 
+using test::TempDir;
+
 std::string allBytes() {
     std::string bytes;
     for (int c = 0; c < 256; ++c)
         bytes += char(c);
     return bytes;
+}
+
+// The shown text of a whole file, converted in one go.
+std::string shown(const std::string& bytes) {
+    std::string out;
+    ShownTextConverter(ShownTextConverter::formatOf(bytes)).convert(bytes, out);
+    return out;
+}
+
+std::string readAll(engine::ByteSource& source) {
+    std::string text;
+    char buffer[777];
+    while (const size_t n = source.read(buffer, sizeof buffer))
+        text.append(buffer, n);
+    return text;
 }
 
 TEST(ViewerStripSet, HoldsTheControlCodesThen127To255InOrder) {
@@ -24,14 +42,14 @@ TEST(ViewerStripSet, HoldsTheControlCodesThen127To255InOrder) {
     EXPECT_EQ(ViewerStripSet(), expected);
 }
 
-TEST(BinaryShownText, KeepsOnlyTabLineBreaksFormFeedAndPrintableAscii) {
+TEST(ShownText, KeepsOnlyTabLineBreaksFormFeedAndPrintableAscii) {
     std::string expected = "\t\n\f\r";
     for (int c = 32; c < 127; ++c)
         expected += char(c);
-    EXPECT_EQ(binaryShownText(allBytes()), expected);
+    EXPECT_EQ(shown(allBytes()), expected);
 }
 
-TEST(BinaryShownText, WordPerfectHeaderGivesBlanksAndLineBreaks) {
+TEST(ShownText, WordPerfectHeaderGivesBlanksAndLineBreaks) {
     const std::string bytes = std::string("\xFFWPC") + "a\x80"
                                                        "b\xCF"
                                                        "c\xCC\xCC"
@@ -39,22 +57,68 @@ TEST(BinaryShownText, WordPerfectHeaderGivesBlanksAndLineBreaks) {
                                                        "e\xE9";
     // 80 and CF become blanks, each CC CC pair a line break, a lone CC and
     // the other high bytes disappear.
-    EXPECT_EQ(binaryShownText(bytes), "WPCa b c\r\nd\r\ne");
+    EXPECT_EQ(shown(bytes), "WPCa b c\r\nd\r\ne");
 }
 
-TEST(BinaryShownText, WordPerfectPairsAreTakenFromTheStart) {
-    EXPECT_EQ(binaryShownText(std::string("\xFFWPC\xCC\xCC\xCC\xCC\xCC")), "WPC\r\n\r\n");
+TEST(ShownText, WordPerfectPairsAreTakenFromTheStart) {
+    EXPECT_EQ(shown("\xFFWPC\xCC\xCC\xCC\xCC\xCC"), "WPC\r\n\r\n");
 }
 
-TEST(BinaryShownText, D0CFHeaderGivesEveryCarriageReturnALineFeed) {
-    const std::string bytes = std::string("\xD0\xCF") + "a\rb\r\nc";
-    EXPECT_EQ(binaryShownText(bytes), "a\r\nb\r\n\nc");
+TEST(ShownText, D0CFHeaderGivesEveryCarriageReturnALineFeed) {
+    EXPECT_EQ(shown(std::string("\xD0\xCF") + "a\rb\r\nc"), "a\r\nb\r\n\nc");
 }
 
-TEST(BinaryShownText, WithoutAHeaderNothingIsConverted) {
-    EXPECT_EQ(binaryShownText(std::string("x\x80y\xCC\xCCz\r")), "xyz\r");
-    EXPECT_EQ(binaryShownText(std::string("\xFFWP\xCC\xCC")), "WP");
-    EXPECT_EQ(binaryShownText(""), "");
+TEST(ShownText, WithoutAHeaderNothingIsConverted) {
+    EXPECT_EQ(shown("x\x80y\xCC\xCCz\r"), "xyz\r");
+    EXPECT_EQ(shown("\xFFWP\xCC\xCC"), "WP");
+    EXPECT_EQ(shown(""), "");
+}
+
+TEST(ShownText, ConvertedPieceByPieceItIsTheSame) {
+    const std::string bytes = "\xFFWPCx\xCC\xCC\xCCy\xCC\xCC\x80z\xCC";
+    for (size_t piece = 1; piece <= 5; ++piece) {
+        ShownTextConverter converter(ShownTextConverter::Format::WordPerfect);
+        std::string out;
+        for (size_t at = 0; at < bytes.size(); at += piece)
+            converter.convert(std::string_view(bytes).substr(at, piece), out);
+        EXPECT_EQ(out, shown(bytes)) << piece;
+    }
+}
+
+// A WordPerfect file of several stretches, with pairs across their edges.
+std::string wordPerfectFile(size_t size) {
+    std::string bytes = "\xFFWPC";
+    for (size_t i = 0; bytes.size() < size; ++i)
+        bytes += i % 97 == 0 ? std::string(3, '\xCC') : i % 5 == 0 ? "\x01word\xCF" : "abc ";
+    return bytes;
+}
+
+TEST(BinaryShownText, ReadAnywhereItIsTheConvertedFile) {
+    TempDir dir;
+    const std::string bytes = wordPerfectFile(300000);
+    const std::string path = dir.write("doc.wpd", bytes);
+    const std::string expected = shown(bytes);
+    BinaryShownText text(std::make_shared<FileText>(UniqueFd(openRegularFile(path))));
+    const auto readAt = [&](int64_t offset, size_t size) {
+        std::string out(size, '\0');
+        out.resize(text.readAt(offset, out.data(), size));
+        return out;
+    };
+    // Before the index pass every read starts from the top of the file.
+    EXPECT_EQ(readAt(200000, 100), expected.substr(200000, 100));
+    EXPECT_EQ(readAll(*text.readFromStart(ViewerText::Pass::Index)), expected);
+    for (int64_t offset : {int64_t(0), int64_t(65535), int64_t(65536), int64_t(131000),
+                           int64_t(expected.size()) - 3})
+        EXPECT_EQ(readAt(offset, 4000), expected.substr(size_t(offset), 4000)) << offset;
+    EXPECT_EQ(readAt(int64_t(expected.size()), 10), "");
+    EXPECT_EQ(readAll(*text.readFromStart(ViewerText::Pass::Search)), expected);
+}
+
+TEST(BinaryShownText, IsMadeOfTheFirstLimitBytesOnly) {
+    TempDir dir;
+    const std::string path = dir.write("b.bin", std::string("\x01head tail", 10));
+    BinaryShownText text(std::make_shared<FileText>(UniqueFd(openRegularFile(path)), 5));
+    EXPECT_EQ(readAll(*text.readFromStart(ViewerText::Pass::Index)), "head");
 }
 
 TEST(FindWithWildcards, QuestionMarkStandsForAnyCharacter) {
@@ -66,34 +130,6 @@ TEST(FindWithWildcards, QuestionMarkStandsForAnyCharacter) {
     EXPECT_EQ(findWithWildcards(text, "a?c", 8), std::nullopt);
     EXPECT_EQ(findWithWildcards(text, "c", 11), std::nullopt);
     EXPECT_EQ(findWithWildcards(text, "", 10), 10u);
-}
-
-TEST(ControlOffsets, CountACarriageReturnLineFeedPairAsOneCharacter) {
-    const ControlOffsets offsets("ab\r\ncd\r\n\r\nx\ry");
-    EXPECT_EQ(offsets.at(0), 0);
-    EXPECT_EQ(offsets.at(2), 2);  // the CR: the line break itself
-    EXPECT_EQ(offsets.at(3), 2);  // the LF of the same pair
-    EXPECT_EQ(offsets.at(4), 3);  // "c"
-    EXPECT_EQ(offsets.at(10), 7); // "x", after three pairs
-    EXPECT_EQ(offsets.at(12), 9); // a lone CR counts as one
-}
-
-TEST(ControlOffsets, GiveLongRowsABreakOfTheirOwn) {
-    const size_t row = size_t(MaxRowCharacters);
-    // One run of 2.5 rows, a line break, then a run of exactly one row.
-    const std::string shown = std::string(2 * row + row / 2, 'a') + "\r\n" + std::string(row, 'b');
-    const ControlOffsets offsets(shown);
-    const QString control = offsets.controlText(shown);
-    EXPECT_EQ(control.size(), qsizetype(shown.size() + 2));
-    EXPECT_EQ(control.at(qsizetype(row)), QLatin1Char('\n'));
-    EXPECT_EQ(control.at(qsizetype(2 * row + 1)), QLatin1Char('\n'));
-    EXPECT_EQ(offsets.at(row - 1), int32_t(row - 1));
-    EXPECT_EQ(offsets.at(row), int32_t(row + 1)); // first character of the second row
-    const size_t b = 2 * row + row / 2 + 2;       // first "b", after the CR LF
-    // Two breaks of our own before it; the control takes the CR LF as one.
-    EXPECT_EQ(offsets.at(b), int32_t(b + 2 - 1));
-    EXPECT_EQ(control.mid(qsizetype(b + 2), 3), QStringLiteral("bbb"));
-    EXPECT_EQ(control.count(QLatin1Char('\n')), 3); // no break of our own after the last run
 }
 
 } // namespace

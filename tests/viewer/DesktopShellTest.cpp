@@ -2,6 +2,7 @@
 
 #include "TempDir.h"
 
+#include <QTest>
 #include <QThread>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -34,8 +35,49 @@ TEST(DesktopShell, StartsAProgramWithEachArgumentWhole) {
                                        "mv \"$out.tmp\" \"$out\"\n");
     const std::string path = "/My Files/caf\xE9 $HOME *.txt";
     DesktopShell shell;
-    ASSERT_TRUE(shell.startDetached({program, dir.file("out"), path}));
+    bool failed = false;
+    shell.start({program, dir.file("out"), path},
+                [&failed](const LaunchFailure&) { failed = true; });
     EXPECT_EQ(waitForFile(dir.file("out")), "1|" + path + "|");
+    QTest::qWait(300); // the program has ended by now
+    EXPECT_FALSE(failed);
+}
+
+// Collects the failures of what a shell started.
+struct Failures {
+    std::vector<LaunchFailure> seen;
+    LaunchFailed recorder() {
+        return [this](const LaunchFailure& failure) { seen.push_back(failure); };
+    }
+    bool waitForOne() {
+        return QTest::qWaitFor([this] { return !seen.empty(); }, 10000);
+    }
+};
+
+TEST(DesktopShell, AProgramThatCannotStartIsToldAtOnce) {
+    DesktopShell shell;
+    Failures failures;
+    shell.start({"/no/such/editor", "/f"}, failures.recorder());
+    ASSERT_EQ(failures.seen.size(), 1u);
+    EXPECT_EQ(failures.seen[0].command, (std::vector<std::string>{"/no/such/editor", "/f"}));
+    EXPECT_EQ(failures.seen[0].reason,
+              QStringLiteral("It could not be started: No such file or directory."));
+}
+
+TEST(DesktopShell, AProgramThatEndsWithAnErrorOrACrashIsTold) {
+    TempDir dir;
+    DesktopShell shell;
+    Failures failures;
+    shell.start({script(dir, "fails.sh", "exit 3\n"), "/f"}, failures.recorder());
+    ASSERT_TRUE(failures.waitForOne());
+    EXPECT_EQ(failures.seen[0].reason, QStringLiteral("It ended with exit status 3."));
+    EXPECT_EQ(failures.seen[0].command.back(), "/f");
+
+    failures.seen.clear();
+    shell.start({script(dir, "crashes.sh", "kill -SEGV $$\n")}, failures.recorder());
+    ASSERT_TRUE(failures.waitForOne());
+    EXPECT_TRUE(failures.seen[0].reason.startsWith(QStringLiteral("It ended with signal 11")))
+        << failures.seen[0].reason.toStdString();
 }
 
 TEST(DesktopShell, FindsInstalledPrograms) {
@@ -56,6 +98,18 @@ protected:
     }
     ~FakeXdgMime() override { qputenv("PATH", oldPath); }
 };
+
+TEST_F(FakeXdgMime, TheDesktopsOpenerIsWatchedForFailures) {
+    script(bin, "xdg-open", "[ -f \"$1\" ] && exit 4\nexit 0\n");
+    TempDir files;
+    const std::string notes = files.write("my notes.txt", "hello\n");
+    DesktopShell shell;
+    Failures failures;
+    EXPECT_EQ(shell.openDocument(notes, failures.recorder()), Shell::OpenResult::Opened);
+    ASSERT_TRUE(failures.waitForOne());
+    EXPECT_EQ(failures.seen[0].command, (std::vector<std::string>{"xdg-open", notes}));
+    EXPECT_EQ(failures.seen[0].reason, QStringLiteral("It ended with exit status 4."));
+}
 
 TEST_F(FakeXdgMime, AFileTypeWithoutAnApplicationIsTold) {
     TempDir files;

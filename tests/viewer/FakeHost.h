@@ -41,21 +41,25 @@ public:
     ListingAnchor listingAnchor() const override { return anchor; }
 };
 
-// A shell that starts nothing and records what it was asked to do.
+// A shell that starts nothing and records what it was asked to do; with a
+// failure set, what it starts fails for that reason.
 class FakeShell : public Shell {
 public:
     OpenResult answer = OpenResult::Opened;
+    QString failure;
     std::set<QString> installed;
     std::vector<std::string> opened;
     std::vector<std::vector<std::string>> started;
 
-    OpenResult openDocument(const std::string& path) override {
+    OpenResult openDocument(const std::string& path, LaunchFailed failed) override {
         opened.push_back(path);
+        if (answer == OpenResult::Opened && !failure.isEmpty())
+            failed({{"xdg-open", path}, failure});
         return answer;
     }
-    bool startDetached(const std::vector<std::string>& command) override {
+    void start(const std::vector<std::string>& command, LaunchFailed failed) override {
         started.push_back(command);
-        return true;
+        if (!failure.isEmpty()) failed({command, failure});
     }
     bool isInstalled(const QString& program) const override { return installed.count(program) > 0; }
 };

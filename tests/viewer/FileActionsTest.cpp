@@ -90,9 +90,28 @@ TEST_F(FileActionsTest, OpenHandsTheFileToTheDesktop) {
     actions.Open1Click();
     EXPECT_EQ(shell.opened, (std::vector<std::string>{"/d/photo.jpg"}));
     EXPECT_TRUE(boxes.boxes().empty());
-    shell.answer = Shell::OpenResult::Failed; // other failures are not reported
+}
+
+TEST_F(FileActionsTest, AFailedOpenerOrEditorIsToldWithTheCommandTried) {
+    host.row = diskRow("/home/u/My Files/", "it's.txt");
+    shell.failure = QStringLiteral("It ended with exit status 4.");
     actions.Open1Click();
-    EXPECT_TRUE(boxes.boxes().empty());
+    host.config.Editor = QStringLiteral("vim -p");
+    shell.failure = QStringLiteral("It could not be started: No such file or directory.");
+    actions.Edit1Click();
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[0].text,
+              QStringLiteral("Unable to open file - the desktop's opener failed.\n\n"
+                             "Command: xdg-open '/home/u/My Files/it'\\''s.txt'\n"
+                             "It ended with exit status 4."));
+    EXPECT_EQ(boxes.boxes()[1].text,
+              QStringLiteral("Unable to edit file - the editor failed.\n\n"
+                             "Command: vim -p '/home/u/My Files/it'\\''s.txt'\n"
+                             "It could not be started: No such file or directory."));
+    for (const auto& box : boxes.boxes()) {
+        EXPECT_EQ(box.caption, QStringLiteral("Ferrolux"));
+        EXPECT_EQ(box.flags, unsigned(MB_OK | MB_ICONWARNING));
+    }
 }
 
 TEST_F(FileActionsTest, OpenWithoutAnAssociatedApplicationSaysSo) {

@@ -12,11 +12,11 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QTest>
 #include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace ferrolux {
 namespace {
@@ -74,6 +74,48 @@ protected:
     }
 };
 
+TEST_F(MainWindowActions, AnEditorThatFailsOrCannotStartIsReportedWithItsCommand) {
+    listOneFile();
+    const std::string editor = files.write("failing-editor", "#!/bin/sh\nexit 3\n");
+    ::chmod(editor.c_str(), 0755);
+    const QString notes = QString::fromStdString(files.path()) + QStringLiteral("notes.txt");
+    window->Settings.Editor = QString::fromStdString(editor);
+    window->Edit1Click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.boxes().empty(); }, 10000));
+    EXPECT_TRUE(
+        boxes.boxes()[0].text.contains(QString::fromStdString(editor) + QLatin1Char(' ') + notes))
+        << boxes.boxes()[0].text.toStdString();
+    EXPECT_TRUE(boxes.boxes()[0].text.endsWith(QStringLiteral("exit status 3.")));
+
+    boxes.clear();
+    window->Settings.Editor = QStringLiteral("/no/such/editor --new-window");
+    window->Edit1Click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.boxes().empty(); }, 10000));
+    EXPECT_TRUE(
+        boxes.boxes()[0].text.contains(QStringLiteral("/no/such/editor --new-window ") + notes))
+        << boxes.boxes()[0].text.toStdString();
+}
+
+TEST_F(MainWindowActions, AFailingDesktopOpenerIsReportedWithItsCommand) {
+    test::TempDir bin;
+    for (const auto& [name, body] :
+         {std::pair{"xdg-mime", "echo editor.desktop\n"}, std::pair{"xdg-open", "exit 4\n"}}) {
+        const std::string program = bin.write(name, std::string("#!/bin/sh\n") + body);
+        ::chmod(program.c_str(), 0755);
+    }
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.path()) + ":" + path);
+    listOneFile();
+    window->Open1Click();
+    const bool told = QTest::qWaitFor([this] { return !boxes.boxes().empty(); }, 10000);
+    qputenv("PATH", path);
+    ASSERT_TRUE(told);
+    EXPECT_TRUE(boxes.boxes()[0].text.contains(QStringLiteral("xdg-open ") +
+                                               QString::fromStdString(files.path()) +
+                                               QStringLiteral("notes.txt")))
+        << boxes.boxes()[0].text.toStdString();
+}
+
 TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
     listOneFile();
     QString title;
@@ -81,7 +123,8 @@ TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
     EXPECT_TRUE(withModal<TfrmViewer>([&] { window->View1->trigger(); },
                                       [&](TfrmViewer& viewer) {
                                           title = viewer.windowTitle();
-                                          caretLine = viewer.edtFile->textCursor().blockNumber();
+                                          caretLine = int(viewer.edtFile->lineOf(
+                                              viewer.edtFile->caretPosition()));
                                       }));
     EXPECT_EQ(title, QStringLiteral("File Viewer - ") + QString::fromStdString(files.path()) +
                          QStringLiteral("notes.txt"));
@@ -93,9 +136,11 @@ TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
     listOneFile();
     window->lstLines1->selectRow(1);
     int caretLine = -1;
-    EXPECT_TRUE(withModal<TfrmViewer>(
-        [&] { window->lstLines1DblClick(); },
-        [&](TfrmViewer& viewer) { caretLine = viewer.edtFile->textCursor().blockNumber(); }));
+    EXPECT_TRUE(withModal<TfrmViewer>([&] { window->lstLines1DblClick(); },
+                                      [&](TfrmViewer& viewer) {
+                                          caretLine = int(viewer.edtFile->lineOf(
+                                              viewer.edtFile->caretPosition()));
+                                      }));
     EXPECT_EQ(caretLine, 3);
 }
 

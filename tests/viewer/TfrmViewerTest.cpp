@@ -4,18 +4,20 @@
 #include "TempDir.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QPlainTextEdit>
+#include <QImage>
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
-#include <QTextDocument>
+#include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 #include <memory>
+#include <qmath.h>
 
 namespace ferrolux {
 namespace {
@@ -56,23 +58,13 @@ protected:
         ASSERT_TRUE(viewer.isLoaded());
     }
 
-    // The runs of text that carry a foreground colour, with their lines.
-    static std::vector<std::pair<int, QString>> colouredRuns(const TfrmViewer& viewer) {
-        std::vector<std::pair<int, QString>> runs;
-        const QTextDocument* document = viewer.edtFile->document();
-        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-            bool open = false;
-            for (auto it = block.begin(); !it.atEnd(); ++it) {
-                const QTextFragment fragment = it.fragment();
-                if (!fragment.charFormat().hasProperty(QTextFormat::ForegroundBrush)) {
-                    open = false;
-                    continue;
-                }
-                if (!open) runs.emplace_back(block.blockNumber(), QString());
-                runs.back().second += fragment.text();
-                open = true;
-            }
-        }
+    // The runs of text drawn in the highlight colour, with their rows.
+    static std::vector<std::pair<int64_t, QString>> colouredRuns(const TfrmViewer& viewer) {
+        std::vector<std::pair<int64_t, QString>> runs;
+        const ViewerTextView& text = *viewer.edtFile;
+        for (int64_t row = 0; row < text.rowCount(); ++row)
+            for (const auto& [start, length] : text.colouredRuns(row))
+                runs.emplace_back(row, text.rowText(row).mid(start, length));
         return runs;
     }
 
@@ -83,24 +75,45 @@ protected:
         return texts;
     }
 
-    static std::vector<int> colouredLines(const TfrmViewer& viewer) {
-        std::vector<int> lines;
+    static std::vector<int64_t> colouredRows(const TfrmViewer& viewer) {
+        std::vector<int64_t> rows;
         for (const auto& run : colouredRuns(viewer))
-            lines.push_back(run.first);
-        return lines;
+            rows.push_back(run.first);
+        return rows;
     }
 
-    static int caretLine(const TfrmViewer& viewer) {
-        return viewer.edtFile->textCursor().blockNumber();
+    // The rows as shown, one per line.
+    static QString shownText(const TfrmViewer& viewer) {
+        QStringList rows;
+        for (int64_t row = 0; row < viewer.edtFile->rowCount(); ++row)
+            rows << viewer.edtFile->rowText(row);
+        return rows.join(QLatin1Char('\n'));
     }
 
-    static int firstVisibleLine(const TfrmViewer& viewer) {
-        return viewer.edtFile->verticalScrollBar()->value();
+    static int64_t caretRow(const TfrmViewer& viewer) {
+        return viewer.edtFile->reader()->rowAt(viewer.edtFile->caretPosition()).number;
     }
 
-    static void putCaret(TfrmViewer& viewer, int line) {
-        QTextCursor cursor(viewer.edtFile->document()->findBlockByNumber(line));
-        viewer.edtFile->setTextCursor(cursor);
+    static int64_t rowStart(const TfrmViewer& viewer, int64_t row) {
+        return viewer.edtFile->reader()->row(row)->start;
+    }
+
+    static int64_t firstVisibleRow(const TfrmViewer& viewer) {
+        return viewer.edtFile->topLine().row;
+    }
+
+    static void putCaret(TfrmViewer& viewer, int64_t row) {
+        viewer.edtFile->setCaretPosition(rowStart(viewer, row));
+    }
+
+    // The middle of a row on screen, in the text area's viewport.
+    static QPoint pointOnRow(const TfrmViewer& viewer, int screenRow, int x = 6) {
+        const int height = qCeil(QFontMetricsF(viewer.edtFile->font()).lineSpacing());
+        return {x, 4 + screenRow * height + height / 2};
+    }
+
+    static void key(TfrmViewer& viewer, Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(viewer.edtFile, k, modifiers);
     }
 };
 
@@ -117,137 +130,201 @@ std::string numberedLines(int count, const std::vector<int>& needleLines, const 
 TEST_F(ViewerTest, TextModeColoursWholeMatchingLinesOfLfAndCrLfFiles) {
     for (const char* lineBreak : {"\n", "\r\n"}) {
         auto viewer = open("t.txt", numberedLines(10, {3, 5, 8}, lineBreak));
-        EXPECT_EQ(colouredLines(*viewer), (std::vector<int>{2, 4, 7}));
+        EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{2, 4, 7}));
         EXPECT_EQ(colouredTexts(*viewer),
                   (QStringList{"line 3 needle", "line 5 needle", "line 8 needle"}));
-        EXPECT_EQ(viewer->edtFile->lineWrapMode(), QPlainTextEdit::NoWrap);
+        EXPECT_FALSE(viewer->edtFile->wordWrap());
+        EXPECT_EQ(viewer->edtFile->rowCount(), 11);
         EXPECT_EQ(table.count, 3);
         EXPECT_FALSE(table.binaryMode);
     }
 }
 
-TEST_F(ViewerTest, LinesStayWhereTheEngineCountsThem) {
-    // A lone carriage return and a paragraph separator inside lines.
-    auto viewer = open("odd.txt", "a\rb\nsecond \xE2\x80\xA9 x\r\nthird needle\nfourth\n");
-    EXPECT_EQ(colouredLines(*viewer), (std::vector<int>{2}));
-    EXPECT_EQ(colouredTexts(*viewer), QStringList{"third needle"});
+TEST_F(ViewerTest, LoneCarriageReturnsBreakRowsWhileTheEnginesLinesAreColouredWhole) {
+    // Line 2 (the engine counts line feeds) holds a lone CR: it shows as two
+    // rows, both coloured; U+2029 does not break its row.
+    auto viewer = open("mixed.txt", "old\rmac\r\nneedle\rsame line\nx \xE2\x80\xA9 y\r\nlast\n");
+    EXPECT_EQ(shownText(*viewer),
+              QStringLiteral("old\nmac\nneedle\nsame line\nx \uFFFD y\nlast\n"));
+    EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{2, 3}));
+    EXPECT_EQ(colouredTexts(*viewer), (QStringList{"needle", "same line"}));
+    ASSERT_EQ(table.count, 1);
+    EXPECT_EQ(table.positions[0], 1);
+    // Opened at line 2 from the match list: its first row.
+    auto atMatch = show(2);
+    EXPECT_EQ(caretRow(*atMatch), 2);
 }
 
 TEST_F(ViewerTest, FontAndColoursComeFromTheSettings) {
     host.config.ViewerFontName = QStringLiteral("DejaVu Sans Mono");
     host.config.ViewerFontSize = 9;
     host.config.ViewerTextColor = 0x00123456;
-    host.config.ViewerHighColor = 0x0000FF00;
     auto viewer = open("t.txt", "needle\n");
     EXPECT_EQ(viewer->edtFile->font().family(), QStringLiteral("DejaVu Sans Mono"));
     EXPECT_EQ(viewer->edtFile->font().pointSize(), 9);
     EXPECT_EQ(viewer->edtFile->palette().color(QPalette::Text), QColor(0x56, 0x34, 0x12));
-    const QTextBlock line = viewer->edtFile->document()->begin();
-    ASSERT_EQ(line.textFormats().size(), 1);
-    EXPECT_EQ(line.textFormats()[0].format.foreground().color(), QColor(0, 255, 0));
-    EXPECT_EQ(line.textFormats()[0].length, 6);
+}
+
+// Pixels of the text area within one row that are near a colour.
+int pixelsNear(const QImage& image, QColor colour, int top, int bottom) {
+    int count = 0;
+    for (int y = std::max(0, top); y < std::min(bottom, image.height()); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) < 60 &&
+                std::abs(pixel.green() - colour.green()) < 60 &&
+                std::abs(pixel.blue() - colour.blue()) < 60)
+                ++count;
+        }
+    return count;
+}
+
+TEST_F(ViewerTest, MatchesArePaintedInTheHighlightColourAndTheRestInTheTextColour) {
+    host.config.ViewerTextColor = 0x00FF0000; // blue
+    host.config.ViewerHighColor = 0x0000C000; // green
+    auto viewer = open("t.txt", "plain words here\nthe needle line\nplain again\n");
+    const QImage image = viewer->edtFile->viewport()->grab().toImage();
+    const int height = qCeil(QFontMetricsF(viewer->edtFile->font()).lineSpacing());
+    const auto band = [&](int row, QColor colour) {
+        return pixelsNear(image, colour, 4 + row * height, 4 + (row + 1) * height);
+    };
+    const QColor green(0, 0xC0, 0), blue(0, 0, 0xFF);
+    EXPECT_GT(band(1, green), 10);
+    EXPECT_EQ(band(1, blue), 0);
+    EXPECT_GT(band(0, blue), 10);
+    EXPECT_EQ(band(0, green), 0);
+    EXPECT_EQ(band(2, green), 0);
+}
+
+TEST_F(ViewerTest, TheDefaultViewerFontShowsEveryCharacterEquallyWide) {
+    // "Fixedsys" is rarely installed: whatever face stands in must be monospaced.
+    auto viewer = open("t.txt", "iiii\nWWWW\n");
+    const QFontMetricsF metrics(viewer->edtFile->font());
+    EXPECT_EQ(metrics.horizontalAdvance(QLatin1Char('i')),
+              metrics.horizontalAdvance(QLatin1Char('W')));
 }
 
 TEST_F(ViewerTest, WithoutATargetTheCaretStartsAtTheTop) {
     auto viewer = open("t.txt", numberedLines(300, {150}, "\n"));
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 0);
-    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
-    EXPECT_EQ(firstVisibleLine(*viewer), 0);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 0);
+    EXPECT_FALSE(viewer->edtFile->hasSelection());
+    EXPECT_EQ(firstVisibleRow(*viewer), 0);
 }
 
 TEST_F(ViewerTest, ATextTargetBecomesTheFirstVisibleLine) {
     auto viewer = open("t.txt", numberedLines(300, {117}, "\n"), 117);
-    EXPECT_EQ(caretLine(*viewer), 116);
-    EXPECT_EQ(viewer->edtFile->textCursor().positionInBlock(), 0);
-    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
-    EXPECT_EQ(firstVisibleLine(*viewer), 116);
+    EXPECT_EQ(caretRow(*viewer), 116);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), rowStart(*viewer, 116));
+    EXPECT_FALSE(viewer->edtFile->hasSelection());
+    EXPECT_EQ(firstVisibleRow(*viewer), 116);
     // Near the end the view goes as far as the text allows.
     auto last = show(299);
-    EXPECT_EQ(caretLine(*last), 298);
-    EXPECT_LT(firstVisibleLine(*last), 298);
+    EXPECT_EQ(caretRow(*last), 298);
+    EXPECT_LT(firstVisibleRow(*last), 298);
+    EXPECT_EQ(last->edtFile->screenLineOf(last->edtFile->caretPosition()),
+              298 - firstVisibleRow(*last));
     auto beyond = show(5000);
-    EXPECT_EQ(caretLine(*beyond), 300);
+    EXPECT_EQ(caretRow(*beyond), 300);
 }
 
 TEST_F(ViewerTest, NextAndPreviousStopAtTheEndsWithoutWrapping) {
     auto viewer = open("t.txt", numberedLines(12, {3, 5, 8}, "\n"));
-    std::vector<int> visited;
+    std::vector<int64_t> visited;
     for (int i = 0; i < 4; ++i) {
         viewer->cmdNextClick();
-        visited.push_back(caretLine(*viewer));
+        visited.push_back(caretRow(*viewer));
     }
-    EXPECT_EQ(visited, (std::vector<int>{2, 4, 7, 7}));
+    EXPECT_EQ(visited, (std::vector<int64_t>{2, 4, 7, 7}));
     visited.clear();
     for (int i = 0; i < 3; ++i) {
         viewer->cmdPrevClick();
-        visited.push_back(caretLine(*viewer));
+        visited.push_back(caretRow(*viewer));
     }
-    EXPECT_EQ(visited, (std::vector<int>{4, 2, 2}));
-    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
+    EXPECT_EQ(visited, (std::vector<int64_t>{4, 2, 2}));
+    EXPECT_FALSE(viewer->edtFile->hasSelection());
+    EXPECT_TRUE(viewer->cmdPrev->isEnabled());
+    EXPECT_TRUE(viewer->cmdNext->isEnabled());
 }
 
 TEST_F(ViewerTest, NextStartsFromWhereTheUserPutTheCaret) {
     auto viewer = open("t.txt", "needle needle\nx\nneedle\ny\nneedle\n");
     // Inside a coloured line with two matches: one stop, on to the next line.
-    QTextCursor inside(viewer->edtFile->document());
-    inside.setPosition(9);
-    viewer->edtFile->setTextCursor(inside);
+    viewer->edtFile->setCaretPosition(9);
     viewer->cmdNextClick();
-    EXPECT_EQ(caretLine(*viewer), 2);
+    EXPECT_EQ(caretRow(*viewer), 2);
     putCaret(*viewer, 3);
     viewer->cmdNextClick();
-    EXPECT_EQ(caretLine(*viewer), 4);
-    putCaret(*viewer, 3);
+    EXPECT_EQ(caretRow(*viewer), 4);
+    // A click on row 3 puts the caret there.
+    QTest::mouseClick(viewer->edtFile->viewport(), Qt::LeftButton, {}, pointOnRow(*viewer, 3));
+    EXPECT_EQ(caretRow(*viewer), 3);
     viewer->cmdPrevClick();
-    EXPECT_EQ(caretLine(*viewer), 2);
+    EXPECT_EQ(caretRow(*viewer), 2);
 }
 
 TEST_F(ViewerTest, SteppingFromTheFirstVisibleLineKeepsTheTargetFirst) {
     auto viewer = open("t.txt", numberedLines(400, {50, 120, 390}, "\n"), 50);
-    ASSERT_EQ(firstVisibleLine(*viewer), 49);
+    ASSERT_EQ(firstVisibleRow(*viewer), 49);
     viewer->cmdNextClick();
-    EXPECT_EQ(caretLine(*viewer), 119);
-    EXPECT_EQ(firstVisibleLine(*viewer), 119);
+    EXPECT_EQ(caretRow(*viewer), 119);
+    EXPECT_EQ(firstVisibleRow(*viewer), 119);
     viewer->cmdPrevClick();
-    EXPECT_EQ(firstVisibleLine(*viewer), 49);
+    EXPECT_EQ(firstVisibleRow(*viewer), 49);
+}
+
+TEST_F(ViewerTest, AfterAStepTheCaretIsInSightAtTheMatchAndTheTextHasTheFocus) {
+    auto viewer = open("t.txt", numberedLines(600, {300, 500}, "\n"));
+    viewer->activateWindow();
+    QApplication::setActiveWindow(viewer.get());
+    // The caret at the top, the view scrolled far away from it.
+    viewer->edtFile->setTopLine({550, 0});
+    QTest::mouseClick(viewer->cmdNext, Qt::LeftButton);
+    EXPECT_EQ(caretRow(*viewer), 299);
+    EXPECT_TRUE(viewer->edtFile->screenLineOf(viewer->edtFile->caretPosition()).has_value());
+    EXPECT_TRUE(viewer->edtFile->hasFocus());
+    QTest::mouseClick(viewer->cmdNext, Qt::LeftButton);
+    EXPECT_EQ(caretRow(*viewer), 499);
+    EXPECT_TRUE(viewer->edtFile->screenLineOf(viewer->edtFile->caretPosition()).has_value());
+    EXPECT_TRUE(viewer->edtFile->hasFocus());
 }
 
 TEST_F(ViewerTest, OnlyTheFirstMaxMatchesLinesAreColouredAndVisited) {
     host.config.MaxMatches = 2;
     auto viewer = open("t.txt", numberedLines(10, {2, 4, 6, 8}, "\n"));
-    EXPECT_EQ(colouredLines(*viewer), (std::vector<int>{1, 3}));
+    EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{1, 3}));
     for (int i = 0; i < 3; ++i)
         viewer->cmdNextClick();
-    EXPECT_EQ(caretLine(*viewer), 3);
+    EXPECT_EQ(caretRow(*viewer), 3);
 }
 
 TEST_F(ViewerTest, TheCaseBoxAtViewingTimeDecides) {
     host.caseOn = false;
     auto viewer = open("t.txt", "Needle\nneedle\n");
-    EXPECT_EQ(colouredLines(*viewer), (std::vector<int>{0, 1}));
+    EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{0, 1}));
     host.caseOn = true;
     auto again = show(-1);
-    EXPECT_EQ(colouredLines(*again), (std::vector<int>{1}));
+    EXPECT_EQ(colouredRows(*again), (std::vector<int64_t>{1}));
 }
 
 TEST_F(ViewerTest, BinaryModeColoursExactlyTheMatchedCharacters) {
     host.pattern = "key";
     const std::string bytes("\x01\x02key\0\r\nab\xE9key\r\nkey\x7F", 20);
     auto viewer = open("b.bin", bytes, -1, "B");
-    EXPECT_EQ(viewer->edtFile->toPlainText(), QStringLiteral("key\nabkey\nkey"));
+    EXPECT_EQ(shownText(*viewer), QStringLiteral("key\nabkey\nkey"));
     EXPECT_EQ(colouredTexts(*viewer), (QStringList{"key", "key", "key"}));
-    EXPECT_EQ(viewer->edtFile->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_TRUE(viewer->edtFile->wordWrap());
     ASSERT_EQ(table.count, 3);
     EXPECT_TRUE(table.binaryMode);
-    EXPECT_EQ(table.positions[1], 6);
-    EXPECT_EQ(table.positions[2], 10);
+    // Offsets in the shown text "key\r\nabkey\r\nkey".
+    EXPECT_EQ(table.positions[1], 7);
+    EXPECT_EQ(table.positions[2], 12);
     viewer->cmdNextClick();
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 6);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 7);
     viewer->cmdNextClick();
     viewer->cmdNextClick();
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 10);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 12);
     viewer->cmdPrevClick();
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 6);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 7);
 }
 
 TEST_F(ViewerTest, BinaryMaxMatchLenLetsExactlyThatLengthThrough) {
@@ -263,26 +340,26 @@ TEST_F(ViewerTest, BinaryWordProcessorDocumentsGetLineBreaks) {
                        std::string("\xFFWPC"
                                    "one\xCC\xCCtwo\x80three\xCF"),
                        -1, "B");
-    EXPECT_EQ(viewer->edtFile->toPlainText(), QStringLiteral("WPCone\ntwo three "));
+    EXPECT_EQ(shownText(*viewer), QStringLiteral("WPCone\ntwo three "));
     EXPECT_EQ(colouredTexts(*viewer), QStringList{"two"});
     host.pattern = "b";
     auto d0cf = open("doc.doc",
                      std::string("\xD0\xCF"
                                  "a\rb\r\nc"),
                      -1, "B");
-    EXPECT_EQ(d0cf->edtFile->toPlainText(), QStringLiteral("a\nb\n\nc"));
+    EXPECT_EQ(shownText(*d0cf), QStringLiteral("a\nb\n\nc"));
     EXPECT_EQ(colouredTexts(*d0cf), QStringList{"b"});
 }
 
 TEST_F(ViewerTest, ABinaryTargetPutsTheCaretAtThatMatchOrAtTheStart) {
     host.pattern = "key";
     auto viewer = open("b.bin", std::string("\x01 key key key", 13), 1, "B");
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 5);
-    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 5);
+    EXPECT_FALSE(viewer->edtFile->hasSelection());
     // The match list may hold more rows than the viewer colours.
     table.positions[3] = 999; // a stale entry from an earlier viewer
     auto past = show(3);
-    EXPECT_EQ(past->edtFile->textCursor().position(), 0);
+    EXPECT_EQ(past->edtFile->caretPosition(), 0);
 }
 
 TEST_F(ViewerTest, BinaryModeReadsTheRecordedSizeOrWhatIsLeft) {
@@ -290,19 +367,31 @@ TEST_F(ViewerTest, BinaryModeReadsTheRecordedSizeOrWhatIsLeft) {
     dir.write("b.bin", std::string("\x01head tail", 10));
     host.row = diskRow(dir.path(), "b.bin", "B", 5); // the file grew since the search
     auto viewer = show(-1);
-    EXPECT_EQ(viewer->edtFile->toPlainText(), QStringLiteral("head"));
+    EXPECT_EQ(shownText(*viewer), QStringLiteral("head"));
     EXPECT_EQ(table.count, 0);
     host.row->Size = 1000; // the file shrank since the search
     auto shrunk = show(-1);
-    EXPECT_EQ(shrunk->edtFile->toPlainText(), QStringLiteral("head tail"));
+    EXPECT_EQ(shownText(*shrunk), QStringLiteral("head tail"));
     EXPECT_EQ(colouredTexts(*shrunk), QStringList{"tail"});
+}
+
+TEST_F(ViewerTest, ATextFileThatShrankSinceTheSearchShowsWhatIsLeft) {
+    // The search saw 40 lines, the match list line 30; 10 lines are left.
+    dir.write("t.txt", numberedLines(10, {4}, "\n"));
+    host.row = diskRow(dir.path(), "t.txt", "T", 4000);
+    auto viewer = show(30);
+    EXPECT_EQ(viewer->edtFile->rowCount(), 11);
+    EXPECT_EQ(caretRow(*viewer), 10);
+    EXPECT_EQ(colouredTexts(*viewer), QStringList{"line 4 needle"});
+    viewer->cmdPrevClick();
+    EXPECT_EQ(caretRow(*viewer), 3);
 }
 
 TEST_F(ViewerTest, AFileThatCannotBeOpenedIsExplainedInTheViewer) {
     for (const char* type : {"T", "B"}) {
         host.row = diskRow(dir.path(), "missing.txt", type, 10);
         auto viewer = show(3);
-        const QString shown = viewer->edtFile->toPlainText();
+        const QString shown = shownText(*viewer);
         EXPECT_TRUE(shown.contains(QLatin1String("could not be read"))) << shown.toStdString();
         EXPECT_TRUE(shown.contains(QString::fromStdString(dir.file("missing.txt"))));
         EXPECT_EQ(table.count, 0);
@@ -311,25 +400,104 @@ TEST_F(ViewerTest, AFileThatCannotBeOpenedIsExplainedInTheViewer) {
     }
 }
 
-TEST_F(ViewerTest, ALargeFileLoadsInSlicesWithLinesInPlace) {
-    // About 10 MB of CR LF lines: two parts to decode and many slices to
-    // insert, matches on both sides of each boundary.
+TEST_F(ViewerTest, CaretAndSelectionMoveAcrossLinesWithTheKeys) {
+    auto viewer = open("t.txt", "alpha\nbeta\r\ngamma\rdelta\n");
+    ViewerTextView& text = *viewer->edtFile;
+    key(*viewer, Qt::Key_Down, Qt::ShiftModifier);
+    key(*viewer, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(text.selectedText(), QStringLiteral("alpha\nbeta\n"));
+    key(*viewer, Qt::Key_End, Qt::ShiftModifier);
+    EXPECT_EQ(text.selectedText(), QStringLiteral("alpha\nbeta\ngamma"));
+    key(*viewer, Qt::Key_Right, Qt::ShiftModifier); // over the lone CR
+    key(*viewer, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(text.selectedText(), QStringLiteral("alpha\nbeta\ngamma\nd"));
+    key(*viewer, Qt::Key_Left); // ends the selection at its start
+    EXPECT_FALSE(text.hasSelection());
+    EXPECT_EQ(text.caretPosition(), 0);
+    key(*viewer, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(caretRow(*viewer), 4);
+    key(*viewer, Qt::Key_Left);
+    EXPECT_EQ(text.caretPosition(), 23); // after "delta"
+    key(*viewer, Qt::Key_Home);
+    EXPECT_EQ(text.caretPosition(), 18);
+    key(*viewer, Qt::Key_Up);
+    key(*viewer, Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
+    EXPECT_EQ(text.selectedText(), QStringLiteral("gamma"));
+    key(*viewer, Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(text.caretPosition(), 0);
+    EXPECT_FALSE(text.hasSelection());
+}
+
+TEST_F(ViewerTest, PageKeysMoveTheCaretAndTheViewByAScreen) {
+    auto viewer = open("t.txt", numberedLines(500, {}, "\n"));
+    ViewerTextView& text = *viewer->edtFile;
+    const int page = text.visibleLineCount();
+    key(*viewer, Qt::Key_PageDown);
+    EXPECT_EQ(caretRow(*viewer), page);
+    EXPECT_EQ(firstVisibleRow(*viewer), page);
+    key(*viewer, Qt::Key_PageDown, Qt::ShiftModifier);
+    EXPECT_EQ(caretRow(*viewer), 2 * page);
+    EXPECT_EQ(text.anchorPosition(), rowStart(*viewer, page));
+    key(*viewer, Qt::Key_PageUp);
+    EXPECT_EQ(caretRow(*viewer), page);
+    EXPECT_FALSE(text.hasSelection());
+}
+
+TEST_F(ViewerTest, DraggingSelectsAndCopyPutsTheSelectedTextOnTheClipboard) {
+    auto viewer = open("t.txt", "first line\nsecond \xC3\xA9t\xC3\xA9\nthird line\n");
+    QWidget* area = viewer->edtFile->viewport();
+    const int charWidth = qCeil(QFontMetricsF(viewer->edtFile->font()).horizontalAdvance('x'));
+    QTest::mousePress(area, Qt::LeftButton, {}, pointOnRow(*viewer, 0, 4 + 6 * charWidth));
+    QTest::mouseMove(area, pointOnRow(*viewer, 2, 4 + 5 * charWidth));
+    QTest::mouseRelease(area, Qt::LeftButton, {}, pointOnRow(*viewer, 2, 4 + 5 * charWidth));
+    EXPECT_EQ(viewer->edtFile->selectedText(), QStringLiteral("line\nsecond \u00E9t\u00E9\nthird"));
+    QGuiApplication::clipboard()->clear();
+    key(*viewer, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QStringLiteral("line\nsecond \u00E9t\u00E9\nthird"));
+    // A shift-click extends the selection from where it was anchored.
+    QTest::mouseClick(area, Qt::LeftButton, Qt::ShiftModifier, pointOnRow(*viewer, 1, 2));
+    EXPECT_EQ(viewer->edtFile->selectedText(), QStringLiteral("line\n"));
+}
+
+TEST_F(ViewerTest, TheWheelAndTheScrollBarsMoveTheView) {
+    auto viewer = open("t.txt", numberedLines(200, {}, "\n") + std::string(400, 'w') + "\n");
+    ViewerTextView& text = *viewer->edtFile;
+    QScrollBar* vertical = text.verticalScrollBar();
+    EXPECT_EQ(vertical->maximum(), 202 - text.visibleLineCount());
+    QWheelEvent down(QPointF(20, 20), text.viewport()->mapToGlobal(QPointF(20, 20)), {},
+                     QPoint(0, -120), Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(text.viewport(), &down);
+    EXPECT_EQ(firstVisibleRow(*viewer), QApplication::wheelScrollLines());
+    vertical->setValue(150);
+    EXPECT_EQ(firstVisibleRow(*viewer), 150);
+    // A line wider than the view: the horizontal bar follows the caret.
+    QScrollBar* horizontal = text.horizontalScrollBar();
+    EXPECT_GT(horizontal->maximum(), 0);
+    text.setCaretPosition(rowStart(*viewer, 200));
+    key(*viewer, Qt::Key_End);
+    EXPECT_GT(horizontal->value(), 0);
+    key(*viewer, Qt::Key_Home);
+    EXPECT_EQ(horizontal->value(), 0);
+}
+
+TEST_F(ViewerTest, ALargeFileLoadsWithItsLinesInPlace) {
     std::string bytes;
-    std::vector<int> hits;
+    std::vector<int64_t> hits;
     for (int line = 0; line < 200000; ++line) {
         const bool hit = line % 997 == 0;
         if (hit) hits.push_back(line);
         bytes += std::string(40, 'x') + (hit ? " needle " : " ") + std::to_string(line) + "\r\n";
     }
     auto viewer = open("big.txt", bytes, 997 * 30 + 1);
-    EXPECT_EQ(viewer->edtFile->document()->blockCount(), 200001);
-    EXPECT_EQ(colouredLines(*viewer), hits);
-    EXPECT_EQ(caretLine(*viewer), 997 * 30);
+    EXPECT_EQ(viewer->edtFile->rowCount(), 200001);
+    EXPECT_EQ(colouredRows(*viewer), hits);
+    EXPECT_EQ(caretRow(*viewer), 997 * 30);
     viewer->cmdNextClick();
-    EXPECT_EQ(caretLine(*viewer), 997 * 31);
+    EXPECT_EQ(caretRow(*viewer), 997 * 31);
 }
 
-TEST_F(ViewerTest, ALargeBinaryFileKeepsItsMatchesInPlaceAcrossSlices) {
+TEST_F(ViewerTest, ALargeBinaryFileKeepsItsMatchesInPlace) {
     host.pattern = "key";
     std::string bytes = "\x01";
     for (int i = 0; i < 150000; ++i)
@@ -341,38 +509,48 @@ TEST_F(ViewerTest, ALargeBinaryFileKeepsItsMatchesInPlaceAcrossSlices) {
 }
 
 TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
-    const std::string longLine = std::string(25000, 'x') + " needle";
+    const int64_t row = int64_t(MaxRowBytes);
+    const std::string longLine = std::string(size_t(2 * row + row / 2), 'x') + " needle";
     auto viewer =
         open("long.txt",
              "first\n" + longLine + "\nmiddle\nneedle last\n" + numberedLines(200, {}, "\n"), 2);
     // Rows 1 to 3 hold the long line, row 5 the last match.
-    EXPECT_EQ(colouredLines(*viewer), (std::vector<int>{1, 2, 3, 5}));
+    EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{1, 2, 3, 5}));
     EXPECT_EQ(colouredTexts(*viewer).mid(0, 3).join(QString()), QString::fromStdString(longLine));
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 6);
-    EXPECT_EQ(firstVisibleLine(*viewer), 1);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6);
+    EXPECT_EQ(firstVisibleRow(*viewer), 1);
     // From inside the long line's last row, Next goes on to the next line
     // that matches; Previous from there comes back to the long line's start.
-    QTextCursor inLastRow(viewer->edtFile->document());
-    inLastRow.setPosition(6 + 25003);
-    viewer->edtFile->setTextCursor(inLastRow);
+    viewer->edtFile->setCaretPosition(6 + 2 * row + 3);
     viewer->cmdNextClick();
-    EXPECT_EQ(viewer->edtFile->textCursor().block().text(), QStringLiteral("needle last"));
+    EXPECT_EQ(viewer->edtFile->rowText(caretRow(*viewer)), QStringLiteral("needle last"));
     viewer->cmdPrevClick();
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 6);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6);
+    // The arrow keys walk over the place where the line was cut.
+    viewer->edtFile->setCaretPosition(6 + row - 1);
+    key(*viewer, Qt::Key_Right);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row);
+    key(*viewer, Qt::Key_Right);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row + 1);
+    key(*viewer, Qt::Key_Left);
+    key(*viewer, Qt::Key_Left);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row - 1);
 }
 
 TEST_F(ViewerTest, ABinaryFileWithoutLineBreaksIsShownInRows) {
     host.pattern = "key";
-    const std::string bytes = "\x01" + std::string(25000, 'a') + "key" + std::string(100, 'a');
+    const int64_t at = int64_t(2 * MaxRowBytes + MaxRowBytes / 2);
+    const std::string bytes = "\x01" + std::string(size_t(at), 'a') + "key" + std::string(100, 'a');
     auto viewer = open("long.bin", bytes, 0, "B");
-    EXPECT_EQ(viewer->edtFile->document()->blockCount(), 3);
+    EXPECT_EQ(viewer->edtFile->rowCount(), 3);
     EXPECT_EQ(colouredTexts(*viewer), QStringList{"key"});
-    EXPECT_EQ(viewer->edtFile->textCursor().position(), 25002);
+    EXPECT_EQ(viewer->edtFile->caretPosition(), at);
+    EXPECT_TRUE(viewer->edtFile->screenLineOf(at).has_value());
 }
 
 TEST_F(ViewerTest, ClosingWhileLoadingStopsCleanly) {
     std::string bytes;
-    for (int line = 0; line < 100000; ++line)
+    for (int line = 0; line < 1000000; ++line)
         bytes += "a needle in line " + std::to_string(line) + "\n";
     dir.write("big.txt", bytes);
     host.row = diskRow(dir.path(), "big.txt", "T", int64_t(bytes.size()));
@@ -381,7 +559,7 @@ TEST_F(ViewerTest, ClosingWhileLoadingStopsCleanly) {
     viewer->show();
     EXPECT_FALSE(viewer->isLoaded());
     EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
-    viewer->cmdNextClick(); // nothing to step to yet
+    viewer->cmdNextClick();
     viewer->cmdCloseClick();
     viewer.reset();
     QCoreApplication::processEvents();
@@ -410,14 +588,16 @@ TEST_F(ViewerTest, ShownModallyItFreesItselfWhenClosed) {
     EXPECT_TRUE(seen.isNull());
 }
 
-TEST_F(ViewerTest, ControlsAreNamedAndCaptioned) {
+TEST_F(ViewerTest, ControlsAreNamedCaptionedAndTheTextCannotBeEdited) {
     auto viewer = open("t.txt", "x\n");
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("File Viewer - x"));
     EXPECT_EQ(viewer->edtFile->objectName(), QStringLiteral("edtFile"));
     EXPECT_EQ(viewer->cmdPrev->text(), QStringLiteral("&Previous Match"));
     EXPECT_EQ(viewer->cmdNext->text(), QStringLiteral("&Next Match"));
     EXPECT_EQ(viewer->cmdClose->text(), QStringLiteral("&Close"));
-    EXPECT_TRUE(viewer->edtFile->isReadOnly());
+    QTest::keyClicks(viewer->edtFile, "abc");
+    QTest::keyClick(viewer->edtFile, Qt::Key_Delete);
+    EXPECT_EQ(shownText(*viewer), QStringLiteral("x\n"));
     viewer->cmdCloseClick();
     EXPECT_FALSE(viewer->isVisible());
 }

@@ -2,10 +2,14 @@
 #include "TempDir.h"
 #include "ZipFixtures.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 namespace ferrolux {
@@ -81,6 +85,88 @@ TEST_F(ZipCliTest, WithoutTheOptionArchivesAreNeitherSearchedNorOpened) {
     EXPECT_TRUE(out[0].starts_with("notes.txt\t"));
     EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
     EXPECT_TRUE(folderNames(temp.path()).empty());
+}
+
+// Sets environment variables for the programs a test starts, and puts the
+// old values back afterwards.
+class ScopedEnvironment {
+public:
+    void set(const char* name, const std::string& value) {
+        const char* old = std::getenv(name);
+        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second)
+                ::setenv(it->first, it->second->c_str(), 1);
+            else
+                ::unsetenv(it->first);
+        }
+    }
+
+private:
+    std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+};
+
+// ferrolux-search in the middle of a Zip search: the archive is extracted
+// into its private folder, and the read of the extracted file waits.
+class InterruptedZipSearch : public ::testing::Test {
+protected:
+    InterruptedZipSearch() {
+        test::writeZip(dir.file("HANG.ZIP"), {plainEntry("hang-here.txt", "needle\n"),
+                                              plainEntry("other.txt", "needle\n")});
+        env.set("TMPDIR", temp.path());
+        env.set("LD_PRELOAD", BLOCKING_READ_SHIM);
+        env.set("FERROLUX_TEST_HANG_NAME", "hang-here.txt");
+        const char* asan = std::getenv("ASAN_OPTIONS");
+        env.set("ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    }
+
+    std::unique_ptr<test::RunningProgram> startHanging() {
+        auto program = std::make_unique<test::RunningProgram>(
+            FERROLUX_SEARCH_EXE, std::vector<std::string>{"-z", "needle", dir.path()});
+        EXPECT_TRUE(program->waitForErr("hanging\n")) << program->err();
+        return program;
+    }
+
+    TempDir dir;
+    TempDir temp;
+    ScopedEnvironment env;
+};
+
+TEST_F(InterruptedZipSearch, TerminationSignalsRemoveThePrivateFolder) {
+    for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        const auto program = startHanging();
+        ASSERT_EQ(folderNames(temp.path()).size(), 1u) << "the private folder, in use";
+        program->signal(signal);
+        const int status = program->wait();
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+            << "ended by the signal " << signal << ", status " << status;
+        EXPECT_EQ(folderNames(temp.path()), std::vector<std::string>{}) << signal;
+    }
+}
+
+TEST_F(InterruptedZipSearch, StartUpReclaimsTheFoldersOfProcessesThatAreGoneOnly) {
+    const auto killed = startHanging();
+    killed->signal(SIGKILL);
+    killed->wait();
+    const std::vector<std::string> abandoned = folderNames(temp.path());
+    ASSERT_EQ(abandoned.size(), 1u) << "SIGKILL leaves the folder behind";
+    const auto running = startHanging();
+    std::vector<std::string> inUse;
+    for (const std::string& name : folderNames(temp.path()))
+        if (name != abandoned[0]) inUse.push_back(name);
+    ASSERT_EQ(inUse.size(), 1u);
+
+    env.set("FERROLUX_TEST_HANG_NAME", "nothing-hangs-now");
+    const ProgramResult r = test::runProgram(FERROLUX_SEARCH_EXE, {"needle", dir.path()});
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_EQ(folderNames(temp.path()), inUse) << "the running search's folder stays";
+
+    running->signal(SIGTERM);
+    running->wait();
+    EXPECT_EQ(folderNames(temp.path()), std::vector<std::string>{});
 }
 
 } // namespace

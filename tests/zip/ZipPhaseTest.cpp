@@ -134,6 +134,47 @@ TEST_F(ZipPhaseTest, ABrokenArchiveShowsOneBoxIsNotWalkedAndTheNextIsSearched) {
     EXPECT_TRUE(folderNames(state.TempFolders[2]).empty());
 }
 
+TEST_F(ZipPhaseTest, TheWholeSearchHasAnExtractionCapAsWellAsEachArchive) {
+    const std::string block(400, 'x');
+    state.PendingZips = {
+        archive("ONE.ZIP", {plainEntry("1.txt", block), plainEntry("2.txt", block)}), // 800
+        archive("BIG.ZIP", {plainEntry("3.txt", block), plainEntry("4.txt", block),
+                            plainEntry("5.txt", block)}),   // 1200
+        archive("TWO.ZIP", {plainEntry("6.txt", block)}),   // 400
+        archive("THREE.ZIP", {plainEntry("7.txt", block)}), // 400
+        archive("EMPTY.ZIP", {plainEntry("empty.txt", "")})};
+    ZipPhase phase(state, host);
+    phase.MaxArchiveBytes = 1000;
+    phase.MaxSearchBytes = 1500;
+    phase.run("*.*", recordWalks());
+
+    // BIG.ZIP is past the archive cap; THREE.ZIP is past what the search has left.
+    std::vector<std::string> walked;
+    for (const Walk& walk : walks)
+        walked.push_back(walk.currentZip.substr(dir.path().size()));
+    EXPECT_EQ(walked, (std::vector<std::string>{"ONE.ZIP", "TWO.ZIP", "EMPTY.ZIP"}));
+    ASSERT_EQ(boxes.boxes().size(), 2u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "Zip File Error");
+    EXPECT_TRUE(boxes.boxes()[0].text.contains("BIG.ZIP"));
+    EXPECT_TRUE(boxes.boxes()[1].text.contains("THREE.ZIP"));
+    EXPECT_TRUE(folderNames(state.TempFolders[1]).empty());
+    EXPECT_TRUE(folderNames(state.TempFolders[3]).empty());
+}
+
+TEST_F(ZipPhaseTest, TheSearchCapStartsAfreshWithEachSearch) {
+    const std::string block(600, 'x');
+    ZipPhase phase(state, host);
+    phase.MaxSearchBytes = 1000;
+    for (int search = 0; search < 3; ++search) {
+        cleanupAtSearchStart(state, false, host);
+        const std::string name = std::string(1, char('A' + search)) + ".ZIP";
+        state.PendingZips = {archive(name, {plainEntry("s.txt", block)})};
+        phase.run("*.*", recordWalks());
+    }
+    EXPECT_EQ(walks.size(), 3u);
+    EXPECT_TRUE(boxes.boxes().empty());
+}
+
 TEST_F(ZipPhaseTest, ArchivesQueuedDuringThePhaseWaitForALaterSearch) {
     const std::string outer = archive("OUTER.ZIP", {plainEntry("inner.zip", "PK...")});
     state.PendingZips = {outer};

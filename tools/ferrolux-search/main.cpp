@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 #include "CliSearch.h"
 #include "platform/MessageBoxA.h"
+#include "platform/files/TempFolders.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -8,6 +9,7 @@
 using namespace ferrolux;
 
 int main(int argc, char** argv) {
+    preparePrivateFolders();          // before any thread starts
     QCoreApplication app(argc, argv); // locale and text codecs as the application has them
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const CliParse parsed = parseCommandLine(arguments);

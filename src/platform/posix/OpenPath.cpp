@@ -30,16 +30,22 @@ int openPath(const std::string& path, int flags) {
     int dirFd = AT_FDCWD;
     std::string::size_type from = 0;
     for (;;) {
-        const std::string::size_type end = stretchEnd(path, from);
+        // Past the first stretch a leading "/" would make openat ignore dirFd.
+        while (from > 0 && from < path.size() && path[from] == '/')
+            ++from;
+        const bool trailingSlash = from == path.size();
+        const std::string::size_type end = trailingSlash ? from : stretchEnd(path, from);
         if (end == std::string::npos) {
             if (dirFd != AT_FDCWD) closeKeepingErrno(dirFd);
             errno = ENAMETOOLONG;
             return -1;
         }
-        const std::string stretch = path.substr(from, end - from);
+        // A path ending in "/" names the directory opened last, once more.
+        const std::string stretch = trailingSlash ? "." : path.substr(from, end - from);
         const bool last = end == path.size();
-        const int fd =
-            ::openat(dirFd, stretch.c_str(), last ? flags : O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int fd = ::openat(dirFd, stretch.c_str(),
+                                last ? flags | (trailingSlash ? O_DIRECTORY : 0)
+                                     : O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (dirFd != AT_FDCWD) closeKeepingErrno(dirFd);
         if (fd < 0 || last) return fd;
         dirFd = fd;
@@ -60,7 +66,6 @@ int openRegularFile(const std::string& path) {
         errno = EINVAL;
         return -1;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
 

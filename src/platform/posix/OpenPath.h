@@ -9,9 +9,11 @@ namespace ferrolux {
 // descriptor or -1 with errno set.
 int openPath(const std::string& path, int flags);
 
-// Opens a regular file for reading without ever blocking (a FIFO or device is
-// refused) and with O_CLOEXEC; -1 with errno set when it cannot be opened or
-// is not a regular file.
+// Opens a regular file for reading, at any depth, without ever blocking: a
+// FIFO or device is refused, and the descriptor stays non-blocking, so that
+// a file of the kernel's whose reads would wait (/proc/kmsg) fails a read
+// with EAGAIN instead. Every reader of searched files opens them here. -1
+// with errno set when it cannot be opened or is not a regular file.
 int openRegularFile(const std::string& path);
 
 } // namespace ferrolux

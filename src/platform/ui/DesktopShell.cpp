@@ -2,18 +2,12 @@
 
 #include "platform/posix/OpenPath.h"
 #include "platform/posix/UniqueFd.h"
+#include "platform/ui/ProgramLauncher.h"
 #include "search/TextDecoding.h"
 
-#include <QDesktopServices>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
-#include <cerrno>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace ferrolux {
 namespace {
@@ -35,13 +29,6 @@ QString defaultApplicationFor(const QString& xdgMime, const QString& mimeType) {
 QString baseName(const std::string& path) {
     const size_t slash = path.rfind('/');
     return displayText(slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
-// A file URL that keeps every byte of the path, valid UTF-8 or not.
-QUrl fileUrl(const std::string& path) {
-    const QByteArray encoded =
-        QByteArray::fromStdString(path).toPercentEncoding(QByteArrayLiteral("/"));
-    return QUrl::fromEncoded(QByteArrayLiteral("file://") + encoded);
 }
 
 // The start of the file, for types told by content.
@@ -66,27 +53,16 @@ bool hasAssociatedApplication(const std::string& path) {
     return false;
 }
 
-Shell::OpenResult DesktopShell::openDocument(const std::string& path) {
+// The desktop's opener is run directly rather than through Qt, so that its
+// failures (for example a terminal program and no terminal) can be told.
+Shell::OpenResult DesktopShell::openDocument(const std::string& path, LaunchFailed failed) {
     if (!hasAssociatedApplication(path)) return OpenResult::NoAssociation;
-    return QDesktopServices::openUrl(fileUrl(path)) ? OpenResult::Opened : OpenResult::Failed;
+    launchWatched({"xdg-open", path}, std::move(failed));
+    return OpenResult::Opened;
 }
 
-bool DesktopShell::startDetached(const std::vector<std::string>& programAndArguments) {
-    if (programAndArguments.empty()) return false;
-    // A shell starts the program in the background and ends at once, so the
-    // program outlives no child of ours and needs no reaping.
-    std::vector<std::string> args = {"sh", "-c", "\"$@\" &", "sh"};
-    args.insert(args.end(), programAndArguments.begin(), programAndArguments.end());
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (::posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ) != 0) return false;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+void DesktopShell::start(const std::vector<std::string>& programAndArguments, LaunchFailed failed) {
+    launchWatched(programAndArguments, std::move(failed));
 }
 
 bool DesktopShell::isInstalled(const QString& program) const {

@@ -4,13 +4,14 @@
 
 namespace ferrolux {
 
-// The shell of a Linux desktop: xdg-open (through Qt) for documents, the
-// file-type associations as xdg-mime reports them, and programs started in
-// the background with their arguments passed through as bytes.
+// The shell of a Linux desktop: xdg-open for documents, the file-type
+// associations as xdg-mime reports them, and programs started in the
+// background with their arguments passed through as bytes; failures of what
+// was started are reported back.
 class DesktopShell : public Shell {
 public:
-    OpenResult openDocument(const std::string& path) override;
-    bool startDetached(const std::vector<std::string>& programAndArguments) override;
+    OpenResult openDocument(const std::string& path, LaunchFailed failed) override;
+    void start(const std::vector<std::string>& programAndArguments, LaunchFailed failed) override;
     bool isInstalled(const QString& program) const override;
 };
 

@@ -1,11 +1,21 @@
 #include "platform/ui/HelpWindow.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace ferrolux {
+namespace {
+
+constexpr QSize designedSize(720, 640);
+// The most a window manager's frame takes: a caption and thin borders.
+constexpr QSize frameAllowance(16, 48);
+
+} // namespace
 
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(new QTextBrowser) {
     setObjectName(QStringLiteral("HelpWindow"));
@@ -14,7 +24,17 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window), browser_(
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
-    resize(720, 640);
+    resize(designedSize);
+}
+
+// Smaller screens get a window that fits inside them with its frame.
+void HelpWindow::fitScreen() {
+    const QScreen* shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown) return;
+    const QRect room = shown->availableGeometry();
+    const QSize fitting(std::min(designedSize.width(), room.width() - frameAllowance.width()),
+                        std::min(designedSize.height(), room.height() - frameAllowance.height()));
+    resize(fitting);
 }
 
 void HelpWindow::showContents(const QString& path) {
@@ -26,6 +46,7 @@ void HelpWindow::showContents(const QString& path) {
                                          "<code>%1</code> could not be found.</p>")
                               .arg(path.toHtmlEscaped()));
     }
+    fitScreen();
     show();
     raise();
     activateWindow();

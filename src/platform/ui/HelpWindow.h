@@ -20,6 +20,8 @@ public:
     QTextBrowser* browser() const { return browser_; }
 
 private:
+    void fitScreen();
+
     QTextBrowser* browser_;
 };
 

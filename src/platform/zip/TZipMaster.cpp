@@ -206,6 +206,7 @@ private:
         if (info.valid & ZIP_STAT_MTIME) partial.setModificationTime(info.mtime);
         if (!partial.commit(name)) return fail(ZipCannotWrite, name, systemError(errno));
         written_.push_back(name);
+        owner_.bytesWritten_ += info.size;
         if (owner_.Verbose) owner_.report(ZipInformation, "extracted " + name);
         return Outcome::Written;
     }
@@ -255,6 +256,7 @@ private:
         for (const std::string& name : written_)
             ::unlinkat(folderFd_, name.c_str(), 0);
         written_.clear();
+        owner_.bytesWritten_ = 0;
         owner_.report(ZipEntryOversized,
                       owner_.ZipFilename() + ": " + entry + ": larger than its declared size");
         return Outcome::Abandoned;
@@ -302,6 +304,7 @@ int64_t TZipMaster::Count() const {
 
 int TZipMaster::Extract() {
     Cancel = false;
+    bytesWritten_ = 0;
     if (!archive_) {
         // A failed open was reported when the file name was set.
         if (zipFilename_.empty()) report(ZipCannotOpen, "no Zip file given");

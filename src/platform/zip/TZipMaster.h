@@ -74,6 +74,9 @@ public:
     uint64_t MaxTotalBytes = uint64_t{4} << 30;
     uint64_t FreeSpaceMargin = uint64_t{64} << 20;
 
+    // Bytes of the files the last Extract wrote.
+    uint64_t BytesWritten() const { return bytesWritten_; }
+
 private:
     class Extraction;
 
@@ -82,6 +85,7 @@ private:
 
     std::string zipFilename_;
     zip* archive_ = nullptr;
+    uint64_t bytesWritten_ = 0;
 };
 
 } // namespace ferrolux

@@ -1,0 +1,413 @@
+#include "viewer/ViewerTextView.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScrollBar>
+#include <QTextLayout>
+#include <QtMath>
+#include <algorithm>
+#include <cmath>
+
+namespace ferrolux {
+namespace {
+
+// As a plain text control: tab stops every 80 pixels.
+constexpr qreal TabStop = 80;
+// Wide enough for any row without word wrap (rows are at most MaxRowBytes).
+constexpr qreal UnwrappedWidth = 1e7;
+// Rows kept laid out besides those on screen.
+constexpr int64_t CachedAround = 300;
+
+bool before(const ViewerTextView::LinePos& a, const ViewerTextView::LinePos& b) {
+    return a.row < b.row || (a.row == b.row && a.sub < b.sub);
+}
+
+} // namespace
+
+ViewerTextView::ViewerTextView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setCursor(Qt::IBeamCursor);
+    viewport()->setBackgroundRole(QPalette::Base);
+    viewport()->setAutoFillBackground(true);
+    lineHeight_ = std::max(1, qCeil(QFontMetricsF(font()).lineSpacing()));
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
+        connect(bar, &QAbstractSlider::actionTriggered, this, [this] { emit userMoved(); });
+}
+
+ViewerTextView::~ViewerTextView() = default;
+
+void ViewerTextView::setRows(std::shared_ptr<const RowReader> reader) {
+    reader_ = std::move(reader);
+    rows_.clear();
+    maxTop_.reset();
+    known_ = reader_ ? reader_->state() : RowIndex::State{};
+    matchedLines_.clear();
+    matchedRanges_.clear();
+    top_ = {};
+    caret_ = anchor_ = 0;
+    caretAtLineEnd_ = false;
+    preferredX_ = -1;
+    widestRow_ = 0;
+    horizontalScrollBar()->setValue(0);
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ViewerTextView::rowsGrew() {
+    if (!reader_) return;
+    const int64_t knownBefore = known_.rows;
+    known_ = reader_->state();
+    maxTop_.reset();
+    updateScrollBars();
+    if (knownBefore <= top_.row + visibleLineCount()) viewport()->update();
+}
+
+void ViewerTextView::setWholeLineMatches(bool wholeLines) {
+    wholeLines_ = wholeLines;
+    viewport()->update();
+}
+
+void ViewerTextView::addMatches(const std::vector<FoundMatch>& matches) {
+    for (const FoundMatch& match : matches) {
+        if (wholeLines_)
+            matchedLines_.push_back(match.position);
+        else
+            matchedRanges_.push_back(match);
+    }
+    if (!matches.empty()) viewport()->update();
+}
+
+void ViewerTextView::setHighlightColor(const QColor& color) {
+    highlight_ = color;
+    viewport()->update();
+}
+
+void ViewerTextView::setWordWrap(bool wrap) {
+    wrap_ = wrap;
+    setHorizontalScrollBarPolicy(wrap ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    dropLayouts();
+    setTopLine({top_.row, 0});
+}
+
+// --- rows -------------------------------------------------------------------
+
+std::unique_ptr<QTextLayout> ViewerTextView::layOut(const QString& text) const {
+    auto layout = std::make_unique<QTextLayout>(text, font());
+    QTextOption option;
+    option.setWrapMode(wrap_ ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
+    option.setTabStopDistance(TabStop);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+    const qreal width = wrap_ ? std::max(1, viewport()->width() - 2 * Margin) : UnwrappedWidth;
+    layout->beginLayout();
+    for (int i = 0;; ++i) {
+        QTextLine line = layout->createLine();
+        if (!line.isValid()) break;
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, i * lineHeight_));
+    }
+    layout->endLayout();
+    return layout;
+}
+
+void ViewerTextView::cacheRows(int64_t first, int64_t count) const {
+    if (!reader_ || count <= 0) return;
+    // One scan for the rows that are not there yet.
+    int64_t missing = first;
+    while (missing < first + count && rows_.count(missing))
+        ++missing;
+    if (missing >= first + count) return;
+    int64_t number = missing;
+    for (const RowSpan& span : reader_->rows(missing, first + count - missing)) {
+        if (!rows_.count(number)) {
+            rows_.emplace(number,
+                          Row{span, decodeRow(reader_->bytes(span.start, span.end)), nullptr});
+        }
+        ++number;
+    }
+}
+
+// Rows are laid out when they are drawn or the caret moves in them.
+const QTextLayout& ViewerTextView::layoutOf(const Row& row) const {
+    if (!row.layout) row.layout = layOut(row.text.text);
+    return *row.layout;
+}
+
+const ViewerTextView::Row* ViewerTextView::row(int64_t number) const {
+    if (!reader_ || number < 0 || number >= known_.rows) return nullptr;
+    cacheRows(number, 1);
+    const auto found = rows_.find(number);
+    return found == rows_.end() ? nullptr : &found->second;
+}
+
+const ViewerTextView::Row* ViewerTextView::rowHolding(int64_t offset, int64_t* number) const {
+    if (!reader_ || known_.rows == 0) return nullptr;
+    const NumberedRow holder = reader_->rowAt(offset);
+    *number = holder.number;
+    return row(holder.number);
+}
+
+void ViewerTextView::dropLayouts() {
+    rows_.clear();
+    maxTop_.reset();
+    widestRow_ = 0;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ViewerTextView::trimCache() const {
+    const int64_t keepFrom = top_.row - CachedAround;
+    const int64_t keepTo = top_.row + visibleLineCount() + CachedAround;
+    if (int64_t(rows_.size()) <= keepTo - keepFrom) return;
+    rows_.erase(rows_.begin(), rows_.lower_bound(keepFrom));
+    rows_.erase(rows_.upper_bound(keepTo), rows_.end());
+}
+
+int ViewerTextView::lineCountOf(int64_t number) const {
+    if (!wrap_) return 1;
+    const Row* r = row(number);
+    return r ? std::max(1, layoutOf(*r).lineCount()) : 1;
+}
+
+// --- scrolling --------------------------------------------------------------
+
+int ViewerTextView::visibleLineCount() const {
+    return std::max(1, (viewport()->height() - Margin) / lineHeight_);
+}
+
+ViewerTextView::LinePos ViewerTextView::lastLine() const {
+    if (known_.rows == 0) return {};
+    const int64_t last = known_.rows - 1;
+    return {last, lineCountOf(last) - 1};
+}
+
+ViewerTextView::LinePos ViewerTextView::advance(LinePos pos, int64_t lines) const {
+    if (known_.rows == 0) return {};
+    if (!wrap_) return {std::clamp<int64_t>(pos.row + lines, 0, known_.rows - 1), 0};
+    while (lines > 0) {
+        const int count = lineCountOf(pos.row);
+        if (pos.sub + lines < count) return {pos.row, pos.sub + int(lines)};
+        if (pos.row + 1 >= known_.rows) return {pos.row, count - 1};
+        lines -= count - pos.sub;
+        pos = {pos.row + 1, 0};
+    }
+    while (lines < 0) {
+        if (pos.sub + lines >= 0) return {pos.row, pos.sub + int(lines)};
+        if (pos.row == 0) return {0, 0};
+        lines += pos.sub + 1;
+        pos = {pos.row - 1, lineCountOf(pos.row - 1) - 1};
+    }
+    return pos;
+}
+
+int64_t ViewerTextView::distance(LinePos from, LinePos to, int64_t limit) const {
+    if (!wrap_) return to.row - from.row;
+    if (before(to, from)) return -distance(to, from, limit);
+    int64_t lines = 0;
+    while (from.row < to.row && lines <= limit) {
+        lines += lineCountOf(from.row) - from.sub;
+        from = {from.row + 1, 0};
+    }
+    return lines + to.sub - from.sub;
+}
+
+ViewerTextView::LinePos ViewerTextView::maxTop() const {
+    if (!wrap_) return {std::max<int64_t>(0, known_.rows - visibleLineCount()), 0};
+    // Wrapped rows must be laid out to count their lines: until the index is
+    // complete the last row may come to the top.
+    if (!known_.complete) return {std::max<int64_t>(0, known_.rows - 1), 0};
+    if (!maxTop_) {
+        cacheRows(std::max<int64_t>(0, known_.rows - visibleLineCount()), visibleLineCount());
+        maxTop_ = advance(lastLine(), -(visibleLineCount() - 1));
+    }
+    return *maxTop_;
+}
+
+int64_t ViewerTextView::rowsPerStep() const {
+    // A scroll bar counts in int: very long texts scroll a few rows per step.
+    return 1 + maxTop().row / (int64_t(1) << 30);
+}
+
+void ViewerTextView::setTopLine(LinePos top) {
+    const LinePos most = maxTop();
+    if (before(most, top)) top = most;
+    if (top.row < 0) top = {};
+    top_ = top;
+    updateScrollBars();
+    viewport()->update();
+}
+
+void ViewerTextView::scrollContentsBy(int, int) {
+    // Scroll bar moves; a bar that shows where the view is already keeps its line.
+    const int64_t row = int64_t(verticalScrollBar()->value()) * rowsPerStep();
+    if (row / rowsPerStep() != top_.row / rowsPerStep()) top_ = {row, 0};
+    viewport()->update();
+}
+
+void ViewerTextView::updateScrollBars() {
+    const int64_t step = rowsPerStep();
+    QScrollBar* vertical = verticalScrollBar();
+    vertical->setRange(0, int(maxTop().row / step));
+    vertical->setPageStep(visibleLineCount());
+    vertical->setSingleStep(1);
+    vertical->setValue(int(top_.row / step));
+    QScrollBar* horizontal = horizontalScrollBar();
+    if (wrap_) {
+        horizontal->setRange(0, 0);
+        return;
+    }
+    // Rows not laid out yet are guessed from their length.
+    const qreal guessed = qreal(known_.longestRow) * QFontMetricsF(font()).averageCharWidth();
+    const int content = qCeil(std::max(widestRow_, guessed)) + 2 * Margin;
+    horizontal->setRange(0, std::max(0, content - viewport()->width()));
+    horizontal->setPageStep(viewport()->width());
+    horizontal->setSingleStep(std::max(1, QFontMetrics(font()).averageCharWidth() * 2));
+}
+
+ViewerTextView::LinePos ViewerTextView::linePosOf(int64_t offset) const {
+    int64_t number = 0;
+    const Row* r = rowHolding(offset, &number);
+    if (!r) return {};
+    if (!wrap_) return {number, 0};
+    const qsizetype character = r->text.characterAt(int32_t(offset - r->span.start));
+    return {number, std::max(0, layoutOf(*r).lineForTextPosition(int(character)).lineNumber())};
+}
+
+std::optional<int> ViewerTextView::screenLineOf(int64_t offset) const {
+    const LinePos pos = linePosOf(offset);
+    if (before(pos, top_)) return std::nullopt;
+    const int64_t lines = distance(top_, pos, visibleLineCount());
+    if (lines >= visibleLineCount()) return std::nullopt;
+    return int(lines);
+}
+
+void ViewerTextView::scrollToShow(int64_t offset, int screenLine) {
+    setTopLine(advance(linePosOf(offset), -screenLine));
+}
+
+void ViewerTextView::ensureCaretVisible() {
+    const CaretPlace place = caretPlace();
+    const int visible = visibleLineCount();
+    if (before(place.line, top_))
+        setTopLine(place.line);
+    else if (distance(top_, place.line, visible) >= visible)
+        setTopLine(advance(place.line, -(visible - 1)));
+    if (wrap_) return;
+    QScrollBar* horizontal = horizontalScrollBar();
+    const int x = qRound(place.x);
+    const int width = viewport()->width() - 2 * Margin;
+    if (x > widestRow_) widestRow_ = x;
+    updateScrollBars();
+    if (x < horizontal->value())
+        horizontal->setValue(std::max(0, x - width / 4));
+    else if (x >= horizontal->value() + width)
+        horizontal->setValue(x - width * 3 / 4);
+}
+
+// --- what is shown ----------------------------------------------------------
+
+int64_t ViewerTextView::rowCount() const {
+    return known_.rows;
+}
+
+QString ViewerTextView::rowText(int64_t number) const {
+    const Row* r = row(number);
+    return r ? r->text.text : QString();
+}
+
+int64_t ViewerTextView::lineOf(int64_t offset) const {
+    return reader_ && known_.rows > 0 ? reader_->rowAt(offset).span.line : 0;
+}
+
+std::vector<std::pair<qsizetype, qsizetype>> ViewerTextView::colouredRuns(int64_t number) const {
+    std::vector<std::pair<qsizetype, qsizetype>> runs;
+    const Row* r = row(number);
+    if (!r) return runs;
+    const RowSpan& span = r->span;
+    if (wholeLines_) {
+        if (!r->text.text.isEmpty() &&
+            std::binary_search(matchedLines_.begin(), matchedLines_.end(), span.line))
+            runs.emplace_back(0, r->text.text.size());
+        return runs;
+    }
+    // Ranges ascend and do not overlap, so their ends ascend too.
+    auto range = std::lower_bound(
+        matchedRanges_.begin(), matchedRanges_.end(), span.start,
+        [](const FoundMatch& m, int64_t start) { return m.position + m.length <= start; });
+    for (; range != matchedRanges_.end() && range->position < span.end; ++range) {
+        const qsizetype from =
+            r->text.characterAt(int32_t(std::max(range->position, span.start) - span.start));
+        const qsizetype to = r->text.characterAt(
+            int32_t(std::min(range->position + range->length, span.end) - span.start));
+        if (to > from) runs.emplace_back(from, to - from);
+    }
+    return runs;
+}
+
+QList<QTextLayout::FormatRange> ViewerTextView::formatsFor(int64_t number, const Row& r) const {
+    QList<QTextLayout::FormatRange> formats;
+    QTextCharFormat matched;
+    matched.setForeground(highlight_);
+    for (const auto& [start, length] : colouredRuns(number))
+        formats.append({int(start), int(length), matched});
+    const int64_t selStart = std::min(caret_, anchor_);
+    const int64_t selEnd = std::max(caret_, anchor_);
+    if (selStart < r.span.next && selEnd > r.span.start) {
+        const qsizetype from =
+            r.text.characterAt(int32_t(std::max(selStart, r.span.start) - r.span.start));
+        const qsizetype to =
+            r.text.characterAt(int32_t(std::min(selEnd, r.span.end) - r.span.start));
+        QTextCharFormat selected;
+        selected.setBackground(palette().brush(QPalette::Highlight));
+        selected.setForeground(palette().brush(QPalette::HighlightedText));
+        if (to > from) formats.append({int(from), int(to - from), selected});
+    }
+    return formats;
+}
+
+void ViewerTextView::paintEvent(QPaintEvent* event) {
+    if (!reader_) return;
+    trimCache();
+    const int visible = visibleLineCount() + 1;
+    cacheRows(top_.row, visible);
+    QPainter painter(viewport());
+    // The top margin stays clear of the line above a wrapped row's first visible line.
+    painter.setClipRect(event->rect() & viewport()->rect().adjusted(0, Margin, 0, 0));
+    painter.setPen(palette().color(QPalette::Text));
+    const qreal left = Margin - (wrap_ ? 0 : horizontalScrollBar()->value());
+    const CaretPlace caret = hasFocus() && caretShown_ ? caretPlace() : CaretPlace{};
+    int y = Margin;
+    for (int64_t number = top_.row; y < viewport()->height(); ++number) {
+        const Row* r = row(number);
+        if (!r) break;
+        const int sub = number == top_.row ? top_.sub : 0;
+        const QPointF origin(left, y - sub * lineHeight_);
+        layoutOf(*r).draw(&painter, origin, formatsFor(number, *r), event->rect());
+        if (!wrap_) widestRow_ = std::max(widestRow_, layoutOf(*r).maximumWidth());
+        if (caret.valid && caret.line.row == number) {
+            const QRectF bar(left + caret.x, origin.y() + caret.line.sub * lineHeight_, 1,
+                             lineHeight_);
+            painter.fillRect(bar, palette().color(QPalette::Text));
+        }
+        y += (lineCountOf(number) - sub) * lineHeight_;
+    }
+}
+
+// --- events -----------------------------------------------------------------
+
+void ViewerTextView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (wrap_) rows_.clear();
+    maxTop_.reset();
+    setTopLine(top_);
+}
+
+void ViewerTextView::changeEvent(QEvent* event) {
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        lineHeight_ = std::max(1, qCeil(QFontMetricsF(font()).lineSpacing()));
+        dropLayouts();
+    }
+}
+
+} // namespace ferrolux

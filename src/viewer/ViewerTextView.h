@@ -1,0 +1,181 @@
+#pragma once
+
+#include "viewer/RowReader.h"
+#include "viewer/RowText.h"
+#include "viewer/ViewerMatching.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QColor>
+#include <QTextLayout>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace ferrolux {
+
+// A read-only view of a text of any size. It holds no document: rows come
+// from a RowReader as they are needed, and only the rows on screen (and a
+// few around them) are decoded and laid out. It draws the matches in the
+// highlight colour, and has a caret and a selection that the mouse and the
+// keys move, as in a read-only text control.
+class ViewerTextView : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    // A visual line: a row, or one line of a wrapped row.
+    struct LinePos {
+        int64_t row = 0;
+        int sub = 0;
+        bool operator==(const LinePos&) const = default;
+    };
+
+    explicit ViewerTextView(QWidget* parent = nullptr);
+    ~ViewerTextView() override;
+
+    // Shows the rows of a text from the top, caret at its start, no matches.
+    void setRows(std::shared_ptr<const RowReader> reader);
+    // The index knows more rows than before.
+    void rowsGrew();
+    const RowReader* reader() const { return reader_.get(); }
+
+    // Text mode colours whole lines (a match's position is its line);
+    // binary mode exactly the matched bytes.
+    void setWholeLineMatches(bool wholeLines);
+    void addMatches(const std::vector<FoundMatch>& matches);
+    void setHighlightColor(const QColor& color);
+
+    // Word wrap: rows wider than the view go on over several lines.
+    void setWordWrap(bool wrap);
+    bool wordWrap() const { return wrap_; }
+
+    // The caret and the selection, as offsets in the text.
+    int64_t caretPosition() const { return caret_; }
+    int64_t anchorPosition() const { return anchor_; }
+    bool hasSelection() const { return caret_ != anchor_; }
+    // Moves the caret (and, unless keepAnchor, the anchor); does not scroll.
+    void setCaretPosition(int64_t offset, bool keepAnchor = false);
+    QString selectedText() const;
+    void copy();
+    void selectAll();
+
+    // Scrolling, in visual lines.
+    LinePos topLine() const { return top_; }
+    // Scrolls so that `top` is the first visible line, as far as the text allows.
+    void setTopLine(LinePos top);
+    int visibleLineCount() const;
+    // The line on screen (0 = the first visible one) that shows an offset.
+    std::optional<int> screenLineOf(int64_t offset) const;
+    // Scrolls so that the line of an offset is the given line on screen.
+    void scrollToShow(int64_t offset, int screenLine);
+    void ensureCaretVisible();
+    LinePos linePosOf(int64_t offset) const;
+
+    // What a user sees.
+    int64_t rowCount() const;
+    QString rowText(int64_t row) const;
+    // Runs of characters of a row drawn in the highlight colour.
+    std::vector<std::pair<qsizetype, qsizetype>> colouredRuns(int64_t row) const;
+    // The 0-based line (line feeds counted) that holds an offset.
+    int64_t lineOf(int64_t offset) const;
+
+signals:
+    // The user moved the caret or scrolled.
+    void userMoved();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // As a plain text control: a margin round the text.
+    static constexpr int Margin = 4;
+
+    struct Row {
+        RowSpan span;
+        RowText text;
+        mutable std::unique_ptr<QTextLayout> layout; // made when first needed
+    };
+
+    const Row* row(int64_t number) const;
+    const Row* rowHolding(int64_t offset, int64_t* number) const;
+    void cacheRows(int64_t first, int64_t count) const;
+    std::unique_ptr<QTextLayout> layOut(const QString& text) const;
+    const QTextLayout& layoutOf(const Row& row) const;
+    void dropLayouts();
+    void trimCache() const;
+    int lineCountOf(int64_t row) const;
+
+    LinePos lastLine() const;
+    LinePos maxTop() const;
+    LinePos advance(LinePos pos, int64_t lines) const;
+    int64_t distance(LinePos from, LinePos to, int64_t limit) const;
+    void updateScrollBars();
+    int64_t rowsPerStep() const;
+
+    // Where the caret is drawn: its visual line and its x in that line.
+    struct CaretPlace {
+        LinePos line;
+        qreal x = 0;
+        bool valid = false;
+    };
+    CaretPlace caretPlace() const;
+    // The offset under a point of the viewport; atLineEnd when the point is
+    // past the end of a line that runs on into the next.
+    struct Hit {
+        int64_t offset = 0;
+        bool atLineEnd = false;
+    };
+    Hit hitAt(const QPoint& point) const;
+    void moveCaret(int64_t offset, bool keepAnchor, bool keepX = false, bool atLineEnd = false);
+    void moveByCharacter(bool forward, bool words, bool keepAnchor);
+    void moveByLines(int64_t lines, bool keepAnchor);
+    void moveToLineEdge(bool end, bool keepAnchor);
+    void moveToTextEdge(bool end, bool keepAnchor);
+    void selectWordAt(int64_t offset);
+    void scrollDuringDrag();
+    void restartBlink();
+    QList<QTextLayout::FormatRange> formatsFor(int64_t number, const Row& row) const;
+
+    std::shared_ptr<const RowReader> reader_;
+    mutable std::map<int64_t, Row> rows_;
+    RowIndex::State known_;
+
+    bool wholeLines_ = true;
+    std::vector<int64_t> matchedLines_;
+    std::vector<FoundMatch> matchedRanges_;
+    QColor highlight_ = Qt::red;
+
+    bool wrap_ = false;
+    LinePos top_;
+    int64_t caret_ = 0;
+    int64_t anchor_ = 0;
+    // The caret sits at the end of the line before, where a line that is cut
+    // or wrapped meets the next one at the same offset.
+    bool caretAtLineEnd_ = false;
+    qreal preferredX_ = -1;
+    int lineHeight_ = 1;
+    qreal widestRow_ = 0;
+    mutable std::optional<LinePos> maxTop_; // worked out once per layout
+
+    bool caretShown_ = true;
+    QBasicTimer blinkTimer_;
+    QBasicTimer dragTimer_;
+    bool selecting_ = false;
+    QPoint dragPoint_;
+};
+
+} // namespace ferrolux

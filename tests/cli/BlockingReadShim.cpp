@@ -1,0 +1,91 @@
+// Loaded into ferrolux-search with LD_PRELOAD, this makes files behave like
+// kernel files whose reads wait:
+// - FERROLUX_TEST_BLOCKING_FILE names a file that acts like /proc/kmsg with
+//   no message pending: on a non-blocking descriptor a read fails with
+//   EAGAIN, as the kernel's does; on a blocking one the process ends at once
+//   with status 97 instead of hanging the test.
+// - FERROLUX_TEST_HANG_NAME is a file name: the first read of any file of
+//   that name writes "hanging" to stderr and then waits for ever (until a
+//   signal ends the process), so a test can act on a search in progress.
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+bool isTheBlockingFile(int fd) {
+    static struct stat target {};
+    static const bool known = [] {
+        const char* path = std::getenv("FERROLUX_TEST_BLOCKING_FILE");
+        return path && ::stat(path, &target) == 0;
+    }();
+    struct stat st {};
+    return known && ::fstat(fd, &st) == 0 && st.st_dev == target.st_dev &&
+           st.st_ino == target.st_ino;
+}
+
+bool hasTheHangingName(int fd) {
+    static const char* name = std::getenv("FERROLUX_TEST_HANG_NAME");
+    if (!name) return false;
+    char path[PATH_MAX];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(link.c_str(), path, sizeof path);
+    const std::string tail = std::string("/") + name;
+    return length > ssize_t(tail.size()) &&
+           std::string(path + length - tail.size(), tail.size()) == tail;
+}
+
+ssize_t wouldBlock(int fd) {
+    if (!(::fcntl(fd, F_GETFL) & O_NONBLOCK)) ::_exit(97);
+    errno = EAGAIN;
+    return -1;
+}
+
+[[noreturn]] void hang() {
+    static const char said[] = "hanging\n";
+    [[maybe_unused]] const ssize_t written = ::write(2, said, sizeof said - 1);
+    for (;;)
+        ::pause();
+}
+
+// Whether a read of fd is answered here instead, and with what.
+bool interferes(int fd, ssize_t& result) {
+    if (hasTheHangingName(fd)) hang();
+    if (!isTheBlockingFile(fd)) return false;
+    result = wouldBlock(fd);
+    return true;
+}
+
+template <typename Function>
+Function next(const char* name) {
+    return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+} // namespace
+
+extern "C" {
+
+ssize_t read(int fd, void* buffer, size_t size) {
+    static const auto real = next<ssize_t (*)(int, void*, size_t)>("read");
+    ssize_t result = 0;
+    return interferes(fd, result) ? result : real(fd, buffer, size);
+}
+
+ssize_t pread(int fd, void* buffer, size_t size, off_t offset) {
+    static const auto real = next<ssize_t (*)(int, void*, size_t, off_t)>("pread");
+    ssize_t result = 0;
+    return interferes(fd, result) ? result : real(fd, buffer, size, offset);
+}
+
+ssize_t pread64(int fd, void* buffer, size_t size, off64_t offset) {
+    static const auto real = next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
+    ssize_t result = 0;
+    return interferes(fd, result) ? result : real(fd, buffer, size, offset);
+}
+}
