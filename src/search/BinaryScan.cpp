@@ -112,8 +112,9 @@ using MatchSink = std::function<bool(const char* text, size_t size, size_t start
 // engine's buffer reused from file to file. A match is taken from a window
 // only when it starts before the window's last `overlap` bytes (or the
 // window reaches the end of the text); the next window starts a little
-// before the resume point, so context and snippets stay available.
-void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& source,
+// before the resume point, so context and snippets stay available. False
+// when cancel or the sink stopped it before the end of the text.
+bool scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& source,
                  int32_t maxMatchLen, const BinaryScanLimits& limits,
                  const std::atomic<bool>* cancel, const MatchSink& sink) {
     // However large MaxMatchLen is, the overlap (and so the memory) is not:
@@ -143,7 +144,7 @@ void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& sour
         state.matchStart = state.matchEnd = lastEmpty ? text + resume : nullptr;
         state.checkedLineStart = state.checkedLineEnd = nullptr;
         for (;;) {
-            if (cancel && cancel->load(std::memory_order_relaxed)) return;
+            if (cancel && cancel->load(std::memory_order_relaxed)) return false;
             if (!engine.RGrep(view, text + resume, text + searchLimit, state)) {
                 resume = std::max(resume, acceptLimit);
                 lastEmpty = false;
@@ -161,11 +162,11 @@ void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& sour
             }
             if (end - start <= static_cast<size_t>(std::max(maxMatchLen, 0)) &&
                 !sink(text, filled, start, end))
-                return;
+                return false;
             resume = end;
             lastEmpty = start == end;
         }
-        if (final) return;
+        if (final) return true;
         const size_t keepFrom = resume > WindowContext ? resume - WindowContext : 0;
         std::memmove(buffer.data(), buffer.data() + keepFrom, filled - keepFrom);
         filled -= keepFrom;
@@ -175,19 +176,21 @@ void scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& sour
 
 } // namespace
 
-int32_t countBinaryMatches(GrepEngine& engine, engine::ByteSource& file, const std::string& pattern,
-                           int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
-                           const BinaryScanLimits& limits) {
+std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource& file,
+                                          const std::string& pattern, int caseFlag,
+                                          int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                                          const BinaryScanLimits& limits) {
     RGrepState state;
     if (engine.CompileRGrep(pattern, caseFlag, state) != 0) return 0;
     // NUL becomes byte 1 only where the pattern could tell the two apart.
     BinaryText text(file, {state.pattern->distinguishesControlBytes(), false, -1});
     int32_t count = 0;
-    scanWindows(engine, state, text, maxMatchLen, limits, cancel,
-                [&](const char*, size_t, size_t, size_t) {
-                    ++count;
-                    return true;
-                });
+    const bool complete = scanWindows(engine, state, text, maxMatchLen, limits, cancel,
+                                      [&](const char*, size_t, size_t, size_t) {
+                                          ++count;
+                                          return true;
+                                      });
+    if (!complete) return std::nullopt;
     return count;
 }
 
@@ -196,7 +199,8 @@ int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& patter
                            const BinaryScanLimits& limits) {
     if (fd < 0) return 0;
     engine::FileSource file(fd, false);
-    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits)
+        .value_or(0);
 }
 
 int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
@@ -205,7 +209,8 @@ int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
     const int fd = openRegularFile(path);
     if (fd < 0) return 0;
     engine::FileSource file(fd, true);
-    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits);
+    return countBinaryMatches(engine, file, pattern, caseFlag, maxMatchLen, cancel, limits)
+        .value_or(0);
 }
 
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,12 @@ struct BinaryScanLimits {
 // elsewhere than in one pass over the whole file, which may change the
 // matches after it.
 // The fd version reads from offset 0 and leaves the descriptor open; the
-// source version reads the file's bytes from the source, from their start.
-int32_t countBinaryMatches(GrepEngine& engine, engine::ByteSource& file, const std::string& pattern,
-                           int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
-                           const BinaryScanLimits& limits = {});
+// source version reads the file's bytes from the source, from their start,
+// and gives nothing when cancel stopped it before the end (the others 0).
+std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource& file,
+                                          const std::string& pattern, int caseFlag,
+                                          int32_t maxMatchLen, const std::atomic<bool>* cancel,
+                                          const BinaryScanLimits& limits = {});
 int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
                            int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits = {});

@@ -156,10 +156,12 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
     outcome.kind = FileOutcome::Kind::Searched;
     outcome.size = file.info.st_size;
     outcome.modified = file.info.st_mtim.tv_sec;
-    outcome.matches = outcome.binary ? countBinary(file, options.caseSensitive)
-                                     : countText(file, options.caseSensitive);
-    // A file cut short by Stop was not searched to its end.
-    outcome.cutShort = canceled();
+    // A file cut short by Stop was not searched to its end. Only the count
+    // tells: Stop raised after a complete count must not take the row away.
+    const std::optional<int32_t> matches = outcome.binary ? countBinary(file, options.caseSensitive)
+                                                          : countText(file, options.caseSensitive);
+    outcome.cutShort = !matches;
+    outcome.matches = matches.value_or(0);
     return outcome;
 }
 
@@ -173,7 +175,7 @@ const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
     return linePatterns_[which];
 }
 
-int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
+std::optional<int32_t> FileSearch::countText(OpenedFile& file, bool caseSensitive) {
     const engine::PatternHandle& pattern = linePattern(caseSensitive);
     if (!pattern) return 0; // a pattern the engine refuses finds nothing
     if (file.utf16 != Utf16Order::None) {
@@ -181,19 +183,18 @@ int32_t FileSearch::countText(OpenedFile& file, bool caseSensitive) {
             std::make_unique<HeadThenRest>(file.fd.get(), file.head, file.headSize,
                                            file.headIsAll(), file.info.st_size),
             file.utf16);
-        return engine_.searcher().countLines(pattern, std::move(source), canceled_).value_or(0);
+        return engine_.searcher().countLines(pattern, std::move(source), canceled_);
     }
     // The head is searched where it lies; only the rest is read.
     std::unique_ptr<engine::ByteSource> rest;
     if (!file.headIsAll())
         rest = std::make_unique<HeadThenRest>(file.fd.get(), file.head + file.headSize, 0, false,
                                               restSize(file.info.st_size, file.headSize));
-    return engine_.searcher()
-        .countLines(pattern, {file.head, file.headSize}, std::move(rest), canceled_)
-        .value_or(0);
+    return engine_.searcher().countLines(pattern, {file.head, file.headSize}, std::move(rest),
+                                         canceled_);
 }
 
-int32_t FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
+std::optional<int32_t> FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
     HeadThenRest bytes(file.fd.get(), file.head, file.headSize, file.headIsAll(),
                        file.info.st_size);
     return countBinaryMatches(engine_, bytes, pattern_, caseSensitive ? GrepTrue : GrepFalse,

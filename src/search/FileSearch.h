@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace ferrolux {
@@ -54,8 +55,8 @@ private:
     class OpenedFile;
 
     FileOutcome searchOpened(OpenedFile& file, const FileSearchOptions& options);
-    int32_t countText(OpenedFile& file, bool caseSensitive);
-    int32_t countBinary(OpenedFile& file, bool caseSensitive);
+    std::optional<int32_t> countText(OpenedFile& file, bool caseSensitive);
+    std::optional<int32_t> countBinary(OpenedFile& file, bool caseSensitive);
     const engine::PatternHandle& linePattern(bool caseSensitive);
     bool canceled() const { return canceled_ && canceled_->load(std::memory_order_relaxed); }
 

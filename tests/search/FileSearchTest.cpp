@@ -5,8 +5,10 @@
 #include "search/GrepEngine.h"
 
 #include <cerrno>
+#include <chrono>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 using namespace ferrolux;
@@ -130,4 +132,34 @@ TEST(OneFileSearch, AfterStopNoFileIsOpened) {
     const FileOutcome outcome = search.search(dir.write("a.txt", "needle\n"), kBothTypes);
     EXPECT_EQ(outcome.kind, Kind::Canceled);
     EXPECT_EQ(outcome.matches, 0);
+}
+
+// Stop may come from the window at any instant: a count that reached the end
+// of the file keeps its matches (and so its row), however late Stop came.
+TEST(OneFileSearch, OnlyACountStoppedBeforeTheEndIsCutShort) {
+    TempDir dir;
+    const std::string text = dir.write("a.txt", "needle\n");
+    const std::string binary = dir.write("b.dat", std::string("needle\0", 7));
+    std::atomic<bool> canceled{false};
+    std::atomic<bool> done{false};
+    std::thread stopper([&] {
+        while (!done)
+            canceled = !canceled;
+    });
+    FileSearch search("needle", 300, &canceled);
+    int cutShort = 0;
+    int started = 0;
+    // Until Stop has landed during counts a few times, on a busy machine too.
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while ((started < 20000 || cutShort < 10) && std::chrono::steady_clock::now() < end) {
+        const FileOutcome outcome = search.search(started % 2 ? binary : text, kBothTypes);
+        if (outcome.kind == Kind::Canceled) continue; // Stop came before the file
+        ++started;
+        if (!outcome.cutShort) continue;
+        ++cutShort;
+        ASSERT_EQ(outcome.matches, 0) << "a complete count was taken for one cut short";
+    }
+    done = true;
+    stopper.join();
+    EXPECT_GT(cutShort, 0) << "Stop never landed during a count";
 }
