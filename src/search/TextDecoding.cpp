@@ -74,8 +74,17 @@ Utf16Order utf16OrderOf(std::string_view firstBytes) {
     return utf32 ? Utf16Order::None : Utf16Order::LittleEndian;
 }
 
-Utf16Source::Utf16Source(std::unique_ptr<engine::ByteSource> source, Utf16Order order)
-    : source_(std::move(source)), bigEndian_(order == Utf16Order::BigEndian) {}
+Utf16Source::Utf16Source(std::unique_ptr<engine::ByteSource> source, Utf16Order order,
+                         bool afterMark)
+    : source_(std::move(source)), bigEndian_(order == Utf16Order::BigEndian),
+      markChecked_(afterMark) {}
+
+std::optional<int64_t> Utf16Source::resumeOffset() const {
+    if (!markChecked_ || outStart_ < outEnd_) return std::nullopt;
+    // A unit held back after an unpaired high surrogate is read again.
+    const int64_t held = int64_t(inEnd_ - inStart_) + (pendingUnit_ ? 2 : 0);
+    return sourceRead_ - held;
+}
 
 size_t Utf16Source::read(char* into, size_t size) {
     size_t given = 0;
@@ -98,6 +107,7 @@ bool Utf16Source::fill() {
     const size_t n = source_->read(in_.data() + inEnd_, in_.size() - inEnd_);
     if (n == 0) sourceEnded_ = true;
     inEnd_ += n;
+    sourceRead_ += int64_t(n);
     return n > 0;
 }
 

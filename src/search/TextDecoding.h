@@ -4,7 +4,9 @@
 
 #include <QString>
 #include <array>
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 namespace ferrolux {
@@ -26,8 +28,16 @@ Utf16Order utf16OrderOf(std::string_view firstBytes);
 // surrogate (or an odd last byte) becomes U+FFFD.
 class Utf16Source : public engine::ByteSource {
 public:
-    Utf16Source(std::unique_ptr<engine::ByteSource> source, Utf16Order order);
+    // afterMark: the source starts past the byte-order mark, at a code unit
+    // where an earlier decoder stood (see resumeOffset).
+    Utf16Source(std::unique_ptr<engine::ByteSource> source, Utf16Order order,
+                bool afterMark = false);
     size_t read(char* into, size_t size) override;
+
+    // Where in the source a decoder started after the mark would go on
+    // exactly as this one does from here; nothing before the mark is
+    // passed or while a character is only partly read.
+    std::optional<int64_t> resumeOffset() const;
 
 private:
     bool fill();                // more UTF-16 bytes; false at the end of the source
@@ -39,6 +49,7 @@ private:
     bool bigEndian_;
     bool markChecked_ = false;
     bool sourceEnded_ = false;
+    int64_t sourceRead_ = 0;
     std::array<char, 64 * 1024> in_{};
     size_t inStart_ = 0;
     size_t inEnd_ = 0;

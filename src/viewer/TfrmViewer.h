@@ -15,7 +15,8 @@ namespace ferrolux {
 
 // Shows one listed file with every match coloured and steps the caret from
 // match to match. Text files are shown line by line with each matching line
-// coloured; binary files as their printable characters with exactly the
+// coloured (one that starts with a UTF-16 byte-order mark decoded, as the
+// search reads it); binary files as their printable characters with exactly the
 // matched characters coloured. The file is never held whole: the window
 // shows its top at once while other threads index its rows and find its
 // matches, so a file of any size opens at once and the window can be used

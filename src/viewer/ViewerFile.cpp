@@ -3,6 +3,7 @@
 #include "platform/posix/OpenPath.h"
 #include "search/GrepEngine.h"
 #include "viewer/BinaryText.h"
+#include "viewer/Utf16Text.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -40,7 +41,7 @@ std::unique_ptr<ViewerFile> ViewerFile::open(const ViewerJob& job, std::function
         auto file = std::make_shared<const FileText>(std::move(fd), std::max<int64_t>(job.size, 0));
         text = std::make_shared<const BinaryShownText>(std::move(file));
     } else {
-        text = std::make_shared<const FileText>(std::move(fd));
+        text = textFileText(std::move(fd));
     }
     std::unique_ptr<ViewerFile> viewed(
         new ViewerFile(std::move(text), job.binary, std::move(notify)));

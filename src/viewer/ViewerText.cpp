@@ -8,10 +8,10 @@
 namespace ferrolux {
 namespace {
 
-// Reads a file from its start, stopping at a limit.
-class FileFromStart : public engine::ByteSource {
+// Reads a file from an offset on, stopping at a limit.
+class FileFrom : public engine::ByteSource {
 public:
-    explicit FileFromStart(const FileText& file) : file_(file) {}
+    FileFrom(const FileText& file, int64_t offset) : file_(file), offset_(offset) {}
 
     size_t read(char* into, size_t size) override {
         const size_t n = file_.readAt(offset_, into, size);
@@ -21,7 +21,7 @@ public:
 
 private:
     const FileText& file_;
-    int64_t offset_ = 0;
+    int64_t offset_;
 };
 
 } // namespace
@@ -42,7 +42,11 @@ size_t FileText::readAt(int64_t offset, char* into, size_t size) const {
 }
 
 std::unique_ptr<engine::ByteSource> FileText::readFromStart(Pass) const {
-    return std::make_unique<FileFromStart>(*this);
+    return readFrom(0);
+}
+
+std::unique_ptr<engine::ByteSource> FileText::readFrom(int64_t offset) const {
+    return std::make_unique<FileFrom>(*this, offset);
 }
 
 size_t MemoryText::readAt(int64_t offset, char* into, size_t size) const {

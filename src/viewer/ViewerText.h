@@ -38,6 +38,8 @@ public:
     int64_t limit() const { return limit_; }
     size_t readAt(int64_t offset, char* into, size_t size) const override;
     std::unique_ptr<engine::ByteSource> readFromStart(Pass pass) const override;
+    // The bytes from an offset on, in order.
+    std::unique_ptr<engine::ByteSource> readFrom(int64_t offset) const;
 
 private:
     UniqueFd fd_;

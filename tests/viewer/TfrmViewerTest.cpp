@@ -2,6 +2,8 @@
 
 #include "FakeHost.h"
 #include "TempDir.h"
+#include "search/GrepEngine.h"
+#include "search/MatchListing.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -194,6 +196,59 @@ TEST_F(ViewerTest, MatchesArePaintedInTheHighlightColourAndTheRestInTheTextColou
     EXPECT_GT(band(0, blue), 10);
     EXPECT_EQ(band(0, green), 0);
     EXPECT_EQ(band(2, green), 0);
+}
+
+// A text in UTF-16 with its byte-order mark.
+std::string utf16File(const std::string& utf8, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t u : QString::fromUtf8(utf8).toStdU16String()) {
+        const char high = char(u >> 8), low = char(u & 0xFF);
+        bytes += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return bytes;
+}
+
+TEST_F(ViewerTest, Utf16FilesAreShownDecodedWithTheMatchListsLinesColoured) {
+    host.config.ViewerHighColor = 0x0000C000; // green
+    const std::string text = "premi\u00E8re ligne\r\nna\u00EFve needle \u2014 \u4E2D\u6587\r\n"
+                             "plain\r\n\U0001F600 needle end\r\nlast";
+    for (const bool bigEndian : {false, true}) {
+        auto viewer = open("wide.txt", utf16File(text, bigEndian));
+        EXPECT_EQ(shownText(*viewer), QStringLiteral("premi\u00E8re ligne\nna\u00EFve needle "
+                                                     "\u2014 \u4E2D\u6587\nplain\n"
+                                                     "\U0001F600 needle end\nlast"));
+        EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{1, 3}));
+        EXPECT_EQ(colouredTexts(*viewer),
+                  (QStringList{QStringLiteral("na\u00EFve needle \u2014 \u4E2D\u6587"),
+                               QStringLiteral("\U0001F600 needle end")}));
+        const QImage image = viewer->edtFile->viewport()->grab().toImage();
+        const int height = qCeil(QFontMetricsF(viewer->edtFile->font()).lineSpacing());
+        EXPECT_GT(pixelsNear(image, QColor(0, 0xC0, 0), 4 + height, 4 + 2 * height), 10);
+        EXPECT_EQ(pixelsNear(image, QColor(0, 0xC0, 0), 4 + 2 * height, 4 + 3 * height), 0);
+        viewer->cmdNextClick();
+        viewer->cmdNextClick();
+        EXPECT_EQ(caretRow(*viewer), 3);
+        // Opened from a row of the match list, the caret is on that row's line.
+        GrepEngine engine;
+        const std::vector<MatchLine> listed =
+            listFileMatches(engine, *host.row, host.pattern, GrepFalse, 500, 300);
+        ASSERT_EQ(listed.size(), 2u);
+        for (const MatchLine& line : listed) {
+            auto atLine = show(std::stoi(line.LineNumber));
+            EXPECT_EQ(atLine->edtFile->rowText(caretRow(*atLine)),
+                      QString::fromStdString(line.Text));
+        }
+    }
+}
+
+TEST_F(ViewerTest, FilesWithoutAUtf16MarkAtTheStartAreShownAsTheirBytes) {
+    // The mark's bytes later in a Windows-1252 text, and a UTF-32 file.
+    auto later = open("later.txt", "needle \xFF\xFE caf\xE9\nline two\n");
+    EXPECT_EQ(shownText(*later), QStringLiteral("needle \u00FF\u00FE caf\u00E9\nline two\n"));
+    EXPECT_EQ(colouredRows(*later), (std::vector<int64_t>{0}));
+    const std::string utf32("\xFF\xFE\0\0n\0\0\0", 8);
+    auto wide = open("utf32.txt", utf32);
+    EXPECT_EQ(shownText(*wide), QString::fromLatin1(utf32.data(), qsizetype(utf32.size())));
 }
 
 TEST_F(ViewerTest, TheDefaultViewerFontShowsEveryCharacterEquallyWide) {
