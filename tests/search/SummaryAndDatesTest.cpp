@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <ctime>
 #include <gtest/gtest.h>
 
 using namespace ferrolux;
@@ -82,4 +83,32 @@ TEST(DateDisplay, SeparatorsSkipBlanksAndQuotedText) {
     EXPECT_EQ(shown(QLocale(QLocale::Bulgarian, QLocale::Bulgaria)), "08.12.2026  13:15");
     // "H.mm": the time separator is the dot.
     EXPECT_EQ(shown(QLocale(QLocale::Finnish, QLocale::Finland)), "08.12.2026  13.15");
+}
+
+// Local time as the rest of the desktop shows it: across the changes to and
+// from summer time, and for times no calendar of the C library reaches.
+TEST(DateDisplay, LocalTimeIsTheDesktopsOnEitherSideOfSummerTime) {
+    const QByteArray zone = qgetenv("TZ");
+    qputenv("TZ", "Europe/Berlin");
+    ::tzset();
+    const QString format = QStringLiteral("yyyy/mm/dd  h:mm");
+    const auto expected = [&](int64_t when) {
+        return QDateTime::fromSecsSinceEpoch(when).toString(QStringLiteral("yyyy/MM/dd  H:mm"));
+    };
+    const int64_t spring = QDateTime(QDate(2026, 3, 29), QTime(1, 30)).toSecsSinceEpoch();
+    const int64_t autumn = QDateTime(QDate(2026, 10, 25), QTime(1, 30)).toSecsSinceEpoch();
+    for (const int64_t start : {spring, autumn})
+        for (int64_t when = start; when < start + 3 * 3600; when += 599)
+            EXPECT_EQ(formatDateTime(when, format, QLocale::c()), expected(when)) << when;
+    EXPECT_EQ(formatDateTime(spring, format, QLocale::c()), "2026/03/29  1:30");
+    EXPECT_EQ(formatDateTime(spring + 3600, format, QLocale::c()), "2026/03/29  3:30");
+    // Past every calendar the cell stays empty rather than showing
+    // "0000/00/00  -1:-1".
+    const int64_t farFuture = int64_t(6'000'000'000) * 1'000'000'000;
+    EXPECT_EQ(formatDateTime(farFuture, format, QLocale::c()), QString());
+    if (zone.isNull())
+        qunsetenv("TZ");
+    else
+        qputenv("TZ", zone);
+    ::tzset();
 }
