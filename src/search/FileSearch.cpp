@@ -117,8 +117,8 @@ FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions&
     // Never blocks: a FIFO or device that took a regular file's place is
     // refused, and a read that would wait (/proc/kmsg) fails with EAGAIN.
     OpenedFile file;
-    file.fd.reset(openRegularFile(path));
-    if (!file.fd || ::fstat(file.fd.get(), &file.info) != 0) {
+    file.fd.reset(openRegularFile(path, file.info));
+    if (!file.fd) {
         outcome.kind = FileOutcome::Kind::Unreadable;
         outcome.error = errno;
         return outcome;

@@ -54,9 +54,13 @@ int openPath(const std::string& path, int flags) {
 }
 
 int openRegularFile(const std::string& path) {
+    struct stat st {};
+    return openRegularFile(path, st);
+}
+
+int openRegularFile(const std::string& path, struct stat& st) {
     const int fd = openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return -1;
-    struct stat st {};
     if (::fstat(fd, &st) != 0) {
         closeKeepingErrno(fd);
         return -1;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/stat.h>
 
 namespace ferrolux {
 
@@ -15,5 +16,8 @@ int openPath(const std::string& path, int flags);
 // with EAGAIN instead. Every reader of searched files opens them here. -1
 // with errno set when it cannot be opened or is not a regular file.
 int openRegularFile(const std::string& path);
+// The same, with the file's status as opened (a search needs its size and
+// time, and one call fewer per file counts on large trees).
+int openRegularFile(const std::string& path, struct stat& info);
 
 } // namespace ferrolux
