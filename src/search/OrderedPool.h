@@ -123,28 +123,52 @@ private:
         }
     }
 
+    // A worker takes a run of items at once when many wait: one lock and at
+    // most one wake-up per run instead of per item, as files are often tiny.
     void workLoop(int worker) {
+        std::vector<uint64_t> run;
         std::unique_lock lock(mutex_);
         for (;;) {
-            while (started_ < submitted_ && slot(started_).done)
-                ++started_; // notes need no work
-            if (started_ == submitted_) {
+            takeRun(run);
+            if (run.empty()) {
                 if (stopping_) return;
                 ++idleWorkers_;
                 workAvailable_.wait(lock);
                 --idleWorkers_;
                 continue;
             }
-            const uint64_t sequence = started_++;
-            Slot& s = slot(sequence);
-            s.started = true;
             lock.unlock();
-            work_(worker, s.item);
+            for (const uint64_t sequence : run)
+                work_(worker, slot(sequence).item);
             lock.lock();
-            s.done = true;
-            if (sequence == released_ && releaserWaiting_ > 0) headDone_.notify_one();
+            bool head = false;
+            for (const uint64_t sequence : run) {
+                slot(sequence).done = true;
+                head = head || sequence == released_;
+            }
+            if (head && releaserWaiting_ > 0) headDone_.notify_one();
         }
     }
+
+    // Up to kMaxRun unstarted items, fewer when the others would go idle.
+    void takeRun(std::vector<uint64_t>& run) {
+        run.clear();
+        while (started_ < submitted_ && slot(started_).done)
+            ++started_; // notes need no work
+        const uint64_t waiting = submitted_ - started_;
+        const uint64_t share = waiting / uint64_t(workers_.size() + 1);
+        const size_t most = size_t(std::clamp<uint64_t>(share, 1, kMaxRun));
+        while (run.size() < most && started_ < submitted_) {
+            Slot& s = slot(started_);
+            if (!s.done) {
+                s.started = true;
+                run.push_back(started_);
+            }
+            ++started_;
+        }
+    }
+
+    static constexpr uint64_t kMaxRun = 8;
 
     Work work_;
     Release release_;

@@ -148,3 +148,29 @@ TEST(OrderedPool, TellsWhichItemItWaitsFor) {
     }
     EXPECT_EQ(waitedFor, std::vector<int>{0});
 }
+
+// A wide window holds a large backlog, which workers take in runs: each item
+// is still worked on once and released in its turn.
+TEST(OrderedPool, RunsOfABacklogAreWorkedOnceAndReleasedInOrder) {
+    constexpr int kItems = 20000;
+    std::vector<std::atomic<int>> worked(kItems);
+    std::vector<int> released;
+    {
+        OrderedPool<Item> pool(
+            2, 512, [&](int, Item& item) { ++worked[size_t(item.number)]; },
+            [&](Item& item) { released.push_back(item.number); });
+        for (int i = 0; i < kItems; ++i) {
+            if (i % 11 == 5)
+                pool.note(Item{i, true, 0, {}});
+            else
+                pool.submit(Item{i, false, 0, {}});
+            if (i % 1000 == 999) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        pool.drain();
+    }
+    ASSERT_EQ(released.size(), size_t(kItems));
+    for (int i = 0; i < kItems; ++i) {
+        ASSERT_EQ(released[size_t(i)], i);
+        ASSERT_EQ(worked[size_t(i)].load(), i % 11 == 5 ? 0 : 1) << i;
+    }
+}
