@@ -1,4 +1,5 @@
 #include "MessageBoxRecorder.h"
+#include "SimpleZip.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
 #include "platform/files/TempFolders.h"
@@ -18,25 +19,11 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <unistd.h>
-#include <zip.h>
 
 namespace ferrolux {
 namespace {
 
 using Box = test::MessageBoxRecorder::Box;
-
-// A Zip archive holding the given entries, stored uncompressed.
-void writeZip(const std::string& path,
-              const std::vector<std::pair<std::string, std::string>>& entries) {
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    for (const auto& [name, content] : entries) {
-        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
-        ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8), 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
 
 // prefix + i + suffix, appended: chained operator+ trips a false GCC 12 warning.
 std::string numbered(const char* prefix, int i, const char* suffix) {
@@ -289,7 +276,7 @@ TEST_F(WindowSearch, FileNamesThatAreNotUtf8AreShownAndListed) {
 
 TEST_F(WindowSearch, ArchiveProblemsAreShownByTheWindowThread) {
     tree.write("broken.zip", "PK this is no archive");
-    writeZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
+    test::writeSimpleZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
     window->chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
     waitForEnd();
@@ -306,7 +293,7 @@ TEST_F(WindowSearch, ABoxOfTheSearchComesOnTheWindowThreadAfterTheRowsFoundBefor
     tree.write("a.txt", "needle\n");
     tree.write("b.txt", "needle\n");
     tree.write("broken.zip", "PK this is no archive");
-    writeZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
+    test::writeSimpleZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
     window->chkSearchZip->setChecked(true);
     struct Seen {
         bool windowThread;
@@ -334,7 +321,7 @@ TEST_F(WindowSearch, ABoxOfTheSearchComesOnTheWindowThreadAfterTheRowsFoundBefor
 }
 
 TEST_F(WindowSearch, ClosingDeletesTheExtractionFolders) {
-    writeZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
+    test::writeSimpleZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
     window->chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
     waitForEnd();
@@ -347,7 +334,7 @@ TEST_F(WindowSearch, ClosingDeletesTheExtractionFolders) {
 }
 
 TEST_F(WindowSearch, AWindowDiscardedWithoutClosingDeletesItsExtractionFolders) {
-    writeZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
+    test::writeSimpleZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
     window->chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
     waitForEnd();
@@ -359,7 +346,7 @@ TEST_F(WindowSearch, AWindowDiscardedWithoutClosingDeletesItsExtractionFolders) 
 
 TEST_F(WindowSearch, ClosingDuringASearchStopsItFirstAndLeavesNothingBehind) {
     for (int i = 0; i < 200; ++i)
-        writeZip(tree.file(numbered("z", i, ".zip")), {{"a.txt", "needle\n"}});
+        test::writeSimpleZip(tree.file(numbered("z", i, ".zip")), {{"a.txt", "needle\n"}});
     tree.write("broken.zip", "PK this is no archive");
     window->chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));

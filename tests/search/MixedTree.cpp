@@ -1,11 +1,12 @@
 #include "MixedTree.h"
 
+#include "SimpleZip.h"
+
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
-#include <zip.h>
 
 namespace ferrolux::test {
 namespace {
@@ -14,18 +15,6 @@ namespace {
 // start folder after its first call of the hook, and calls it again before
 // it reports the first file.
 const std::vector<std::string> kVanishing = {"vanish-a.txt", "vanish-b.dat"};
-
-void writeZip(const std::string& path,
-              const std::vector<std::pair<std::string, std::string>>& entries) {
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    ASSERT_NE(archive, nullptr);
-    for (const auto& [name, content] : entries) {
-        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
-        ASSERT_GE(zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8), 0);
-    }
-    ASSERT_EQ(zip_close(archive), 0);
-}
 
 // n lines, every k-th holding the needle (none when k is 0).
 std::string lines(int n, int k, const std::string& filler = "some text of a line") {
@@ -71,10 +60,11 @@ MixedTree::MixedTree() {
     EXPECT_EQ(::mkfifo(dir_.file("bad/pipe.txt").c_str(), 0600), 0);
     // Archives: a broken one between good ones, and a ".zip" that is no archive.
     dir_.mkdir("zips");
-    writeZip(dir_.file("zips/a-good.zip"),
-             {{"in-a.txt", "needle\n"}, {"in-b.dat", std::string("\0needle", 7)}, {"x.txt", ""}});
+    writeSimpleZip(
+        dir_.file("zips/a-good.zip"),
+        {{"in-a.txt", "needle\n"}, {"in-b.dat", std::string("\0needle", 7)}, {"x.txt", ""}});
     dir_.write("zips/b-broken.zip", "PK but no archive after all");
-    writeZip(dir_.file("zips/c-good.zip"), {{"in-c.txt", "a needle\n"}});
+    writeSimpleZip(dir_.file("zips/c-good.zip"), {{"in-c.txt", "a needle\n"}});
     dir_.write("zips/fake.ZIP", "needle, but not an archive");
     restore();
 }
