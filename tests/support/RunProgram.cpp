@@ -30,6 +30,17 @@ void drain(int outFd, int errFd, ProgramResult& result) {
     }
 }
 
+// In the child after fork: becomes the program, or ends with status 127.
+[[noreturn]] void execOrExit(const std::string& program,
+                             const std::vector<std::string>& arguments) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const std::string& a : arguments)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+}
+
 } // namespace
 
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -43,12 +54,7 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
         ::close(out[0]);
         ::close(err[0]);
         if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(127);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : arguments)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
+        execOrExit(program, arguments);
     }
     ::close(out[1]);
     ::close(err[1]);
@@ -70,12 +76,7 @@ RunningProgram::RunningProgram(const std::string& program,
         const int devNull = ::open("/dev/null", O_RDWR);
         ::dup2(devNull, 0);
         ::dup2(devNull, 1);
-        std::vector<char*> argv{const_cast<char*>(program.c_str())};
-        for (const std::string& a : arguments)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
-        ::_exit(127);
+        execOrExit(program, arguments);
     }
     ::close(err[1]);
     errFd_ = err[0];
