@@ -1,5 +1,6 @@
 // The line-oriented file interface: counting, numbering, line ends, chunk and
 // window boundaries, and files that must not be read.
+#include "EngineProbes.h"
 #include "ReferenceMatcher.h"
 #include "TempDir.h"
 #include "search/GrepEngine.h"
@@ -13,17 +14,8 @@
 namespace ferrolux {
 namespace {
 
+using test::countLines;
 using test::TempDir;
-
-int countLines(GrepEngine& engine, const std::string& path, const std::string& pattern,
-               int caseFlag = GrepTrue) {
-    engine.SCompileRGrep(pattern, caseFlag);
-    engine.SFileSetFlags(0, 0, 0, -1, 0, -1);
-    engine.SFileOpen(path);
-    while (engine.SFileRGrep()) {
-    }
-    return engine.SFileClose();
-}
 
 std::vector<std::string> listLines(GrepEngine& engine, const std::string& path,
                                    const std::string& pattern, size_t limit = 1000) {

@@ -1,5 +1,6 @@
 // The meaning of each operator through the in-memory interface, including
 // UTF-8 characters, case folding and rejected patterns.
+#include "EngineProbes.h"
 #include "search/GrepEngine.h"
 
 #include <gtest/gtest.h>
@@ -9,21 +10,8 @@
 namespace ferrolux {
 namespace {
 
-using Matches = std::vector<std::pair<size_t, size_t>>;
-
-Matches matchesOf(const std::string& pattern, const std::string& text, bool caseSensitive = true) {
-    GrepEngine engine;
-    RGrepState state;
-    EXPECT_EQ(engine.CompileRGrep(pattern, caseSensitive ? GrepTrue : GrepFalse, state), 0)
-        << pattern << ": " << state.error;
-    Matches out;
-    const char* from = text.data();
-    while (out.size() <= text.size() && engine.RGrep(text, from, state)) {
-        out.emplace_back(state.matchStart - text.data(), state.matchEnd - text.data());
-        from = state.matchEnd;
-    }
-    return out;
-}
+using test::Matches;
+using test::matchesOf;
 
 struct Row {
     std::string pattern;

@@ -1,6 +1,7 @@
 // Whole words and the word boundaries \< and \> beside non-ASCII text: word
 // characters are letters, digits and combining marks (and '_'), read as
 // UTF-8 where the bytes are valid UTF-8 and as Windows-1252 where not.
+#include "EngineProbes.h"
 #include "TempDir.h"
 #include "search/GrepEngine.h"
 
@@ -11,31 +12,16 @@
 namespace ferrolux {
 namespace {
 
-using Matches = std::vector<std::pair<size_t, size_t>>;
+using test::Matches;
 
 Matches inMemory(const std::string& pattern, const std::string& text) {
-    GrepEngine engine;
-    RGrepState state;
-    EXPECT_EQ(engine.CompileRGrep(pattern, GrepTrue, state), 0) << state.error;
-    Matches out;
-    const char* from = text.data();
-    while (out.size() <= text.size() && engine.RGrep(text, from, state)) {
-        out.emplace_back(state.matchStart - text.data(), state.matchEnd - text.data());
-        from = state.matchEnd;
-    }
-    return out;
+    return test::matchesOf(pattern, text);
 }
 
 int linesMatching(const std::string& pattern, const std::string& text) {
     test::TempDir dir;
-    const std::string path = dir.write("t.txt", text);
     GrepEngine engine;
-    engine.SCompileRGrep(pattern, GrepTrue);
-    engine.SFileSetFlags(0, 0, 0, -1, 0, -1);
-    engine.SFileOpen(path);
-    while (engine.SFileRGrep()) {
-    }
-    return engine.SFileClose();
+    return test::countLines(engine, dir.write("t.txt", text), pattern);
 }
 
 // "int" as a whole word, with `before` and `after` around it.

@@ -1,6 +1,7 @@
 // One file: opening, classification, the type filter and the count.
 #include "search/FileSearch.h"
 
+#include "EngineProbes.h"
 #include "TempDir.h"
 #include "search/GrepEngine.h"
 
@@ -22,12 +23,7 @@ const FileSearchOptions kBothTypes{};
 // The count of the engine's own file search, which reads the file itself.
 int32_t engineCount(const std::string& path, const std::string& pattern) {
     GrepEngine engine;
-    engine.SCompileRGrep(pattern, GrepFalse);
-    engine.SFileSetFlags(0, 0, 0, -1, 0, -1);
-    engine.SFileOpen(path);
-    while (engine.SFileRGrep()) {
-    }
-    return engine.SFileClose();
+    return test::countLines(engine, path, pattern, GrepFalse);
 }
 
 } // namespace
