@@ -33,7 +33,8 @@ public:
 
     OrderedPool(int threads, size_t window, Work work, Release release, Waiting waiting = {})
         : work_(std::move(work)), release_(std::move(release)), waiting_(std::move(waiting)),
-          slots_(threads > 1 ? std::max<size_t>(window, 1) : 0) {
+          slots_(threads > 1 ? std::max<size_t>(window, 1) : 0),
+          workerCount_(threads > 1 ? size_t(threads) : 0) {
         for (int i = 0; threads > 1 && i < threads; ++i)
             workers_.emplace_back([this, i] { workLoop(i); });
     }
@@ -52,7 +53,7 @@ public:
     OrderedPool(const OrderedPool&) = delete;
     OrderedPool& operator=(const OrderedPool&) = delete;
 
-    bool parallel() const { return !workers_.empty(); }
+    bool parallel() const { return workerCount_ > 0; }
 
     void submit(Item item) { add(std::move(item), false); }
     void note(Item item) { add(std::move(item), true); }
@@ -156,7 +157,7 @@ private:
         while (started_ < submitted_ && slot(started_).done)
             ++started_; // notes need no work
         const uint64_t waiting = submitted_ - started_;
-        const uint64_t share = waiting / uint64_t(workers_.size() + 1);
+        const uint64_t share = waiting / uint64_t(workerCount_ + 1);
         const size_t most = size_t(std::clamp<uint64_t>(share, 1, kMaxRun));
         while (run.size() < most && started_ < submitted_) {
             Slot& s = slot(started_);
@@ -174,6 +175,8 @@ private:
     Release release_;
     Waiting waiting_;
     std::vector<Slot> slots_;
+    // Set before the first worker starts: workers_ grows while they run.
+    const size_t workerCount_;
     std::vector<std::thread> workers_;
 
     std::mutex mutex_;
