@@ -118,12 +118,23 @@ FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions&
     // refused, and a read that would wait (/proc/kmsg) fails with EAGAIN.
     OpenedFile file;
     file.fd.reset(openRegularFile(path, file.info));
-    if (!file.fd) {
-        outcome.kind = FileOutcome::Kind::Unreadable;
-        outcome.error = errno;
-        return outcome;
-    }
-    return searchOpened(file, options);
+    return searchOpenedOrTell(file, options);
+}
+
+FileOutcome FileSearch::searchAt(int dirFd, const char* name, const FileSearchOptions& options) {
+    if (canceled()) return {};
+    OpenedFile file;
+    file.fd.reset(openRegularFileAt(dirFd, name, file.info));
+    return searchOpenedOrTell(file, options);
+}
+
+// Searches a file that was opened, or tells why it could not be (errno).
+FileOutcome FileSearch::searchOpenedOrTell(OpenedFile& file, const FileSearchOptions& options) {
+    if (file.fd) return searchOpened(file, options);
+    FileOutcome outcome;
+    outcome.kind = FileOutcome::Kind::Unreadable;
+    outcome.error = errno;
+    return outcome;
 }
 
 FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& options) {

@@ -50,11 +50,14 @@ public:
     FileSearch(std::string pattern, int32_t maxMatchLen, const std::atomic<bool>* canceled);
 
     FileOutcome search(const std::string& path, const FileSearchOptions& options);
+    // The same for the entry `name` of the open directory dirFd.
+    FileOutcome searchAt(int dirFd, const char* name, const FileSearchOptions& options);
 
 private:
     class OpenedFile;
 
     FileOutcome searchOpened(OpenedFile& file, const FileSearchOptions& options);
+    FileOutcome searchOpenedOrTell(OpenedFile& file, const FileSearchOptions& options);
     std::optional<int32_t> countText(OpenedFile& file, bool caseSensitive);
     std::optional<int32_t> countBinary(OpenedFile& file, bool caseSensitive);
     const engine::PatternHandle& linePattern(bool caseSensitive);

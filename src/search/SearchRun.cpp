@@ -51,6 +51,7 @@ std::string nextSpec(const std::string& specs, std::string::size_type& pos) {
 // its turn (a note).
 struct SearchRun::WalkItem {
     std::string path;
+    std::shared_ptr<const UniqueFd> directory; // the open folder of path, if shared
     FileSearchOptions options;
     std::string archive; // the archive the file was extracted from, in the Zip phase
     FileOutcome outcome;
@@ -170,6 +171,7 @@ void SearchRun::Tree1FileFound() {
     const LiveOptions& live = *request_.live;
     WalkItem item;
     item.path = Tree1.FileFound();
+    item.directory = Tree1.Directory();
     item.options.archive = hasZipExtension(item.path);
     if (item.options.archive && !live.SearchZipFiles) return;
     item.options.textFiles = live.TextFiles;
@@ -180,7 +182,12 @@ void SearchRun::Tree1FileFound() {
 }
 
 void SearchRun::search(int worker, WalkItem& item) {
-    item.outcome = searches_[size_t(worker)]->search(item.path, item.options);
+    FileSearch& files = *searches_[size_t(worker)];
+    item.outcome = item.directory
+                       ? files.searchAt(item.directory->get(),
+                                        item.path.c_str() + nameStart(item.path), item.options)
+                       : files.search(item.path, item.options);
+    item.directory.reset(); // not held open until the file's turn comes
     const FileOutcome& outcome = item.outcome;
     if (outcome.kind == FileOutcome::Kind::Searched && outcome.matches > 0 && !outcome.cutShort)
         item.row = makeRow(item);

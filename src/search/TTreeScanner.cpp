@@ -30,6 +30,12 @@ EntryKind kindOf(int dirFd, const dirent& entry) {
     return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
+// A copy of fd that lives as long as its last holder.
+std::shared_ptr<const UniqueFd> shareDescriptor(int fd) {
+    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    return copy < 0 ? nullptr : std::make_shared<const UniqueFd>(copy);
+}
+
 bool isDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
@@ -88,6 +94,7 @@ void TTreeScanner::ScanDirectory(const std::string& dir) {
             else if (kind == EntryKind::File && fits(entry->d_name))
                 files.emplace_back(entry->d_name);
         }
+        if (!files.empty()) directory_ = shareDescriptor(fd);
         ::closedir(listing);
     }
     nameOrder_.sort(files);
@@ -97,6 +104,7 @@ void TTreeScanner::ScanDirectory(const std::string& dir) {
         fileFound_ = dir + file;
         if (OnFileFound) OnFileFound(*this);
     }
+    directory_.reset(); // the subdirectories' walk does not need it open
     for (const std::string& subdirectory : subdirectories)
         ScanDirectory(dir + subdirectory + '/');
     if (OnDirectoryDone) OnDirectoryDone(*this);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/posix/UniqueFd.h"
 #include "search/NameOrder.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace ferrolux {
@@ -40,6 +42,10 @@ public:
     void setCollationLocale(const QLocale& locale) { nameOrder_ = NameOrder(locale); }
 
     const std::string& FileFound() const { return fileFound_; }
+    // While a file is reported: its directory, open, so that the file can be
+    // opened by name; whoever keeps a share keeps it open. Null when the
+    // descriptor could not be shared.
+    const std::shared_ptr<const UniqueFd>& Directory() const { return directory_; }
     bool SearchInProgress() const { return searchInProgress_; }
     const std::string& InitialDirectory() const { return initialDirectory_; }
     void setInitialDirectory(std::string dir) { initialDirectory_ = std::move(dir); }
@@ -51,6 +57,7 @@ private:
     bool fits(const char* name) const;
 
     std::string fileFound_;
+    std::shared_ptr<const UniqueFd> directory_;
     std::string initialDirectory_;
     std::string fileMask_;
     bool searchInProgress_ = false;

@@ -3,10 +3,12 @@
 
 #include "EngineProbes.h"
 #include "TempDir.h"
+#include "platform/posix/UniqueFd.h"
 #include "search/GrepEngine.h"
 
 #include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <thread>
@@ -158,4 +160,27 @@ TEST(OneFileSearch, OnlyACountStoppedBeforeTheEndIsCutShort) {
     done = true;
     stopper.join();
     EXPECT_GT(cutShort, 0) << "Stop never landed during a count";
+}
+
+// The walk hands over the open folder and the name: the file is opened there,
+// whatever became of the folder's path meanwhile; errors are told as by path.
+TEST(OneFileSearch, AFileIsSearchedByNameInItsOpenFolder) {
+    TempDir dir;
+    dir.write("sub/a.txt", "needle\nneedle\n");
+    const ferrolux::UniqueFd folder(::open(dir.file("sub").c_str(), O_RDONLY | O_DIRECTORY));
+    ASSERT_TRUE(folder);
+    ASSERT_EQ(::rename(dir.file("sub").c_str(), dir.file("moved").c_str()), 0);
+    FileSearch search("needle", 300, nullptr);
+    FileOutcome outcome = search.searchAt(folder.get(), "a.txt", kBothTypes);
+    EXPECT_EQ(outcome.kind, Kind::Searched);
+    EXPECT_EQ(outcome.matches, 2);
+    EXPECT_EQ(outcome.size, 14);
+    EXPECT_EQ(search.search(dir.file("sub/a.txt"), kBothTypes).kind, Kind::Unreadable);
+    outcome = search.searchAt(folder.get(), "gone.txt", kBothTypes);
+    EXPECT_EQ(outcome.kind, Kind::Unreadable);
+    EXPECT_EQ(outcome.error, ENOENT);
+    ASSERT_EQ(::mkfifo(dir.file("moved/pipe.txt").c_str(), 0600), 0);
+    outcome = search.searchAt(folder.get(), "pipe.txt", kBothTypes);
+    EXPECT_EQ(outcome.kind, Kind::Unreadable) << "a FIFO is never read";
+    EXPECT_EQ(outcome.error, EINVAL);
 }

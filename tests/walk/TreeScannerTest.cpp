@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -190,4 +191,38 @@ TEST(TreeScanner, WalksTreesDeeperThanThePathLimit) {
     EXPECT_EQ(events.back().substr(0, 2), "F ");
     EXPECT_TRUE(events.back().ends_with("/bottom.txt"));
     EXPECT_GT(events.back().size(), 25000u);
+}
+
+// A reported file can be opened by name in the directory the walk holds open,
+// and that directory stays open for as long as someone keeps it, even after
+// the walk has moved on and the folder was renamed.
+TEST(TreeScanner, AReportedFileIsOpenedByNameInItsOpenDirectory) {
+    TempDir dir;
+    dir.write("a/one.txt", "1");
+    dir.write("a/two.txt", "2");
+    dir.write("b/three.txt", "3");
+    TTreeScanner scanner;
+    std::vector<std::pair<std::shared_ptr<const ferrolux::UniqueFd>, std::string>> found;
+    scanner.OnDirectoryFound = [&](TTreeScanner& s) { EXPECT_FALSE(s.Directory()); };
+    scanner.OnFileFound = [&](TTreeScanner& s) {
+        ASSERT_TRUE(s.Directory());
+        const std::string& path = s.FileFound();
+        found.emplace_back(s.Directory(), path.substr(path.rfind('/') + 1));
+    };
+    scanner.setInitialDirectory(dir.path());
+    scanner.setFileMask("*.txt");
+    scanner.Scan();
+    ASSERT_EQ(found.size(), 3u);
+    EXPECT_EQ(found[0].first, found[1].first) << "one directory, shared";
+    EXPECT_NE(found[1].first, found[2].first);
+    ASSERT_EQ(::rename(dir.file("a").c_str(), dir.file("moved").c_str()), 0);
+    const std::string contents[] = {"1", "2", "3"};
+    for (size_t i = 0; i < found.size(); ++i) {
+        const int fd = ::openat(found[i].first->get(), found[i].second.c_str(), O_RDONLY);
+        ASSERT_GE(fd, 0) << found[i].second;
+        char c = 0;
+        EXPECT_EQ(::read(fd, &c, 1), 1);
+        EXPECT_EQ(std::string(1, c), contents[i]);
+        ::close(fd);
+    }
 }

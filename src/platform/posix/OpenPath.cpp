@@ -23,6 +23,23 @@ void closeKeepingErrno(int fd) {
     errno = saved;
 }
 
+constexpr int kReadFlags = O_RDONLY | O_NONBLOCK | O_CLOEXEC;
+
+// The descriptor when it is a regular file's, with its status; else closed.
+int keepIfRegular(int fd, struct stat& st) {
+    if (fd < 0) return -1;
+    if (::fstat(fd, &st) != 0) {
+        closeKeepingErrno(fd);
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 } // namespace
 
 int openPath(const std::string& path, int flags) {
@@ -59,18 +76,11 @@ int openRegularFile(const std::string& path) {
 }
 
 int openRegularFile(const std::string& path, struct stat& st) {
-    const int fd = openPath(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return -1;
-    if (::fstat(fd, &st) != 0) {
-        closeKeepingErrno(fd);
-        return -1;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        errno = EINVAL;
-        return -1;
-    }
-    return fd;
+    return keepIfRegular(openPath(path, kReadFlags), st);
+}
+
+int openRegularFileAt(int dirFd, const char* name, struct stat& st) {
+    return keepIfRegular(::openat(dirFd, name, kReadFlags), st);
 }
 
 } // namespace ferrolux

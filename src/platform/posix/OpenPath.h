@@ -19,5 +19,8 @@ int openRegularFile(const std::string& path);
 // The same, with the file's status as opened (a search needs its size and
 // time, and one call fewer per file counts on large trees).
 int openRegularFile(const std::string& path, struct stat& info);
+// The same for the entry `name` of an open directory: no walk along the
+// path again, which costs more than the open itself on deep trees.
+int openRegularFileAt(int dirFd, const char* name, struct stat& info);
 
 } // namespace ferrolux
