@@ -321,7 +321,8 @@ LiteralPrefilter::scanWide(const char* text, size_t pos, size_t end, uint32_t& h
         }
     }
     for (; pos + reach_ + 32 <= end; pos += 32) {
-        uint32_t found = 0;
+        // The literals' agreements are merged as vectors: one mask per block.
+        __m256i any = _mm256_setzero_si256();
         for (size_t i = 0; i < Literals; ++i) {
             __m256i all = _mm256_set1_epi8(-1);
             for (size_t k = 0; k < Probes; ++k) {
@@ -330,8 +331,9 @@ LiteralPrefilter::scanWide(const char* text, size_t pos, size_t end, uint32_t& h
                 if (Fold) bytes = _mm256_or_si256(bytes, mask[i][k]);
                 all = _mm256_and_si256(all, _mm256_cmpeq_epi8(bytes, value[i][k]));
             }
-            found |= static_cast<uint32_t>(_mm256_movemask_epi8(all));
+            any = _mm256_or_si256(any, all);
         }
+        const auto found = static_cast<uint32_t>(_mm256_movemask_epi8(any));
         if (found != 0) {
             hits = found;
             return pos;
