@@ -16,8 +16,9 @@
 namespace ferrolux {
 namespace {
 
-// Progress is painted at about the screen's refresh rate.
-constexpr int kProgressIntervalMs = 16;
+// Progress is painted 25 times a second: live to the eye, while painting
+// at the screen's rate took a fifth of a core from the search on two cores.
+constexpr int kProgressIntervalMs = 40;
 
 int answerWithoutShowing(unsigned flags) {
     return (flags & MB_YESNO) ? int(IDNO) : int(IDOK);
