@@ -115,13 +115,25 @@ PY
 done
 
 if [ $window = 1 ]; then
-    echo "== the window's own search time (press of Search to the summary), median of $runs"
+    # Paired: each search from the window right after ferrolux-search with the
+    # same pattern, so that a machine whose speed drifts compares like with like.
+    echo "== the window's own search time (press of Search to the summary) against"
+    echo "   ferrolux-search run just before it, medians of $runs pairs"
     for p in a b c d e f; do
         pattern_of $p
         for i in $(seq "$runs"); do
-            QT_QPA_PLATFORM=offscreen FERROLUX_REGISTRY=$store "$windowExe" $(window_flags $p) \
-                "$P" "$corpus" 2>/dev/null | awk '$1 == "elapsed_ms" {print $2}'
-        done | sort -n | awk -v p=$p '{a[NR]=$1} END {print p "\t" a[int((NR+1)/2)] / 1000}'
+            start=$(date +%s%N)
+            "$exe" -r $F "$P" "$corpus" > /dev/null 2>&1 || true
+            cli=$(( ($(date +%s%N) - start) / 1000 ))
+            gui=$(QT_QPA_PLATFORM=offscreen FERROLUX_REGISTRY=$store "$windowExe" \
+                $(window_flags $p) "$P" "$corpus" 2>/dev/null | awk '$1 == "elapsed_ms" {print $2}')
+            echo "$cli $gui"
+        done | python3 -c '
+import statistics, sys
+pairs = [tuple(map(float, line.split())) for line in sys.stdin if len(line.split()) == 2]
+print("%s\t%.3f\t%.3f\t%.2f" % (sys.argv[1], statistics.median(c for c, _ in pairs) / 1e6,
+      statistics.median(g for _, g in pairs) / 1e3,
+      statistics.median(g * 1e3 / c for c, g in pairs)))' "$p"
     done > "$out/window-search.tsv"
     sed 's/^/  /' "$out/window-search.tsv"
 fi
