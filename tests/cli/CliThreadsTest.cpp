@@ -4,9 +4,9 @@
 #include "RunProgram.h"
 #include "TempDir.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <algorithm>
 
 using namespace ferrolux;
 
