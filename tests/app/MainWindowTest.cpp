@@ -423,6 +423,24 @@ TEST_F(MainWindow, EnterInTheSearchOrFileMaskBoxStartsTheSearch) {
     EXPECT_EQ(window.cmdStop->toolTip(), QStringLiteral("Stop the search"));
 }
 
+namespace {
+
+// Shows the window, searches dir for text and picks the one file found, so
+// that the match list holds its lines.
+void listLinesOfTheOnlyFile(TfrmMain& window, const std::string& dir, const char* text) {
+    window.show();
+    ASSERT_TRUE(window.Dir1->setDirectory(dir));
+    window.cboSearch->setEditText(QString::fromUtf8(text));
+    QSignalSpy finished(&window, &TfrmMain::searchFinished);
+    window.cmdSearchClick();
+    ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
+    ASSERT_EQ(window.lstFiles1->count(), 1);
+    window.lstFiles1Click();
+    QApplication::processEvents();
+}
+
+} // namespace
+
 // The compact layout's match list, filled by picking a file with 150
 // matching lines, one of them longer than the list is wide.
 TEST_F(MainWindow, PickedLinesShowWholeNumbersAndScrollSidewaysOnlyForLongLines) {
@@ -432,14 +450,7 @@ TEST_F(MainWindow, PickedLinesShowWholeNumbersAndScrollSidewaysOnlyForLongLines)
         text += i == 120 ? "hello " + std::string(300, 'x') + "\n" : "hello\n";
     tree.write("many.txt", text);
     TfrmMain window;
-    window.show();
-    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
-    window.cboSearch->setEditText(QStringLiteral("hello"));
-    QSignalSpy finished(&window, &TfrmMain::searchFinished);
-    window.cmdSearchClick();
-    ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
-    window.lstFiles1Click();
-    QApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(listLinesOfTheOnlyFile(window, tree.path(), "hello"));
 
     MatchListView& lines = *window.lstLines1;
     ASSERT_EQ(lines.count(), 150);
@@ -465,14 +476,7 @@ TEST_F(MainWindow, ShortLinesNeedNoSidewaysScrolling) {
         text += "hello\n";
     tree.write("short.txt", text);
     TfrmMain window;
-    window.show();
-    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
-    window.cboSearch->setEditText(QStringLiteral("hello"));
-    QSignalSpy finished(&window, &TfrmMain::searchFinished);
-    window.cmdSearchClick();
-    ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
-    window.lstFiles1Click();
-    QApplication::processEvents();
+    ASSERT_NO_FATAL_FAILURE(listLinesOfTheOnlyFile(window, tree.path(), "hello"));
     EXPECT_TRUE(window.lstLines1->verticalScrollBar()->isVisible());
     EXPECT_EQ(window.lstLines1->horizontalScrollBar()->maximum(), 0) << "nothing to scroll to";
 }
