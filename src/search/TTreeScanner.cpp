@@ -3,6 +3,7 @@
 #include "platform/posix/OpenPath.h"
 #include "search/FileMask.h"
 
+#include <atomic>
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
@@ -30,10 +31,28 @@ EntryKind kindOf(int dirFd, const dirent& entry) {
     return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
-// A copy of fd that lives as long as its last holder.
+// Folders held open for files still waiting to be searched, in all walks: a
+// bounded number, so that a tree of one-file folders and a wide window of
+// files ahead never run the process out of descriptors. Past it, files are
+// opened by their path.
+constexpr int kMostSharedFolders = 128;
+std::atomic<int> sharedFolders{0};
+
+// A copy of fd that lives as long as its last holder; null past the bound.
 std::shared_ptr<const UniqueFd> shareDescriptor(int fd) {
+    if (sharedFolders.fetch_add(1) >= kMostSharedFolders) {
+        --sharedFolders;
+        return nullptr;
+    }
     const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    return copy < 0 ? nullptr : std::make_shared<const UniqueFd>(copy);
+    if (copy < 0) {
+        --sharedFolders;
+        return nullptr;
+    }
+    return std::shared_ptr<const UniqueFd>(new UniqueFd(copy), [](const UniqueFd* folder) {
+        delete folder;
+        --sharedFolders;
+    });
 }
 
 bool isDotOrDotDot(const char* name) {

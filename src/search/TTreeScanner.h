@@ -44,7 +44,8 @@ public:
     const std::string& FileFound() const { return fileFound_; }
     // While a file is reported: its directory, open, so that the file can be
     // opened by name; whoever keeps a share keeps it open. Null when the
-    // descriptor could not be shared.
+    // descriptor could not be shared, or when 128 folders are held open
+    // already (by all walks together).
     const std::shared_ptr<const UniqueFd>& Directory() const { return directory_; }
     bool SearchInProgress() const { return searchInProgress_; }
     const std::string& InitialDirectory() const { return initialDirectory_; }

@@ -226,3 +226,27 @@ TEST(TreeScanner, AReportedFileIsOpenedByNameInItsOpenDirectory) {
         ::close(fd);
     }
 }
+
+// Folders held open for waiting files are bounded, so that a tree of
+// one-file folders cannot run the process out of descriptors; once the
+// shares are let go, folders are shared again.
+TEST(TreeScanner, FewFoldersAreHeldOpenHoweverManyFilesWait) {
+    TempDir dir;
+    for (int i = 0; i < 300; ++i)
+        dir.write(std::string("d").append(std::to_string(i)).append("/f.txt"), "x");
+    TTreeScanner scanner;
+    std::vector<std::shared_ptr<const ferrolux::UniqueFd>> held;
+    int files = 0;
+    scanner.OnFileFound = [&](TTreeScanner& s) {
+        ++files;
+        if (s.Directory()) held.push_back(s.Directory());
+    };
+    scanner.setInitialDirectory(dir.path());
+    scanner.setFileMask("*.txt");
+    scanner.Scan();
+    EXPECT_EQ(files, 300);
+    EXPECT_EQ(held.size(), 128u);
+    held.clear();
+    scanner.Scan();
+    EXPECT_EQ(held.size(), 128u) << "shares let go are shared again";
+}
