@@ -112,8 +112,7 @@ FileSearch::FileSearch(std::string pattern, int32_t maxMatchLen, const std::atom
       head_(new char[kHeadBytes]) {}
 
 FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions& options) {
-    FileOutcome outcome;
-    if (canceled()) return outcome;
+    if (canceled()) return {};
     // Never blocks: a FIFO or device that took a regular file's place is
     // refused, and a read that would wait (/proc/kmsg) fails with EAGAIN.
     OpenedFile file;
