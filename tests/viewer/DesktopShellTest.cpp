@@ -2,8 +2,10 @@
 
 #include "TempDir.h"
 
+#include <QEventLoop>
 #include <QTest>
 #include <QThread>
+#include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -78,6 +80,32 @@ TEST(DesktopShell, AProgramThatEndsWithAnErrorOrACrashIsTold) {
     ASSERT_TRUE(failures.waitForOne());
     EXPECT_TRUE(failures.seen[0].reason.startsWith(QStringLiteral("It ended with signal 11")))
         << failures.seen[0].reason.toStdString();
+}
+
+// Runs a nested event loop for a few turns, as a modal message box does while
+// the user reads it: long enough for whatever is ready to fire again.
+void readABox() {
+    QEventLoop loop;
+    int turns = 0;
+    QTimer turn;
+    QObject::connect(&turn, &QTimer::timeout, [&] {
+        if (++turns == 20) loop.quit();
+    });
+    turn.start(0);
+    loop.exec();
+}
+
+TEST(DesktopShell, AFailureReportedInAModalBoxIsToldOnceAndTheWatchSurvivesIt) {
+    TempDir dir;
+    DesktopShell shell;
+    int told = 0;
+    shell.start({script(dir, "fails.sh", "exit 1\n")}, [&told](const LaunchFailure&) {
+        ++told;
+        readABox();
+    });
+    ASSERT_TRUE(QTest::qWaitFor([&told] { return told > 0; }, 10000));
+    readABox();
+    EXPECT_EQ(told, 1);
 }
 
 TEST(DesktopShell, FindsInstalledPrograms) {

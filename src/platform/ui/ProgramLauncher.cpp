@@ -39,23 +39,31 @@ QString failureOf(int status) {
     return {};
 }
 
-// Waits for one started program from the event loop and reaps it.
+// Waits for one started program from the event loop and reaps it. The
+// failure is reported after the watcher is done with: the report may open a
+// modal box, whose event loop would otherwise run this watcher again (its
+// process descriptor stays readable) and delete it under the first call.
 class ExitWatch : public QObject {
 public:
     ExitWatch(pid_t pid, std::vector<std::string> command, LaunchFailed failed)
         : QObject(QCoreApplication::instance()), pid_(pid), command_(std::move(command)),
           failed_(std::move(failed)) {
-        const int pidFd = int(::syscall(SYS_pidfd_open, pid, 0));
-        if (pidFd >= 0) {
-            auto* notifier = new QSocketNotifier(pidFd, QSocketNotifier::Read, this);
-            connect(notifier, &QSocketNotifier::activated, this, [this, pidFd] {
-                if (reaped()) ::close(pidFd);
+        pidFd_ = int(::syscall(SYS_pidfd_open, pid, 0));
+        if (pidFd_ >= 0) {
+            auto* notifier = new QSocketNotifier(pidFd_, QSocketNotifier::Read, this);
+            connect(notifier, &QSocketNotifier::activated, this, [this, notifier] {
+                if (reaped()) notifier->setEnabled(false);
             });
             return;
         }
         auto* poll = new QTimer(this);
-        connect(poll, &QTimer::timeout, this, &ExitWatch::reaped);
+        connect(poll, &QTimer::timeout, this, [this, poll] {
+            if (reaped()) poll->stop();
+        });
         poll->start(pollMs);
+    }
+    ~ExitWatch() override {
+        if (pidFd_ >= 0) ::close(pidFd_);
     }
 
 private:
@@ -64,12 +72,19 @@ private:
         const pid_t ended = ::waitpid(pid_, &status, WNOHANG);
         if (ended == 0 || (ended < 0 && errno == EINTR)) return false;
         const QString failure = ended == pid_ ? failureOf(status) : QString();
-        if (!failure.isEmpty() && failed_) failed_({command_, failure});
+        if (!failure.isEmpty() && failed_)
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [failed = std::move(failed_), report = LaunchFailure{command_, failure}] {
+                    failed(report);
+                },
+                Qt::QueuedConnection);
         deleteLater();
         return true;
     }
 
     pid_t pid_;
+    int pidFd_ = -1;
     std::vector<std::string> command_;
     LaunchFailed failed_;
 };
