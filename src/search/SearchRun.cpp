@@ -1,5 +1,6 @@
 #include "search/SearchRun.h"
 
+#include "platform/files/TempFolders.h"
 #include "search/DateDisplay.h"
 #include "search/FileMask.h"
 #include "search/PatternPreparation.h"
@@ -8,6 +9,7 @@
 #include "search/ZipPhase.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <optional>
 
 namespace ferrolux {
@@ -134,26 +136,43 @@ void SearchRun::run(const std::vector<FileResult>& listedRows) {
 }
 
 void SearchRun::WalkFileSpecs(const std::string& root, const std::string& specs) {
-    Tree1.setInitialDirectory(root);
-    Tree1.ExactFileName = false;
     std::string::size_type pos = 0;
-    do {
-        Tree1.setFileMask(nextSpec(specs, pos));
-        Tree1.Scan();
-    } while (pos != std::string::npos && pos < specs.size());
+    scanFrom(root, [&] {
+        Tree1.ExactFileName = false;
+        do {
+            Tree1.setFileMask(nextSpec(specs, pos));
+            Tree1.Scan();
+        } while (pos != std::string::npos && pos < specs.size());
+    });
 }
 
 void SearchRun::WalkListedFiles(const std::vector<FileResult>& rows) {
-    // A listed name is a name, not a mask: "a*.txt" must not bring in other files.
-    Tree1.ExactFileName = true;
     for (const FileResult& row : rows) {
         const std::string& extracted = row.ExtractedPath;
-        Tree1.setInitialDirectory(extracted.empty() ? row.Directory
-                                                    : extracted.substr(0, nameStart(extracted)));
-        Tree1.setFileMask(row.FileName);
-        Tree1.Scan();
+        scanFrom(extracted.empty() ? row.Directory : extracted.substr(0, nameStart(extracted)),
+                 [&] {
+                     // A listed name is a name, not a mask: "a*.txt" must not bring in other files.
+                     Tree1.ExactFileName = true;
+                     Tree1.setFileMask(row.FileName);
+                     Tree1.Scan();
+                 });
     }
     Tree1.ExactFileName = false;
+}
+
+// An extraction folder is walked from the private folder held open, never
+// along its path: a folder above the private one may have been swapped for
+// a link, and another folder's files must never be listed as an archive's.
+void SearchRun::scanFrom(const std::string& root, const std::function<void()>& scan) {
+    if (!isExtractionFolder(root)) {
+        Tree1.setInitialDirectory(root);
+        return scan();
+    }
+    const UniqueFd folder(openExtractionFolder(root));
+    if (!folder) return walkOrderHost_->fileSkipped(root, errno);
+    Tree1.setInitialDirectory(root, folder.get());
+    scan();
+    Tree1.setInitialDirectory(root);
 }
 
 void SearchRun::Tree1DirectoryFound() {
@@ -183,10 +202,18 @@ void SearchRun::Tree1FileFound() {
 
 void SearchRun::search(int worker, WalkItem& item) {
     FileSearch& files = *searches_[size_t(worker)];
-    item.outcome = item.directory
-                       ? files.searchAt(item.directory->get(),
-                                        item.path.c_str() + nameStart(item.path), item.options)
-                       : files.search(item.path, item.options);
+    const char* name = item.path.c_str() + nameStart(item.path);
+    if (item.directory) {
+        item.outcome = files.searchAt(item.directory->get(), name, item.options);
+    } else if (const std::string folder = item.path.substr(0, nameStart(item.path));
+               isExtractionFolder(folder)) {
+        // Never along the path of an extracted copy (see scanFrom).
+        const UniqueFd opened(openExtractionFolder(folder));
+        item.outcome = opened ? files.searchAt(opened.get(), name, item.options)
+                              : FileOutcome{FileOutcome::Kind::Unreadable, errno};
+    } else {
+        item.outcome = files.search(item.path, item.options);
+    }
     item.directory.reset(); // not held open until the file's turn comes
     const FileOutcome& outcome = item.outcome;
     if (outcome.kind == FileOutcome::Kind::Searched && outcome.matches > 0 && !outcome.cutShort)

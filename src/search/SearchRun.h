@@ -53,6 +53,7 @@ private:
     class WalkOrderHost;
     struct WalkItem;
 
+    void scanFrom(const std::string& root, const std::function<void()>& scan);
     void search(int worker, WalkItem& item);
     void release(WalkItem& item);
     FileResult makeRow(const WalkItem& item) const;

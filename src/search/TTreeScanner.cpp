@@ -84,7 +84,7 @@ void TTreeScanner::Scan() {
     if (initialDirectory_.empty()) initialDirectory_ = currentDirectory();
     initialDirectory_ = withTrailingSlash(initialDirectory_);
     KeepScanning = true;
-    ScanDirectory(initialDirectory_);
+    ScanDirectory(initialDirectory_, initialFolder_);
     searchInProgress_ = false;
 }
 
@@ -92,14 +92,18 @@ bool TTreeScanner::fits(const char* name) const {
     return ExactFileName ? fileMask_ == name : fitsFileMask(name, fileMask_);
 }
 
-void TTreeScanner::ScanDirectory(const std::string& dir) {
+// opened: the directory, open, or -1 to open it by its path.
+void TTreeScanner::ScanDirectory(const std::string& dir, int opened) {
     if (ProcessMessages) ProcessMessages();
     if (!KeepScanning) return;
     fileFound_ = dir;
     if (OnDirectoryFound) OnDirectoryFound(*this);
 
     std::vector<std::string> files, subdirectories;
-    const int fd = openPath(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // A descriptor of its own: one shared with `opened` would share its
+    // read position, and every Scan lists the directory from its start.
+    const int fd = opened >= 0 ? ::openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                               : openPath(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
     if (!listing) {
         if (fd >= 0) ::close(fd);
@@ -125,7 +129,7 @@ void TTreeScanner::ScanDirectory(const std::string& dir) {
     }
     directory_.reset(); // the subdirectories' walk does not need it open
     for (const std::string& subdirectory : subdirectories)
-        ScanDirectory(dir + subdirectory + '/');
+        ScanDirectory(dir + subdirectory + '/', -1);
     if (OnDirectoryDone) OnDirectoryDone(*this);
 }
 

@@ -49,17 +49,25 @@ public:
     const std::shared_ptr<const UniqueFd>& Directory() const { return directory_; }
     bool SearchInProgress() const { return searchInProgress_; }
     const std::string& InitialDirectory() const { return initialDirectory_; }
-    void setInitialDirectory(std::string dir) { initialDirectory_ = std::move(dir); }
+    // opened: when not -1, that directory already open, where the walk then
+    // starts instead of looking the path up again (an extraction folder,
+    // whose path may lead elsewhere by now). The caller keeps it open while
+    // Scan runs.
+    void setInitialDirectory(std::string dir, int opened = -1) {
+        initialDirectory_ = std::move(dir);
+        initialFolder_ = opened;
+    }
     const std::string& FileMask() const { return fileMask_; }
     void setFileMask(std::string mask) { fileMask_ = std::move(mask); }
 
 private:
-    void ScanDirectory(const std::string& dir);
+    void ScanDirectory(const std::string& dir, int opened);
     bool fits(const char* name) const;
 
     std::string fileFound_;
     std::shared_ptr<const UniqueFd> directory_;
     std::string initialDirectory_;
+    int initialFolder_ = -1;
     std::string fileMask_;
     bool searchInProgress_ = false;
     NameOrder nameOrder_;

@@ -7,18 +7,8 @@
 #include "search/TextDecoding.h"
 
 #include <algorithm>
-#include <sys/statvfs.h>
 
 namespace ferrolux {
-namespace {
-
-uint64_t freeSpaceOf(const std::string& folder) {
-    struct statvfs space {};
-    if (folder.empty() || ::statvfs(folder.c_str(), &space) != 0) return 0;
-    return uint64_t{space.f_bavail} * space.f_frsize;
-}
-
-} // namespace
 
 QString zipFileErrorText(const std::string& zipFilename) {
     return QStringLiteral("Error in Zip file: ") + displayText(zipFilename) +
@@ -58,7 +48,7 @@ ZipPhase::ZipPhase(SearchState& state, SearchHost& host) : state_(state), host_(
 void ZipPhase::run(const std::string& fileSpecs, const WalkFileSpecs& walk) {
     if (state_.PendingZips.empty()) return;
     state_.InZipPass = true;
-    bytesLeft_ = std::min(MaxSearchBytes, freeSpaceOf(TempFolderPath()) / 2);
+    bytesLeft_ = std::min(MaxSearchBytes, tempFolderFreeSpace() / 2);
     const size_t count = state_.PendingZips.size();
     for (size_t i = 0; i < count; ++i) {
         // A copy: the walk may queue more archives and so move the list.
@@ -72,17 +62,19 @@ void ZipPhase::processArchive(const std::string& archive, const std::string& spe
     host_.setStatus(QStringLiteral("Extracting Zip file ") + displayText(archive));
     state_.ZipError = false;
     state_.CurrentZip = archive;
-    // An empty folder name (none could be created) makes the extractor
-    // report the archive instead of writing anywhere else.
-    const std::string folder = createExtractionFolder(archive);
-    if (!folder.empty()) state_.TempFolders.push_back(folder);
+    // No folder (none could be created) makes the extractor report the
+    // archive instead of writing anywhere else.
+    const ExtractionFolder folder = createExtractionFolder(archive);
+    if (!folder.path.empty()) state_.TempFolders.push_back(folder.path);
     Zip1.setZipFilename(archive);
-    Zip1.ExtrBaseDir = folder;
+    Zip1.ExtrBaseDir = folder.path;
+    Zip1.ExtrBaseFolder = folder.folder.get();
     Zip1.Password = ZipPassword;
     Zip1.MaxTotalBytes = std::min(MaxArchiveBytes, bytesLeft_);
     Zip1.Extract();
     bytesLeft_ -= std::min(bytesLeft_, Zip1.BytesWritten());
-    if (!state_.ZipError) walk(folder, specs);
+    Zip1.ExtrBaseFolder = -1;
+    if (!state_.ZipError) walk(folder.path, specs);
 }
 
 void ZipPhase::Zip1Message(TZipMaster& sender, int ErrCode, const std::string& Message) {

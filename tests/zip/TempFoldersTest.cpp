@@ -46,7 +46,7 @@ TEST(TempFolderPath, IsRemovedWhenTheProcessExits) {
         ::close(pipeFds[0]);
         if (::write(pipeFds[1], root.data(), root.size()) < 0) _exit(2);
         ::close(pipeFds[1]);
-        const std::string folder = createExtractionFolder("/data/child.zip");
+        const std::string folder = createExtractionFolder("/data/child.zip").path;
         const std::string file = folder + "/member.txt";
         if (FILE* out = std::fopen(file.c_str(), "w")) std::fclose(out);
         std::exit(0); // runs the exit handlers, unlike _exit
@@ -78,7 +78,7 @@ public:
             ::close(toChild[1]);
             ::setenv("TMPDIR", tmpdir.c_str(), 1);
             const std::string root = TempFolderPath();
-            const std::string folder = createExtractionFolder("/data/owned.zip");
+            const std::string folder = createExtractionFolder("/data/owned.zip").path;
             if (FILE* out = std::fopen((folder + "/member.txt").c_str(), "w")) std::fclose(out);
             if (::write(toParent[1], root.data(), root.size()) < 0) _exit(2);
             ::close(toParent[1]);
@@ -161,9 +161,9 @@ TEST(ReclaimAbandonedFolders, RemovesOnlyTheFoldersOfProcessesThatAreGone) {
 }
 
 TEST(CreateExtractionFolder, NamesTheFolderAfterTheArchiveAndKeepsSameNamesApart) {
-    const std::string first = createExtractionFolder("/data/one/DOCS.ZIP");
-    const std::string second = createExtractionFolder("/data/two/DOCS.ZIP");
-    const std::string third = createExtractionFolder("DOCS.ZIP");
+    const std::string first = createExtractionFolder("/data/one/DOCS.ZIP").path;
+    const std::string second = createExtractionFolder("/data/two/DOCS.ZIP").path;
+    const std::string third = createExtractionFolder("DOCS.ZIP").path;
     EXPECT_EQ(first, TempFolderPath() + "DOCS.ZIP");
     EXPECT_EQ(second, TempFolderPath() + "DOCS.ZIP (2)");
     EXPECT_EQ(third, TempFolderPath() + "DOCS.ZIP (3)");
@@ -178,8 +178,8 @@ TEST(CreateExtractionFolder, NamesTheFolderAfterTheArchiveAndKeepsSameNamesApart
 
 TEST(CreateExtractionFolder, ALongArchiveNameStillGetsADistinctFolder) {
     const std::string name = std::string(250, 'L') + ".zip";
-    const std::string first = createExtractionFolder("/x/" + name);
-    const std::string second = createExtractionFolder("/y/" + name);
+    const std::string first = createExtractionFolder("/x/" + name).path;
+    const std::string second = createExtractionFolder("/y/" + name).path;
     ASSERT_FALSE(first.empty());
     ASSERT_FALSE(second.empty());
     EXPECT_NE(first, second);

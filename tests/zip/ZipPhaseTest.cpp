@@ -233,7 +233,7 @@ TEST_F(ZipPhaseTest, CleanupNeverDeletesThroughLinksOrOutsideThePrivateFolder) {
     // and a path that is no extraction folder at all.
     ASSERT_EQ(::symlink(precious.c_str(), (state.TempFolders[0] + "/link").c_str()), 0);
     deleteTempFolders(state); // empties the list; recreate the situation by hand
-    const std::string replaced = createExtractionFolder("B.ZIP");
+    const std::string replaced = createExtractionFolder("B.ZIP").path;
     ASSERT_EQ(::rmdir(replaced.c_str()), 0);
     ASSERT_EQ(::symlink(precious.c_str(), replaced.c_str()), 0);
     state.TempFolders = {replaced, precious, dir.path() + "precious/../precious"};

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace ferrolux {
@@ -209,6 +211,76 @@ TEST_F(ZipSearchTest, AZipBombIsAbandonedAndTheSearchGoesOn) {
     EXPECT_EQ(rows[0].FileName, "good.txt");
     EXPECT_EQ(boxes.boxes().size(), 1u);
     EXPECT_TRUE(folderNames(TempFolderPath() + "BOMB.ZIP").empty());
+}
+
+// The folder that holds the private temporary folder is swapped for a link
+// to another folder while the search runs, where a folder of the same names
+// waits. Extraction and both walks (the search and a search of the listed
+// files) still reach only the search's own folders, through the descriptor
+// held since start; the other folder is neither written nor listed.
+TEST(ZipSearchSwappedParent, TheOtherFolderIsNeitherWrittenNorListed) {
+    TempDir dir;
+    const std::string parent = dir.mkdir("tmp");
+    const std::string other = dir.mkdir("other");
+    dir.mkdir("tree");
+    writeZip(dir.file("tree/DOCS.ZIP"), {plainEntry("a.txt", "needle")});
+    int results[2];
+    ASSERT_EQ(::pipe(results), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(results[0]);
+        ::setenv("TMPDIR", parent.c_str(), 1);
+        const std::string name = TempFolderPath().substr(parent.size()); // "/ferrolux-XXXXXX/"
+        const std::string mirror = other + name + "DOCS.ZIP/";
+        dir.write(mirror.substr(dir.path().size()) + "a.txt", "victim needle needle");
+        dir.write(mirror.substr(dir.path().size()) + "victim.txt", "needle");
+        struct SwappingHost : RecordingHost {
+            std::string parent, other;
+            void setStatus(const QString& text) override {
+                if (text.startsWith("Extracting Zip file ") &&
+                    ::rename(parent.c_str(), (parent + ".real").c_str()) == 0)
+                    ::symlink(other.c_str(), parent.c_str());
+            }
+        } host;
+        host.parent = parent;
+        host.other = other;
+        SearchRequest request;
+        request.StartDirectory = dir.file("tree");
+        request.SearchText = "needle";
+        request.FileSpecs = "*.txt";
+        request.live->SearchZipFiles = true;
+        SearchState state;
+        std::string listed;
+        for (const bool listedOnly : {false, true}) {
+            request.ListedFilesOnly = listedOnly;
+            const std::vector<FileResult> earlier = host.rows;
+            host.rows.clear();
+            beginSearch(state, request);
+            SearchRun(state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host,
+                      1)
+                .run(earlier);
+            for (const FileResult& row : host.rows)
+                listed += row.FileName + " " + std::to_string(row.Matches) + "\n";
+        }
+        if (::write(results[1], listed.data(), listed.size()) < 0) _exit(2);
+        _exit(0);
+    }
+    ::close(results[1]);
+    std::string listed(4096, '\0');
+    const ssize_t got = ::read(results[0], listed.data(), listed.size());
+    ::close(results[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    listed.resize(size_t(std::max<ssize_t>(got, 0)));
+    EXPECT_EQ(listed, "a.txt 1\na.txt 1\n") << "the archive's a.txt, in both searches";
+    const std::vector<std::string> mirrors = folderNames(other);
+    ASSERT_EQ(mirrors.size(), 1u);
+    const std::string mirror = other + "/" + mirrors[0] + "/DOCS.ZIP/";
+    EXPECT_EQ(folderNames(mirror), (std::vector<std::string>{"a.txt", "victim.txt"}));
+    EXPECT_EQ(test::readFile(mirror + "a.txt"), "victim needle needle");
+    EXPECT_EQ(test::readFile(mirror + "victim.txt"), "needle");
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 #include <vector>
 
@@ -132,6 +133,12 @@ PrivateFolder& currentFolder() {
     return folder;
 }
 
+// The private folder when this process made one; never makes it.
+const PrivateFolder* existingFolder() {
+    const PrivateFolder& folder = privateFolder();
+    return folder.owner == ::getpid() && folder.folder ? &folder : nullptr;
+}
+
 std::string archiveFileName(const std::string& archivePath) {
     const size_t slash = archivePath.rfind('/');
     std::string name = slash == std::string::npos ? archivePath : archivePath.substr(slash + 1);
@@ -214,37 +221,71 @@ int reclaimAbandonedFolders() {
     return reclaimed;
 }
 
-std::string createExtractionFolder(const std::string& archivePath) {
+ExtractionFolder createExtractionFolder(const std::string& archivePath) {
     const std::lock_guard lock(privateFolderMutex);
     PrivateFolder& root = currentFolder();
     if (!root.folder) return {};
     const std::string name = archiveFileName(archivePath);
     for (int suffix = 1; suffix <= maxNameSuffix; ++suffix) {
         const std::string folder = folderName(name, suffix);
-        if (::mkdirat(root.folder.get(), folder.c_str(), 0700) == 0) return root.path + folder;
+        if (::mkdirat(root.folder.get(), folder.c_str(), 0700) == 0) {
+            UniqueFd opened(::openat(root.folder.get(), folder.c_str(),
+                                     O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+            if (!opened) return {};
+            return {root.path + folder, std::move(opened)};
+        }
         if (errno != EEXIST) return {};
     }
     return {};
 }
 
-bool isExtractionFolder(const std::string& path) {
-    const std::string root = TempFolderPath();
-    if (root.empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0)
-        return false;
-    std::string name = path.substr(root.size());
+uint64_t tempFolderFreeSpace() {
+    const std::lock_guard lock(privateFolderMutex);
+    const PrivateFolder& root = currentFolder();
+    struct statvfs space {};
+    if (!root.folder || ::fstatvfs(root.folder.get(), &space) != 0) return 0;
+    return uint64_t{space.f_bavail} * space.f_frsize;
+}
+
+namespace {
+
+// The name of an extraction folder inside the private folder (root), or
+// empty when path is no extraction folder.
+std::string extractionFolderName(const PrivateFolder* root, const std::string& path) {
+    if (!root || path.size() <= root->path.size() ||
+        path.compare(0, root->path.size(), root->path) != 0)
+        return {};
+    std::string name = path.substr(root->path.size());
     while (!name.empty() && name.back() == '/')
         name.pop_back();
-    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
+    if (name == "." || name == ".." || name.find('/') != std::string::npos) return {};
+    return name;
+}
+
+} // namespace
+
+bool isExtractionFolder(const std::string& path) {
+    const std::lock_guard lock(privateFolderMutex);
+    return !extractionFolderName(existingFolder(), path).empty();
+}
+
+int openExtractionFolder(const std::string& path) {
+    const std::lock_guard lock(privateFolderMutex);
+    const PrivateFolder* root = existingFolder();
+    const std::string name = extractionFolderName(root, path);
+    if (name.empty()) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::openat(root->folder.get(), name.c_str(),
+                    O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
 bool deleteExtractionFolder(const std::string& path) {
-    if (!isExtractionFolder(path)) return false;
-    std::string name = path.substr(TempFolderPath().size());
-    while (name.back() == '/')
-        name.pop_back();
     const std::lock_guard lock(privateFolderMutex);
-    const PrivateFolder& root = currentFolder();
-    return root.folder && deleteEntryAt(root.folder.get(), name);
+    const PrivateFolder* root = existingFolder();
+    const std::string name = extractionFolderName(root, path);
+    return !name.empty() && deleteEntryAt(root->folder.get(), name);
 }
 
 } // namespace ferrolux

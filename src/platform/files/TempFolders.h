@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/posix/UniqueFd.h"
+
+#include <cstdint>
 #include <string>
 
 namespace ferrolux {
@@ -27,12 +30,29 @@ void preparePrivateFolders();
 // considered. Returns how many were removed.
 int reclaimAbandonedFolders();
 
+// An extraction folder: its path (no trailing "/"), and the folder itself,
+// open. Whatever is written into it goes through the descriptor: the path
+// may lead elsewhere by now, if a folder above the private folder was
+// swapped for a link.
+struct ExtractionFolder {
+    std::string path;
+    UniqueFd folder;
+};
+
 // Creates the extraction folder of one archive inside TempFolderPath(), named
 // after the archive's file name; when that name is taken, "NAME (2)",
 // "NAME (3)", ... so that two archives of the same name never share a folder.
-// Returns the folder's path (no trailing "/"), or empty when none could be
-// created.
-std::string createExtractionFolder(const std::string& archivePath);
+// The path is empty when none could be created.
+ExtractionFolder createExtractionFolder(const std::string& archivePath);
+
+// Opens an extraction folder again through the private folder held open,
+// never along its path, and never through a link. -1 with errno set when it
+// cannot be opened (EINVAL: path is no extraction folder).
+int openExtractionFolder(const std::string& path);
+
+// The free space of the file system that holds TempFolderPath(); 0 when
+// there is no private folder.
+uint64_t tempFolderFreeSpace();
 
 // Whether path names a folder directly inside TempFolderPath(): the only
 // folders the cleanups may delete.

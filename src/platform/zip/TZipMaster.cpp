@@ -310,15 +310,11 @@ int TZipMaster::Extract() {
         if (zipFilename_.empty()) report(ZipCannotOpen, "no Zip file given");
         return 0;
     }
-    const int folderFd =
-        ::open(ExtrBaseDir.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folderFd < 0) {
-        report(ZipCannotWrite, ExtrBaseDir + ": " + systemError(errno));
+    if (ExtrBaseFolder < 0) {
+        report(ZipCannotWrite, ExtrBaseDir + ": no extraction folder");
         return 0;
     }
-    const int extracted = Extraction(*this, archive_, folderFd).run();
-    ::close(folderFd);
-    return extracted;
+    return Extraction(*this, archive_, ExtrBaseFolder).run();
 }
 
 void TZipMaster::report(int code, const std::string& message) {

@@ -49,7 +49,7 @@ public:
     // Entries in the open archive (0 when none is open).
     int64_t Count() const;
 
-    // Extracts every entry into ExtrBaseDir, which must exist. Returns the
+    // Extracts every entry into ExtrBaseFolder. Returns the
     // number of files written. Each problem is reported through OnMessage
     // with a non-zero code, and extraction stops after a report that set
     // Cancel. An archive that is too big, has too many entries or holds an
@@ -57,7 +57,12 @@ public:
     // deleted again. An entry that fails never leaves a file behind.
     int Extract();
 
+    // The folder entries are extracted into: its path, for the messages,
+    // and the folder itself, open (not owned). Everything is written
+    // through the descriptor, never along the path, which may lead
+    // elsewhere by the time the archive is extracted.
     std::string ExtrBaseDir;
+    int ExtrBaseFolder = -1;
     std::string Password; // tried on encrypted entries
     unsigned ExtrOptions = 0;
     bool Verbose = false;    // also report each file through OnMessage (code 0)
