@@ -1,5 +1,6 @@
 #include "StoreTesting.h"
 #include "platform/registry/Registry.h"
+#include "platform/registry/StoreFile.h"
 #include "settings/SettingsStore.h"
 
 #include <QStandardPaths>
@@ -125,6 +126,80 @@ TEST_F(RegistryStoreFile, ReadOnlyFolderStillReadsButRefusesWrites) {
     ::chmod(dir.path().c_str(), 0755);
     EXPECT_TRUE(behaved);
     EXPECT_EQ(contents(), storeText("\"MaxMatches\"=dword:00000009\n"));
+}
+
+// A store far larger than preferences and saved searches need is neither
+// read (seconds and hundreds of megabytes at every start) nor replaced nor
+// moved aside: it stays as it is, for its owner to deal with. A write that
+// would grow a store past the bound fails the same way.
+TEST_F(RegistryStoreFile, AStoreLargerThanTheBoundIsNeitherReadNorChanged) {
+    const std::string head = storeText("\"MaxMatches\"=dword:00000009\n\"Searches\"=\"");
+    const auto storeOfSize = [&](uint64_t size) {
+        return head + std::string(size - head.size() - 2, 'x') + "\"\n";
+    };
+    struct Case {
+        uint64_t size;
+        bool loads;
+    };
+    for (const Case& c : {Case{StoreFile::maxBytes, true}, Case{StoreFile::maxBytes + 1, false},
+                          Case{uint64_t{100} << 20, false}}) {
+        const std::string bytes = storeOfSize(c.size);
+        seed(bytes);
+        RegistryKey reader;
+        EXPECT_EQ(reader.open(store, key, RegistryKey::Access::Read), c.loads) << c.size;
+        EXPECT_EQ(reader.storeProblem(),
+                  c.loads ? RegistryKey::StoreProblem::None : RegistryKey::StoreProblem::TooLarge);
+        EXPECT_EQ(readStoredSettings(store).MaxMatches, c.loads ? 9 : 500);
+        if (c.loads) continue;
+        EXPECT_EQ(reader.storeSize(), c.size);
+        RegistryKey writer;
+        EXPECT_FALSE(writer.create(store, key));
+        EXPECT_EQ(writer.storeProblem(), RegistryKey::StoreProblem::TooLarge);
+        EXPECT_FALSE(writer.writeNumber(QStringLiteral("MaxMatches"), 1));
+        EXPECT_TRUE(contents() == bytes) << "the file is kept as it was";
+        EXPECT_EQ(folderEntries(), (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+    }
+
+    seed(storeOfSize(StoreFile::maxBytes - 10));
+    const std::string before = contents();
+    RegistryKey writer;
+    ASSERT_TRUE(writer.create(store, key));
+    EXPECT_FALSE(writer.writeString(QStringLiteral("More"), QString(20, u'y')));
+    EXPECT_TRUE(writer.writeNumber(QStringLiteral("MaxMatches"), 10)) << "same size: still fits";
+    writer.close();
+    EXPECT_EQ(readStoredSettings(store).MaxMatches, 10);
+    EXPECT_EQ(contents().size(), before.size());
+}
+
+// A store file marked read-only is not replaced behind its owner's back,
+// though the folder would let a rename do it: even for root.
+TEST_F(RegistryStoreFile, AReadOnlyStoreFileRefusesWritesAndKeepsItsContents) {
+    seed(storeText("\"MaxMatches\"=dword:00000009\n"));
+    ::chmod(path.c_str(), 0444);
+    RegistryKey writer;
+    ASSERT_TRUE(writer.create(store, key));
+    EXPECT_FALSE(writer.writeNumber(QStringLiteral("MaxMatches"), 1));
+    EXPECT_FALSE(writer.writeValues({{QStringLiteral("A"), RegistryValue::dword(1)},
+                                     {QStringLiteral("B"), RegistryValue::dword(2)}}));
+    writer.close();
+    EXPECT_EQ(contents(), storeText("\"MaxMatches\"=dword:00000009\n"));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0444u);
+    EXPECT_EQ(readStoredSettings(store).MaxMatches, 9);
+}
+
+TEST_F(RegistryStoreFile, SeveralValuesAreWrittenInOneReplacement) {
+    seed(storeText("\"Keep\"=\"me\"\n\"B\"=\"old\"\n"));
+    RegistryKey writer;
+    ASSERT_TRUE(writer.create(store, key));
+    ASSERT_TRUE(writer.writeValues({{QStringLiteral("A"), RegistryValue::dword(1)},
+                                    {QStringLiteral("B"), RegistryValue::string("new")},
+                                    {QStringLiteral("C"), RegistryValue::string("c")}}));
+    EXPECT_EQ(writer.readString(QStringLiteral("B")), QStringLiteral("new"));
+    writer.close();
+    EXPECT_EQ(contents(),
+              storeText("\"Keep\"=\"me\"\n\"B\"=\"new\"\n\"A\"=dword:00000001\n\"C\"=\"c\"\n"));
 }
 
 TEST_F(RegistryStoreFile, EveryWriteRereadsTheStoreUnderTheLock) {

@@ -44,9 +44,18 @@ bool RegistryKey::begin(const RegistryStore& store, const QString& path, Access 
     close();
     auto session = std::make_unique<Session>(store);
     session->key = fullKeyName(path);
+    problem_ = StoreProblem::None;
     if (access == Access::Write && !session->file.lock()) return false;
     StoreFile::Contents contents = session->file.load();
-    if (contents.status == StoreFile::Status::Unreadable) return false;
+    if (contents.status == StoreFile::Status::TooLarge) {
+        problem_ = StoreProblem::TooLarge;
+        storeSize_ = session->file.size();
+        return false;
+    }
+    if (contents.status == StoreFile::Status::Unreadable) {
+        problem_ = StoreProblem::Unreadable;
+        return false;
+    }
     session->document = std::move(contents.document);
     session_ = std::move(session);
     return true;
@@ -92,19 +101,22 @@ std::optional<int32_t> RegistryKey::readNumber(const QString& name) const {
 }
 
 bool RegistryKey::writeString(const QString& name, const QString& text) {
-    return write(name, RegistryValue::string(text));
+    return writeValues({{name, RegistryValue::string(text)}});
 }
 
 bool RegistryKey::writeNumber(const QString& name, int32_t number) {
-    return write(name, RegistryValue::dword(uint32_t(number)));
+    return writeValues({{name, RegistryValue::dword(uint32_t(number))}});
 }
 
-bool RegistryKey::write(const QString& name, const RegistryValue& value) {
+bool RegistryKey::writeValues(const std::vector<NamedValue>& values) {
     if (!session_ || !session_->file.locked()) return false;
     // Re-read under the lock: the file may have been mended by hand since.
     StoreFile::Contents current = session_->file.load();
-    if (current.status == StoreFile::Status::Unreadable) return false;
-    current.document.setValue(session_->key, name, value);
+    if (current.status == StoreFile::Status::Unreadable ||
+        current.status == StoreFile::Status::TooLarge)
+        return false;
+    for (const NamedValue& named : values)
+        current.document.setValue(session_->key, named.name, named.value);
     if (!session_->file.replace(current.document.serialize())) return false;
     session_->document = std::move(current.document);
     return true;

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "platform/registry/RegistryDocument.h"
+
 #include <QString>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace ferrolux {
-
-struct RegistryValue;
 
 // Where the registry lives: one file holding the keys of HKEY_LOCAL_MACHINE.
 class RegistryStore {
@@ -37,6 +38,14 @@ private:
 class RegistryKey {
 public:
     enum class Access { Read, Write };
+    // What the last open or create found: a store that could not be read at
+    // all, or one too large to be read (see storeSize()).
+    enum class StoreProblem { None, Unreadable, TooLarge };
+
+    struct NamedValue {
+        QString name;
+        RegistryValue value;
+    };
 
     RegistryKey();
     ~RegistryKey();
@@ -51,6 +60,10 @@ public:
     void close();
     bool isOpen() const { return session_ != nullptr; }
 
+    StoreProblem storeProblem() const { return problem_; }
+    // The size of a store that was TooLarge.
+    uint64_t storeSize() const { return storeSize_; }
+
     // An absent string reads as empty; nullopt when the value has another
     // type or the key is not open.
     std::optional<QString> readString(const QString& name) const;
@@ -61,13 +74,17 @@ public:
     // replaced; the store then keeps its previous contents.
     bool writeString(const QString& name, const QString& text);
     bool writeNumber(const QString& name, int32_t number);
+    // Writes several values in one replacement of the store: all of them,
+    // or (on failure) none.
+    bool writeValues(const std::vector<NamedValue>& values);
 
 private:
     struct Session;
     bool begin(const RegistryStore& store, const QString& path, Access access);
-    bool write(const QString& name, const RegistryValue& value);
 
     std::unique_ptr<Session> session_;
+    StoreProblem problem_ = StoreProblem::None;
+    uint64_t storeSize_ = 0;
 };
 
 } // namespace ferrolux

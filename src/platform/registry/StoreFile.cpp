@@ -17,10 +17,12 @@
 namespace ferrolux {
 namespace {
 
-bool readAll(int fd, std::string& bytes) {
+// Reads at most `most` bytes.
+bool readAll(int fd, std::string& bytes, uint64_t most) {
     char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    while (bytes.size() < most) {
+        const ssize_t got =
+            ::read(fd, buffer, size_t(std::min<uint64_t>(sizeof buffer, most - bytes.size())));
         if (got == 0) return true;
         if (got < 0) {
             if (errno == EINTR) continue;
@@ -28,6 +30,7 @@ bool readAll(int fd, std::string& bytes) {
         }
         bytes.append(buffer, size_t(got));
     }
+    return true;
 }
 
 bool writeAll(int fd, std::string_view bytes) {
@@ -45,6 +48,14 @@ bool writeAll(int fd, std::string_view bytes) {
 bool exists(const std::string& path) {
     struct stat info;
     return ::lstat(path.c_str(), &info) == 0;
+}
+
+// A store file marked read-only (no write permission for anyone, or none for
+// this user) is not to be replaced, even though the folder would allow it.
+bool readOnly(const std::string& path) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return false;
+    return (info.st_mode & 0222) == 0 || ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0;
 }
 
 } // namespace
@@ -85,10 +96,17 @@ StoreFile::Contents StoreFile::load() {
     // O_NONBLOCK: a FIFO put in the store's place must not hang the program.
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {errno == ENOENT ? Status::Missing : Status::Unreadable};
-    struct stat info;
+    struct stat info {};
     std::string bytes;
-    const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && readAll(fd, bytes);
+    const bool read = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      uint64_t(info.st_size) <= maxBytes && readAll(fd, bytes, maxBytes + 1);
     ::close(fd);
+    // Also a file that grew past the bound after fstat.
+    const uint64_t size = std::max(uint64_t(info.st_size), uint64_t(bytes.size()));
+    if (S_ISREG(info.st_mode) && size > maxBytes) {
+        size_ = size;
+        return {Status::TooLarge};
+    }
     if (!read) return {Status::Unreadable};
     if (std::optional<RegistryDocument> document = RegistryDocument::parse(bytes))
         return {Status::Loaded, std::move(*document)};
@@ -113,7 +131,7 @@ bool StoreFile::renameAside() {
 bool StoreFile::replace(std::string_view bytes) {
     // The temporary name is fixed, so only the lock holder may use it; a
     // writer killed half-way leaves at most this one file, reused next time.
-    if (!locked()) return false;
+    if (!locked() || bytes.size() > maxBytes || readOnly(path_)) return false;
     const std::string temp = path_ + ".tmp";
     ::unlink(temp.c_str());
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
