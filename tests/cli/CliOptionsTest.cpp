@@ -37,6 +37,9 @@ TEST(CliOptions, MistakesAreReported) {
     EXPECT_EQ(parseCommandLine({"x", "--files"}).error, "--files needs a value");
     EXPECT_EQ(parseCommandLine({"--max-matches", "ten", "x"}).error,
               "--max-matches needs a number, not \"ten\"");
+    for (const std::string flag : {"recursive=yes", "zip=1", "verbose=", "lines=no", "help=x"})
+        EXPECT_EQ(parseCommandLine({"--" + flag, "x"}).error,
+                  "option --" + flag.substr(0, flag.find('=')) + " takes no value");
     EXPECT_TRUE(parseCommandLine({"--help"}).options.showHelp);
     EXPECT_EQ(parseCommandLine({"--version"}).error, "");
 }

@@ -106,7 +106,8 @@ private:
             inlineValue = name.substr(eq + 1);
             name.resize(eq);
         }
-        if (const auto flag = longFlags().find(name); flag != longFlags().end() && !inlineValue) {
+        if (const auto flag = longFlags().find(name); flag != longFlags().end()) {
+            if (inlineValue) return fail("option --" + name + " takes no value");
             result_.options.*(flag->second) = true;
         } else if (name == "files") {
             if (auto v = value(name, inlineValue)) result_.options.fileSpecs = *v;
