@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
@@ -187,6 +188,26 @@ TEST(CreateExtractionFolder, ALongArchiveNameStillGetsADistinctFolder) {
     EXPECT_TRUE(isExtractionFolder(second));
     ::rmdir(first.c_str());
     ::rmdir(second.c_str());
+}
+
+TEST(CreateExtractionFolder, TellsWhyWhenTheTemporaryFolderCannotBeWritten) {
+    test::TempDir dir;
+    const std::string readOnly = dir.mkdir("read-only");
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0); // so that it is still found
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0555), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Root may write anywhere: the check runs as nobody then.
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(2);
+        ::setenv("TMPDIR", readOnly.c_str(), 1);
+        const ExtractionFolder folder = createExtractionFolder("/data/a.zip");
+        _exit(folder.path.empty() && !folder.folder && folder.error == EACCES ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ::chmod(readOnly.c_str(), 0755);
 }
 
 TEST(IsExtractionFolder, AcceptsOnlyFoldersDirectlyInsideThePrivateFolder) {

@@ -99,27 +99,32 @@ bool giveFinalName(int parent, const std::string& from, const std::string& to) {
     return errno == EINVAL && ::renameat(parent, from.c_str(), parent, to.c_str()) == 0;
 }
 
-bool makePrivateFolder(PrivateFolder& made) {
+// 0, or why the folder could not be made (errno).
+int makePrivateFolder(PrivateFolder& made) {
     const std::string base = systemTempFolder();
     made.parent.reset(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!made.parent) return false;
+    if (!made.parent) return errno;
     std::string staging = joined(base, std::string(kNewPrefix) + "XXXXXX");
-    if (!::mkdtemp(staging.data())) return false; // mkdtemp creates it with mode 0700
+    if (!::mkdtemp(staging.data())) return errno; // mkdtemp creates it with mode 0700
     const std::string stagingName = staging.substr(staging.rfind('/') + 1);
     made.name = kPrefix + stagingName.substr(sizeof(kNewPrefix) - 1);
     made.folder.reset(::openat(made.parent.get(), stagingName.c_str(),
                                O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!made.folder || ::flock(made.folder.get(), LOCK_EX) != 0 ||
         !giveFinalName(made.parent.get(), stagingName, made.name)) {
+        const int error = errno;
         ::unlinkat(made.parent.get(), stagingName.c_str(), AT_REMOVEDIR);
-        return false;
+        return error;
     }
     made.path = joined(base, made.name) + "/";
     made.owner = ::getpid();
     static const bool removalRegistered = std::atexit(removePrivateFolder) == 0;
     (void)removalRegistered;
-    return true;
+    return 0;
 }
+
+// Why the private folder could not be made, the last time it was tried.
+int makeError = 0;
 
 // The held private folder of this process, made on first use.
 PrivateFolder& currentFolder() {
@@ -128,7 +133,7 @@ PrivateFolder& currentFolder() {
         // Inherited from the parent process: closed, never deleted.
         folder = PrivateFolder();
         for (int attempt = 0; attempt < makeAttempts && !folder.folder; ++attempt)
-            if (!makePrivateFolder(folder)) folder = PrivateFolder();
+            if ((makeError = makePrivateFolder(folder)) != 0) folder = PrivateFolder();
     }
     return folder;
 }
@@ -224,19 +229,19 @@ int reclaimAbandonedFolders() {
 ExtractionFolder createExtractionFolder(const std::string& archivePath) {
     const std::lock_guard lock(privateFolderMutex);
     PrivateFolder& root = currentFolder();
-    if (!root.folder) return {};
+    if (!root.folder) return {{}, {}, ending ? ENOENT : makeError};
     const std::string name = archiveFileName(archivePath);
     for (int suffix = 1; suffix <= maxNameSuffix; ++suffix) {
         const std::string folder = folderName(name, suffix);
         if (::mkdirat(root.folder.get(), folder.c_str(), 0700) == 0) {
             UniqueFd opened(::openat(root.folder.get(), folder.c_str(),
                                      O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!opened) return {};
-            return {root.path + folder, std::move(opened)};
+            if (!opened) return {{}, {}, errno};
+            return {root.path + folder, std::move(opened), 0};
         }
-        if (errno != EEXIST) return {};
+        if (errno != EEXIST) return {{}, {}, errno};
     }
-    return {};
+    return {{}, {}, EEXIST};
 }
 
 uint64_t tempFolderFreeSpace() {

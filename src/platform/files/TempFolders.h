@@ -37,12 +37,14 @@ int reclaimAbandonedFolders();
 struct ExtractionFolder {
     std::string path;
     UniqueFd folder;
+    int error = 0; // when there is none: why not (errno)
 };
 
 // Creates the extraction folder of one archive inside TempFolderPath(), named
 // after the archive's file name; when that name is taken, "NAME (2)",
 // "NAME (3)", ... so that two archives of the same name never share a folder.
-// The path is empty when none could be created.
+// The path is empty when none could be created, in the private folder or of
+// the private folder itself.
 ExtractionFolder createExtractionFolder(const std::string& archivePath);
 
 // Opens an extraction folder again through the private folder held open,
