@@ -31,11 +31,3 @@ TEST(SmallScreen, TheMainAndHelpWindowsFitWithTheirFrames) {
 
 } // namespace
 } // namespace ferrolux
-
-// Window tests on an offscreen screen of 800 x 600.
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" FERROLUX_SMALL_SCREEN);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -2,7 +2,9 @@
 # Starts Ferrolux on an 800 x 600 screen run by a window manager and checks
 # where its windows land: the main window's frame (caption and close box
 # included) at 0,0, and the main and help windows wholly on the screen. An
-# offscreen test cannot see this: only a window manager draws frames.
+# offscreen test cannot see this: only a window manager draws frames. Under
+# QT_SCALE_FACTOR the screen has that many times the pixels, so that it is
+# 800 x 600 in the program's units.
 # Usage: window-placement.sh PROGRAM [SCREENSHOT.png]
 # Exits 77 (skipped) when Xvfb, openbox or the X tools are not installed.
 set -uo pipefail
@@ -11,6 +13,10 @@ screenshot=${2:-}
 for tool in Xvfb openbox xdotool xwininfo xprop; do
     command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }
 done
+
+factor=${QT_SCALE_FACTOR:-1}
+width=$(awk -v f="$factor" 'BEGIN { printf "%d", 800 * f + 0.5 }')
+height=$(awk -v f="$factor" 'BEGIN { printf "%d", 600 * f + 0.5 }')
 
 work=$(mktemp -d)
 pids=()
@@ -27,7 +33,7 @@ wait_for() {
     return 1
 }
 
-Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+Xvfb -displayfd 3 -screen 0 "${width}x${height}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 wait_for test -s "$work/display" || exit 1
 export DISPLAY=:$(head -1 "$work/display")
@@ -40,13 +46,13 @@ export QT_QPA_PLATFORM=xcb FERROLUX_REGISTRY=$work/store.reg
 app=$!
 pids+=($app)
 
-# The shown window of exactly that title, at least 500 pixels wide (not the
+# The shown window of exactly that title, at least 500 units wide (not the
 # splash).
 window_named() {
     local id
     for id in $(xdotool search --onlyvisible --pid "$app" 2>/dev/null); do
         [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "$1" ] || continue
-        [ "$(xwininfo -id "$id" 2>/dev/null | awk '/Width:/ {print $2}')" -ge 500 ] 2>/dev/null &&
+        [ "$(xwininfo -id "$id" 2>/dev/null | awk '/Width:/ {print $2}')" -ge "$((500 * width / 800))" ] 2>/dev/null &&
             { echo "$id"; return 0; }
     done
     return 1
@@ -76,16 +82,22 @@ check_on_screen() {
         return
     fi
     echo "$1: frame from $l,$t to $r,$b"
-    if [ "$l" -lt 0 ] || [ "$t" -lt 0 ] || [ "$r" -gt 800 ] || [ "$b" -gt 600 ]; then
-        echo "FAIL: $1 is not wholly on the 800 x 600 screen"
+    if [ "$l" -lt 0 ] || [ "$t" -lt 0 ] || [ "$r" -gt "$width" ] || [ "$b" -gt "$height" ]; then
+        echo "FAIL: $1 is not wholly on the $width x $height screen"
         failures=$((failures + 1))
     fi
 }
 
 wait_for window_named Ferrolux || exit 1
 main=$(window_named Ferrolux)
-wait_for frame_of "$main" || exit 1
-sleep 1 # the compact layout and its move come with the first show
+# Whether a window's frame is wholly on the screen (and, with "corner", at 0,0).
+on_screen() {
+    read -r l t r b <<<"$(frame_of "$1")"
+    [ -n "$b" ] && [ "$l" -ge 0 ] && [ "$t" -ge 0 ] && [ "$r" -le "$width" ] &&
+        [ "$b" -le "$height" ] && { [ "${2:-}" != corner ] || [ "$l$t" = 00 ]; }
+}
+# The compact layout and its move come with the first show.
+wait_for on_screen "$main" corner
 frame=$(frame_of "$main")
 check_on_screen "main window" "$frame"
 read -r l t _ _ <<<"$frame"
@@ -97,13 +109,12 @@ fi
 xdotool windowactivate --sync "$main" key F1
 wait_for window_named 'Ferrolux Help' || exit 1
 help=$(window_named 'Ferrolux Help')
-wait_for frame_of "$help" || exit 1
-sleep 0.5
+wait_for on_screen "$help"
 check_on_screen "help window" "$(frame_of "$help")"
 
 if [ -n "$screenshot" ] && command -v scrot >/dev/null; then
     xdotool windowclose "$help" 2>/dev/null || true
-    sleep 0.5
+    wait_for sh -c "! xwininfo -id $help | grep -q IsViewable"
     scrot -o "$screenshot"
 fi
 [ "$failures" -eq 0 ] && echo "placement as expected"

@@ -214,12 +214,30 @@ TEST_F(RegistryStoreFile, EveryWriteRereadsTheStoreUnderTheLock) {
               storeText("\"A\"=dword:00000001\n\"Hand\"=\"made\"\n\"B\"=dword:00000002\n"));
 }
 
+// Whether a process holds a file open and sleeps: a writer doing so is
+// waiting for the lock of that file (it polls it between pauses).
+bool sleepsHolding(pid_t pid, const std::string& file) {
+    const std::string proc = "/proc/" + std::to_string(pid);
+    bool holds = false;
+    std::error_code error;
+    for (const auto& fd : fs::directory_iterator(proc + "/fd", error))
+        holds = holds || fs::read_symlink(fd.path(), error) == file;
+    const std::string stat = readFile(proc + "/stat");
+    const size_t name = stat.rfind(')');
+    return holds && name != std::string::npos && stat.compare(name, 3, ") S") == 0;
+}
+
 TEST_F(RegistryStoreFile, AnotherWriterWaitsUntilTheKeyIsClosed) {
     RegistryKey holder;
     ASSERT_TRUE(holder.create(store, key));
     const pid_t other = test::spawn({FERROLUX_REGISTRY_WRITER, "write", path, "Other", "value"});
     ASSERT_GT(other, 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    bool waiting = false;
+    for (int i = 0; i < 10000 && !waiting; ++i) {
+        waiting = sleepsHolding(other, path + ".lock");
+        if (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_TRUE(waiting) << "the other writer never waited for the lock";
     EXPECT_EQ(contents().find("Other"), std::string::npos) << "wrote without the lock";
     ASSERT_TRUE(holder.writeNumber(QStringLiteral("Mine"), 1));
     holder.close();

@@ -2,10 +2,12 @@
 
 #include "TempDir.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QTest>
-#include <QThread>
 #include <QTimer>
+#include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -22,26 +24,38 @@ std::string script(const TempDir& dir, const std::string& name, const std::strin
     return path;
 }
 
-// Waits (not timed as a test) until the started program has written its file.
+// Waits (not timed as a test) until the started program has written its
+// file (whole: it is moved into place).
 std::string waitForFile(const std::string& path) {
-    for (int i = 0; i < 500 && !std::filesystem::exists(path); ++i)
-        QThread::msleep(20);
-    QThread::msleep(50);
+    if (!QTest::qWaitFor([&path] { return std::filesystem::exists(path); }, 10000)) return {};
     return readFile(path);
+}
+
+// Waits until a program has ended and its watcher has reaped it: its process
+// is gone (an unreaped one lingers as a zombie). Then what the watcher
+// reported from its end has been delivered.
+bool waitUntilReaped(pid_t pid) {
+    const bool reaped =
+        QTest::qWaitFor([pid] { return ::kill(pid, 0) != 0 && errno == ESRCH; }, 10000);
+    QCoreApplication::processEvents();
+    return reaped;
 }
 
 TEST(DesktopShell, StartsAProgramWithEachArgumentWhole) {
     TempDir dir;
     const std::string program = script(dir, "record.sh",
-                                       "out=$1; shift; printf '%s|' \"$#\" \"$@\" > \"$out.tmp\"; "
-                                       "mv \"$out.tmp\" \"$out\"\n");
+                                       "out=$1; shift; printf '%s|' $$ \"$#\" \"$@\" > "
+                                       "\"$out.tmp\"; mv \"$out.tmp\" \"$out\"\n");
     const std::string path = "/My Files/caf\xE9 $HOME *.txt";
     DesktopShell shell;
     bool failed = false;
     shell.start({program, dir.file("out"), path},
                 [&failed](const LaunchFailure&) { failed = true; });
-    EXPECT_EQ(waitForFile(dir.file("out")), "1|" + path + "|");
-    QTest::qWait(300); // the program has ended by now
+    const std::string written = waitForFile(dir.file("out"));
+    const size_t pidEnd = written.find('|');
+    ASSERT_NE(pidEnd, std::string::npos) << written;
+    EXPECT_EQ(written.substr(pidEnd + 1), "1|" + path + "|");
+    ASSERT_TRUE(waitUntilReaped(pid_t(std::stol(written.substr(0, pidEnd)))));
     EXPECT_FALSE(failed);
 }
 

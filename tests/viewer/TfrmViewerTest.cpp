@@ -114,6 +114,13 @@ protected:
         return {x, 4 + screenRow * height + height / 2};
     }
 
+    // The point on a row between the prefix's last character and the next:
+    // measured, so that it holds for any font and any scale.
+    static QPoint pointAfter(const TfrmViewer& viewer, int screenRow, const QString& prefix) {
+        const qreal x = 4 + QFontMetricsF(viewer.edtFile->font()).horizontalAdvance(prefix);
+        return pointOnRow(viewer, screenRow, qRound(x));
+    }
+
     static void key(TfrmViewer& viewer, Qt::Key k, Qt::KeyboardModifiers modifiers = {}) {
         QTest::keyClick(viewer.edtFile, k, modifiers);
     }
@@ -167,10 +174,13 @@ TEST_F(ViewerTest, FontAndColoursComeFromTheSettings) {
     EXPECT_EQ(viewer->edtFile->palette().color(QPalette::Text), QColor(0x56, 0x34, 0x12));
 }
 
-// Pixels of the text area within one row that are near a colour.
+// Pixels of the text area within one row that are near a colour; top and
+// bottom in the widget's units, read at the image's device pixel ratio.
 int pixelsNear(const QImage& image, QColor colour, int top, int bottom) {
+    const qreal ratio = image.devicePixelRatio();
     int count = 0;
-    for (int y = std::max(0, top); y < std::min(bottom, image.height()); ++y)
+    for (int y = std::max(0, qFloor(top * ratio));
+         y < std::min(qCeil(bottom * ratio), image.height()); ++y)
         for (int x = 0; x < image.width(); ++x) {
             const QColor pixel = image.pixelColor(x, y);
             if (std::abs(pixel.red() - colour.red()) < 60 &&
@@ -501,10 +511,9 @@ TEST_F(ViewerTest, PageKeysMoveTheCaretAndTheViewByAScreen) {
 TEST_F(ViewerTest, DraggingSelectsAndCopyPutsTheSelectedTextOnTheClipboard) {
     auto viewer = open("t.txt", "first line\nsecond \xC3\xA9t\xC3\xA9\nthird line\n");
     QWidget* area = viewer->edtFile->viewport();
-    const int charWidth = qCeil(QFontMetricsF(viewer->edtFile->font()).horizontalAdvance('x'));
-    QTest::mousePress(area, Qt::LeftButton, {}, pointOnRow(*viewer, 0, 4 + 6 * charWidth));
-    QTest::mouseMove(area, pointOnRow(*viewer, 2, 4 + 5 * charWidth));
-    QTest::mouseRelease(area, Qt::LeftButton, {}, pointOnRow(*viewer, 2, 4 + 5 * charWidth));
+    QTest::mousePress(area, Qt::LeftButton, {}, pointAfter(*viewer, 0, QStringLiteral("first ")));
+    QTest::mouseMove(area, pointAfter(*viewer, 2, QStringLiteral("third")));
+    QTest::mouseRelease(area, Qt::LeftButton, {}, pointAfter(*viewer, 2, QStringLiteral("third")));
     EXPECT_EQ(viewer->edtFile->selectedText(), QStringLiteral("line\nsecond \u00E9t\u00E9\nthird"));
     QGuiApplication::clipboard()->clear();
     key(*viewer, Qt::Key_C, Qt::ControlModifier);
