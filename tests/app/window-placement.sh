@@ -21,6 +21,11 @@ height=$(awk -v f="$factor" 'BEGIN { printf "%d", 600 * f + 0.5 }')
 work=$(mktemp -d)
 pids=()
 cleanup() {
+    local status=$?
+    if [ "$status" -ne 0 ] && [ -s "$work/program.log" ]; then
+        echo "the program wrote:"
+        tail -20 "$work/program.log"
+    fi
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
     rm -rf "$work"
 }
@@ -106,8 +111,14 @@ if [ "$l" != 0 ] || [ "$t" != 0 ]; then
     failures=$((failures + 1))
 fi
 
-xdotool windowactivate --sync "$main" key F1
-wait_for window_named 'Ferrolux Help' || exit 1
+# F1 again if the first press came before the window took keys.
+help_opened() {
+    window_named 'Ferrolux Help' && return 0
+    xdotool windowactivate --sync "$main" key F1
+    for _ in $(seq 20); do window_named 'Ferrolux Help' && return 0; sleep 0.1; done
+    return 1
+}
+wait_for help_opened || exit 1
 help=$(window_named 'Ferrolux Help')
 wait_for on_screen "$help"
 check_on_screen "help window" "$(frame_of "$help")"
