@@ -3,6 +3,7 @@
 // the selected file.
 #include "app/MainFileActions.h"
 #include "app/TfrmMain.h"
+#include "platform/ui/ColorRef.h"
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
@@ -45,6 +46,7 @@ void TfrmMain::ListFileMatches(bool useHidden) {
     lines->clearLines();
     const FileResult row = files->row(selected);
     const int caseFlag = chkCase->isChecked() ? GrepTrue : GrepFalse;
+    lines->setHighlightColor(fromColorRef(Settings.ViewerHighColor));
     lines->setLines(listFileMatches(listingEngine_, row, State.SearchPattern, caseFlag,
                                     Settings.MaxMatches, Settings.MaxMatchLen));
     if (!useHidden) {

@@ -1,22 +1,78 @@
 #include "results/MatchListView.h"
 
-#include "search/TextDecoding.h"
+#include "search/MatchListing.h"
 
+#include <QApplication>
 #include <QHeaderView>
+#include <QPainter>
+#include <QStyledItemDelegate>
+#include <QTextLayout>
 #include <algorithm>
 
 namespace ferrolux {
 namespace {
 
-// Tabs would show as boxes or be swallowed by a table cell; spaces keep the
-// line's layout readable.
-QString lineForDisplay(const MatchLine& line) {
-    QString text = displayText(line.Text);
-    text.replace(QLatin1Char('\t'), QLatin1String("    "));
-    if (line.CutBefore) text.prepend(QStringLiteral("\u2026 "));
-    if (line.Truncated) text += QStringLiteral(" \u2026");
-    return text;
-}
+// Draws a line's text with its matches in the highlight colour; on the
+// selected row, where the colour may not stand out, they are underlined.
+class MatchTextDelegate : public QStyledItemDelegate {
+public:
+    MatchTextDelegate(const MatchListModel& model, QObject* parent)
+        : QStyledItemDelegate(parent), model_(model) {}
+
+    void setHighlightColor(const QColor& colour) { colour_ = colour; }
+
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        if (index.column() != 1) return QStyledItemDelegate::paint(painter, option, index);
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        item.text.clear();
+        const QWidget* widget = item.widget;
+        const QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
+
+        const ShownLine shown = model_.shown(index.row());
+        const bool selected = item.state & QStyle::State_Selected;
+        QPalette::ColorGroup group =
+            item.state & QStyle::State_Enabled ? QPalette::Normal : QPalette::Disabled;
+        if (group == QPalette::Normal && !(item.state & QStyle::State_Active))
+            group = QPalette::Inactive;
+        QTextCharFormat match;
+        if (selected)
+            match.setFontUnderline(true);
+        else
+            match.setForeground(colour_);
+        QList<QTextLayout::FormatRange> formats;
+        for (const auto& [start, length] : shown.matches)
+            formats.append({start, length, match});
+
+        // The margins and centring of the list's other cells.
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &item, widget)
+                               .adjusted(margin, 0, -margin, 0);
+        QTextLayout layout(shown.text, item.font);
+        layout.setFormats(formats);
+        QTextOption noWrap;
+        noWrap.setWrapMode(QTextOption::NoWrap);
+        layout.setTextOption(noWrap);
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(text.width());
+        layout.endLayout();
+
+        painter->save();
+        painter->setClipRect(text);
+        painter->setPen(
+            item.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        layout.draw(painter,
+                    QPointF(text.left(), text.top() + (text.height() - line.height()) / 2));
+        painter->restore();
+    }
+
+private:
+    const MatchListModel& model_;
+    QColor colour_ = Qt::red;
+};
 
 } // namespace
 
@@ -31,7 +87,11 @@ int MatchListModel::columnCount(const QModelIndex& parent) const {
 QVariant MatchListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
     const MatchLine& line = lines_[std::size_t(index.row())];
-    return index.column() == 0 ? QString::fromStdString(line.LineNumber) : lineForDisplay(line);
+    return index.column() == 0 ? QString::fromStdString(line.LineNumber) : shownLine(line).text;
+}
+
+ShownLine MatchListModel::shown(int row) const {
+    return shownLine(lines_[std::size_t(row)]);
 }
 
 void MatchListModel::setLines(std::vector<MatchLine> lines) {
@@ -41,9 +101,16 @@ void MatchListModel::setLines(std::vector<MatchLine> lines) {
 }
 
 MatchListView::MatchListView(QWidget* parent)
-    : ReportListView(parent), model_(new MatchListModel(this)) {
+    : ReportListView(parent), model_(new MatchListModel(this)),
+      delegate_(new MatchTextDelegate(*model_, this)) {
     setModel(model_);
+    setItemDelegate(delegate_);
     horizontalHeader()->hide();
+}
+
+void MatchListView::setHighlightColor(const QColor& colour) {
+    static_cast<MatchTextDelegate*>(delegate_)->setHighlightColor(colour);
+    viewport()->update();
 }
 
 void MatchListView::setListFont(const QFont& font) {

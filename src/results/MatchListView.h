@@ -4,9 +4,14 @@
 #include "search/FileResult.h"
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <vector>
 
+class QStyledItemDelegate;
+
 namespace ferrolux {
+
+struct ShownLine;
 
 // The match lines of one file: line number (empty for a binary file) and text.
 class MatchListModel : public QAbstractTableModel {
@@ -19,6 +24,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
     const std::vector<MatchLine>& lines() const { return lines_; }
+    // A line as the list shows it, with where its matches lie.
+    ShownLine shown(int row) const;
     void setLines(std::vector<MatchLine> lines);
 
 private:
@@ -26,7 +33,7 @@ private:
 };
 
 // The match list in report style without column headers: grid lines,
-// whole-row selection, read-only.
+// whole-row selection, read-only; the matches in each line in colour.
 class MatchListView : public ReportListView {
     Q_OBJECT
 public:
@@ -39,6 +46,8 @@ public:
 
     // The font of the lines; row heights follow it.
     void setListFont(const QFont& font);
+    // The colour of the matches in the lines (red until set).
+    void setHighlightColor(const QColor& colour);
 
     // Sizes the columns for the lines now listed: the line numbers at least
     // minimumNumberWidth wide (0 hides them) and wide enough for the largest;
@@ -55,6 +64,7 @@ private:
     void fitTextColumn();
 
     MatchListModel* model_;
+    QStyledItemDelegate* delegate_;
     // -1 until the columns are first fitted.
     int minimumNumberWidth_ = -1;
     int lineWidth_ = 0;

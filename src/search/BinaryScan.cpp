@@ -229,8 +229,11 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
                 [&](const char* data, size_t filled, size_t start, size_t end) {
                     const size_t from = charactersBack(data, start, SnippetReach);
                     const size_t to = charactersOn(data, filled, end, SnippetReach);
-                    rows.push_back(MatchLine{std::string(), std::string(data + from, to - from)});
-                    held += sizeof(MatchLine) + (to - from);
+                    MatchLine row{std::string(), std::string(data + from, to - from)};
+                    if (end > start)
+                        row.Spans.push_back({uint32_t(start - from), uint32_t(end - from)});
+                    held += sizeof(MatchLine) + (to - from) + sizeof(MatchSpan) * row.Spans.size();
+                    rows.push_back(std::move(row));
                     return rows.size() < static_cast<size_t>(maxMatches) && held < ListedBytes;
                 });
     return rows;

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace ferrolux {
 
@@ -23,15 +24,24 @@ struct FileResult {
     }
 };
 
+// Where a match lies in a listed line's text, in bytes.
+struct MatchSpan {
+    uint32_t start = 0;
+    uint32_t end = 0;
+    bool operator==(const MatchSpan&) const = default;
+};
+
 // One row of the match list: a text line with its number, or a snippet
 // around a match in a binary file (LineNumber empty).
 struct MatchLine {
     std::string LineNumber;
     std::string Text; // raw bytes of the line or snippet
-    // A very long line keeps only the part around its first match: the line
-    // goes on before Text (CutBefore) or after it (Truncated).
+    // A very long line keeps only the part from a little before its first
+    // match: the line goes on before Text (CutBefore) or after it (Truncated).
     bool CutBefore = false;
     bool Truncated = false;
+    // The matches in Text, in order; matches that touch are joined.
+    std::vector<MatchSpan> Spans{};
 };
 
 } // namespace ferrolux

@@ -1,5 +1,6 @@
 #include "search/MatchListing.h"
 
+#include "engine/CharSet.h"
 #include "engine/Searcher.h"
 #include "platform/posix/OpenPath.h"
 #include "search/BinaryScan.h"
@@ -10,20 +11,20 @@ namespace ferrolux {
 namespace {
 
 constexpr size_t kMaxListedLine = 4096;
+// Characters kept before the first match of a long line: the match in sight
+// at the start of the list's column, with a little of what leads to it.
+constexpr size_t kLeadBeforeMatch = 30;
+// More separate matches in one line than anyone reads; the rest of the line
+// is shown without colour.
+constexpr size_t kMaxSpansPerLine = 1024;
 
 bool isContinuationByte(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// Moves a cut to the start of a UTF-8 character: forward (the cut before
-// the kept part) or back (the cut after it), so the kept part never grows.
-// Text that is not UTF-8 has no longer sequences, so at most three bytes move.
-size_t nextCharacterStart(std::string_view text, size_t cut) {
-    for (int step = 0; step < 3 && cut < text.size() && isContinuationByte(text[cut]); ++step)
-        ++cut;
-    return cut;
-}
-
+// Moves a cut back to the start of a UTF-8 character, so the kept part never
+// grows. Text that is not UTF-8 has no longer sequences, so at most three
+// bytes move.
 size_t previousCharacterStart(std::string_view text, size_t cut) {
     for (int step = 0; step < 3 && cut > 0 && cut < text.size() && isContinuationByte(text[cut]);
          ++step)
@@ -31,30 +32,50 @@ size_t previousCharacterStart(std::string_view text, size_t cut) {
     return cut;
 }
 
-// Keeps at most kMaxListedLine bytes of a line: the part around its first
-// match (from `from` to `to`), the rest of the room shared out on both sides.
-// The cuts fall between characters and are marked on the line.
-void keepAround(MatchLine& line, size_t from, size_t to) {
-    const std::string_view text = line.Text;
-    if (text.size() <= kMaxListedLine) return;
-    const size_t room = kMaxListedLine - std::min(to - from, kMaxListedLine);
-    const size_t start = std::min(from - std::min(from, room / 2), text.size() - kMaxListedLine);
-    const size_t first = nextCharacterStart(text, start);
-    const size_t end = previousCharacterStart(text, start + kMaxListedLine);
-    line.CutBefore = first > 0;
-    line.Truncated = end < text.size();
-    line.Text = std::string(text.substr(first, end - first));
+// The part of a line that is listed: all of it, or for a line longer than
+// kMaxListedLine bytes, kMaxListedLine bytes at most from a little before its
+// first match (at matchStart), cut between characters.
+engine::Span keptPart(std::string_view text, size_t matchStart) {
+    if (text.size() <= kMaxListedLine) return {0, text.size()};
+    size_t first = std::min(matchStart, text.size());
+    for (size_t n = 0; n < kLeadBeforeMatch && first > 0; ++n)
+        first -= engine::characterLengthBefore(text.data(), first);
+    const size_t end = previousCharacterStart(text, std::min(first + kMaxListedLine, text.size()));
+    return {first, end};
 }
 
-// Finds where the first match of a long line lies, so that the part of the
-// line that is kept shows it. The pattern is compiled on the first long line.
-class LongLineCutter {
+// Keeps the part of the line and its spans, and marks the cuts.
+void keep(MatchLine& line, engine::Span part) {
+    if (part.start == 0 && part.end == line.Text.size()) return;
+    line.CutBefore = part.start > 0;
+    line.Truncated = part.end < line.Text.size();
+    line.Text = line.Text.substr(part.start, part.end - part.start);
+    std::vector<MatchSpan> kept;
+    for (const MatchSpan& span : line.Spans) {
+        const size_t start = std::max<size_t>(span.start, part.start);
+        const size_t end = std::min<size_t>(span.end, part.end);
+        if (start < end) kept.push_back({uint32_t(start - part.start), uint32_t(end - part.start)});
+    }
+    line.Spans = std::move(kept);
+}
+
+// Adds a span, joined to the last one when they touch.
+void addSpan(std::vector<MatchSpan>& spans, size_t start, size_t end) {
+    if (!spans.empty() && spans.back().end == start)
+        spans.back().end = uint32_t(end);
+    else
+        spans.push_back({uint32_t(start), uint32_t(end)});
+}
+
+// Finds the matches of each listed line, so that they can be shown in
+// colour, and keeps the part of a long line from a little before its first
+// match. The pattern is compiled on the first line.
+class LineMarker {
 public:
-    LongLineCutter(const std::string& searchPattern, bool caseSensitive)
+    LineMarker(const std::string& searchPattern, bool caseSensitive)
         : searchPattern_(searchPattern), caseSensitive_(caseSensitive) {}
 
-    void cut(MatchLine& line) {
-        if (line.Text.size() <= kMaxListedLine) return;
+    void mark(MatchLine& line) {
         if (!compiled_) {
             std::string error;
             pattern_ = engine::compileForMemory(searchPattern_, caseSensitive_, error);
@@ -63,11 +84,18 @@ public:
         // The line as the engine delivered it, with its CR LF, so that a
         // pattern ending in a line end finds it here too.
         const std::string delivered = line.Text + "\r\n";
+        const size_t size = line.Text.size();
         std::optional<engine::Span> match;
         if (pattern_) match = engine::Searcher::findIn(*pattern_, delivered, 0, delivered.size());
-        if (!match) match = engine::Span{0, 0};
-        const size_t end = std::min(match->end, line.Text.size());
-        keepAround(line, std::min(match->start, end), end);
+        const engine::Span part = keptPart(line.Text, match ? match->start : 0);
+        while (match && match->start < part.end && line.Spans.size() < kMaxSpansPerLine) {
+            const size_t end = std::min(match->end, part.end);
+            if (match->start < end) addSpan(line.Spans, match->start, end);
+            const size_t next = std::max(match->end, match->start + 1);
+            if (next > size) break;
+            match = engine::Searcher::findIn(*pattern_, delivered, next, delivered.size());
+        }
+        keep(line, part);
     }
 
 private:
@@ -89,17 +117,25 @@ std::vector<MatchLine> listTextMatches(GrepEngine& engine, const std::string& pa
         engine::compileForLines(searchPattern, caseSensitive, error);
     const int fd = maxMatches > 0 && pattern ? openRegularFile(path) : -1;
     if (fd < 0) return lines;
-    LongLineCutter cutter(searchPattern, caseSensitive);
+    LineMarker marker(searchPattern, caseSensitive);
     engine.searcher().forEachLine(pattern, textSourceOf(fd), nullptr,
                                   [&](const engine::LineMatch& found) {
                                       MatchLine line;
                                       line.LineNumber = std::to_string(found.number);
                                       line.Text = std::string(found.text);
-                                      cutter.cut(line);
+                                      marker.mark(line);
                                       lines.push_back(std::move(line));
                                       return int64_t(lines.size()) < maxMatches;
                                   });
     return lines;
+}
+
+// Tabs would show as boxes or be swallowed by a table cell; blanks keep the
+// line's layout readable.
+QString shownPiece(std::string_view bytes) {
+    QString text = displayText(bytes);
+    text.replace(QLatin1Char('\t'), QLatin1String("    "));
+    return text;
 }
 
 } // namespace
@@ -123,8 +159,26 @@ std::vector<MatchLine> listFileMatches(GrepEngine& engine, const FileResult& row
         engine, row.fullPath(), row.Size, searchPattern, caseFlag, maxMatches, maxMatchLen);
     // A snippet starts at most 30 characters before its match: keep its start.
     for (MatchLine& snippet : snippets)
-        keepAround(snippet, 0, 0);
+        keep(snippet, keptPart(snippet.Text, 0));
     return snippets;
+}
+
+ShownLine shownLine(const MatchLine& line) {
+    ShownLine shown;
+    if (line.CutBefore) shown.text = QStringLiteral("\u2026 ");
+    const std::string_view text = line.Text;
+    size_t at = 0;
+    for (const MatchSpan& span : line.Spans) {
+        if (span.start < at || span.end <= span.start || span.end > text.size()) continue;
+        shown.text += shownPiece(text.substr(at, span.start - at));
+        const auto start = int(shown.text.size());
+        shown.text += shownPiece(text.substr(span.start, span.end - span.start));
+        shown.matches.emplace_back(start, int(shown.text.size()) - start);
+        at = span.end;
+    }
+    shown.text += shownPiece(text.substr(at));
+    if (line.Truncated) shown.text += QStringLiteral(" \u2026");
+    return shown;
 }
 
 } // namespace ferrolux

@@ -2,7 +2,9 @@
 
 #include "search/FileResult.h"
 
+#include <QString>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ferrolux {
@@ -14,10 +16,20 @@ const std::string& ControlStripSet();
 
 // Lists the matches of one result row again: numbered lines of a text file,
 // or snippets 30 characters either side of each match of a binary file, at
-// most maxMatches rows. Of a line longer than 4 KiB only the part around its
-// first match is kept, and the cuts are marked.
+// most maxMatches rows, each with where its matches lie. Of a line longer
+// than 4 KiB only 4 KiB from 30 characters before its first match are kept,
+// and the cuts are marked.
 std::vector<MatchLine> listFileMatches(GrepEngine& engine, const FileResult& row,
                                        const std::string& searchPattern, int caseFlag,
                                        int32_t maxMatches, int32_t maxMatchLen);
+
+// A listed line as the match list and the printed report show it: its text
+// for display, tabs as four blanks, cuts marked with an ellipsis, and where
+// its matches lie in that text (start and length in UTF-16 code units).
+struct ShownLine {
+    QString text;
+    std::vector<std::pair<int, int>> matches;
+};
+ShownLine shownLine(const MatchLine& line);
 
 } // namespace ferrolux

@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 #include <QScrollBar>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace ferrolux {
@@ -75,6 +76,42 @@ TEST_F(MatchList, AClickOnALineKeepsTheLineNumbersInSight) {
     // Sideways only when asked for.
     QTest::keyClick(list.viewport(), Qt::Key_Right);
     EXPECT_GT(list.horizontalScrollBar()->value(), 0);
+}
+
+// The columns, in logical pixels, where a row's cell holds pixels that pass.
+std::vector<int> columnsWith(const QImage& image, const QRect& cell,
+                             const std::function<bool(QColor)>& passes) {
+    const qreal ratio = image.devicePixelRatio();
+    std::vector<int> columns;
+    for (int x = int(cell.left() * ratio); x <= int(cell.right() * ratio); ++x)
+        for (int y = int((cell.top() + 1) * ratio); y < int((cell.bottom() - 1) * ratio); ++y)
+            if (passes(image.pixelColor(x, y))) {
+                columns.push_back(int(x / ratio));
+                break;
+            }
+    return columns;
+}
+
+TEST_F(MatchList, MatchesAreDrawnInTheHighlightColour) {
+    show({{"1", "xx KEY yy", false, false, {{3, 6}}}, {"2", "xx KEY yy", false, false, {}}}, 45);
+    list.setHighlightColor(QColor(255, 0, 0));
+    QApplication::processEvents();
+    const QImage image = list.viewport()->grab().toImage();
+    const auto red = [](QColor c) { return c.red() > 150 && c.green() < 100 && c.blue() < 100; };
+    const auto dark = [](QColor c) { return c.red() < 100 && c.green() < 100 && c.blue() < 100; };
+
+    const QRect first = list.visualRect(cell(0, 1));
+    const std::vector<int> text = columnsWith(image, first, dark);
+    const std::vector<int> match = columnsWith(image, first, red);
+    ASSERT_FALSE(text.empty());
+    ASSERT_FALSE(match.empty()) << "the match is coloured";
+    const QFontMetricsF metrics(list.font());
+    const int left = text.front(); // where "xx" begins
+    EXPECT_GE(match.front(), left + metrics.horizontalAdvance(QStringLiteral("xx ")) - 2);
+    EXPECT_LE(match.back(), left + metrics.horizontalAdvance(QStringLiteral("xx KEY")) + 2);
+    EXPECT_GT(text.back(), match.back()) << "what follows the match is in the text colour";
+    EXPECT_TRUE(columnsWith(image, list.visualRect(cell(1, 1)), red).empty())
+        << "a line without spans has no colour";
 }
 
 TEST_F(MatchList, BinarySnippetsHaveNoNumberColumn) {

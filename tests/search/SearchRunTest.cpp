@@ -206,66 +206,92 @@ TEST(MatchListing, TextLinesUpToTheLimit) {
     EXPECT_EQ(listFileMatches(engine, row, "key", GrepFalse, 0, 300).size(), 0u);
 }
 
-TEST(MatchListing, VeryLongLinesAreCutAndMarked) {
-    TempDir dir;
-    FileResult row{"long.txt", dir.path(), 1, "T", 0, {}, {}, 0};
-    dir.write("long.txt", "key" + std::string(10000, 'y') + "\n");
-    GrepEngine engine;
-    const auto lines = listFileMatches(engine, row, "key", GrepFalse, 5, 300);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].Text.size(), 4096u);
-    EXPECT_TRUE(lines[0].Truncated);
+std::string repeated(const std::string& piece, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i)
+        text += piece;
+    return text;
 }
 
-TEST(MatchListing, ALongLineKeepsThePartAroundItsFirstMatch) {
-    TempDir dir;
-    FileResult row{"long.txt", dir.path(), 1, "T", 0, {}, {}, 0};
+using Spans = std::vector<MatchSpan>;
+
+// Each listed line shows where its matches are; a line longer than 4 KiB
+// keeps 4 KiB from 30 characters before its first match.
+TEST(MatchListing, LinesKeepTheirMatchesInSight) {
     const std::string e = "\xC3\xA9"; // two bytes, one character
-    std::string middle, atEnd;
-    for (int i = 0; i < 5001; ++i)
-        middle += e;
-    middle += "KEY";
-    atEnd = std::string(9000, 'y') + "the end";
-    for (int i = 0; i < 5000; ++i)
-        middle += e;
-    dir.write("long.txt", middle + "\n" + atEnd + "\r\n");
+    const struct {
+        const char* name;
+        std::string line;
+        const char* pattern;
+        std::string kept; // the text listed
+        bool cutBefore;
+        bool truncated;
+        Spans spans;
+    } cases[] = {
+        {"matches in a short line, touching ones joined",
+         "a key and a KEY, keykey",
+         "key",
+         "a key and a KEY, keykey",
+         false,
+         false,
+         {{2, 5}, {12, 15}, {17, 23}}},
+        {"the first part of an And",
+         "alpha beta alpha",
+         "alpha&beta",
+         "alpha beta alpha",
+         false,
+         false,
+         {{0, 5}, {11, 16}}},
+        {"a long line's match far in",
+         repeated(e, 5001) + "KEY" + repeated(e, 5000),
+         "key",
+         repeated(e, 30) + "KEY" + repeated(e, 2016),
+         true,
+         true,
+         {{60, 63}}},
+        {"a long line's match near its start",
+         repeated("x", 10) + "key" + repeated("y", 5000),
+         "key",
+         repeated("x", 10) + "key" + repeated("y", 4083),
+         false,
+         true,
+         {{10, 13}}},
+        {"a long line's match at its end",
+         repeated("y", 9000) + "the end",
+         "end$",
+         repeated("y", 26) + "the end",
+         true,
+         false,
+         {{30, 33}}},
+        {"the same as prepared, with the line end",
+         repeated("y", 9000) + "the end",
+         "end\r\n",
+         repeated("y", 26) + "the end",
+         true,
+         false,
+         {{30, 33}}},
+        {"a match longer than the cut",
+         repeated("a", 5000) + "<" + repeated("b", 9000) + ">" + repeated("c", 5000),
+         "<b*>",
+         repeated("a", 30) + "<" + repeated("b", 4065),
+         true,
+         true,
+         {{30, 4096}}},
+    };
     GrepEngine engine;
-
-    auto lines = listFileMatches(engine, row, "key", GrepFalse, 5, 300);
-    ASSERT_EQ(lines.size(), 1u);
-    const std::string& kept = lines[0].Text;
-    EXPECT_LE(kept.size(), 4096u);
-    EXPECT_GE(kept.size(), 4090u);
-    const size_t key = kept.find("KEY");
-    ASSERT_NE(key, std::string::npos) << "the match is shown";
-    EXPECT_GT(key, 1000u) << "with the line before it";
-    EXPECT_GT(kept.size() - key, 1000u) << "and after it";
-    EXPECT_TRUE(lines[0].CutBefore);
-    EXPECT_TRUE(lines[0].Truncated);
-    EXPECT_EQ(kept.substr(0, 2), e) << "cut between characters";
-    EXPECT_EQ(kept.substr(kept.size() - 2), e);
-
-    for (const char* endOfLine : {"end$", "end\r\n"}) { // as typed, and as prepared
-        lines = listFileMatches(engine, row, endOfLine, GrepFalse, 5, 300);
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_EQ(lines[0].LineNumber, "2");
-        EXPECT_EQ(lines[0].Text, std::string(4096 - 7, 'y') + "the end");
-        EXPECT_TRUE(lines[0].CutBefore);
-        EXPECT_FALSE(lines[0].Truncated);
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.write("line.txt", "before\n" + c.line + "\r\nafter\n");
+        const FileResult row{"line.txt", dir.path(), 1, "T", 0, {}, {}, 0};
+        const auto lines = listFileMatches(engine, row, c.pattern, GrepFalse, 5, 300);
+        ASSERT_EQ(lines.size(), 1u) << c.name;
+        EXPECT_EQ(lines[0].LineNumber, "2") << c.name;
+        EXPECT_TRUE(lines[0].Text == c.kept)
+            << c.name << ": " << lines[0].Text.size() << " bytes, not " << c.kept.size();
+        EXPECT_EQ(lines[0].CutBefore, c.cutBefore) << c.name;
+        EXPECT_EQ(lines[0].Truncated, c.truncated) << c.name;
+        EXPECT_EQ(lines[0].Spans, c.spans) << c.name;
     }
-}
-
-TEST(MatchListing, AMatchLongerThanTheCapShowsItsStart) {
-    TempDir dir;
-    FileResult row{"long.txt", dir.path(), 1, "T", 0, {}, {}, 0};
-    dir.write("long.txt", std::string(5000, 'a') + "<" + std::string(9000, 'b') + ">" +
-                              std::string(5000, 'c') + "\n");
-    GrepEngine engine;
-    const auto lines = listFileMatches(engine, row, "<b*>", GrepFalse, 5, 300);
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].Text, "<" + std::string(4095, 'b'));
-    EXPECT_TRUE(lines[0].CutBefore);
-    EXPECT_TRUE(lines[0].Truncated);
 }
 
 TEST(MatchListing, LinesOfAUtf16FileAreDecoded) {
@@ -296,4 +322,33 @@ TEST(MatchListing, BinarySnippetsAroundMatches) {
     EXPECT_EQ(snippets[0].LineNumber, "");
     EXPECT_EQ(snippets[0].Text, "abkey" + std::string(30, 'z')) << "clipped at the start";
     EXPECT_EQ(snippets[1].Text, std::string(30, 'z') + "keytail") << "control codes removed";
+    // Each snippet shows where its own match lies.
+    EXPECT_EQ(snippets[0].Spans, (Spans{{2, 5}}));
+    EXPECT_EQ(snippets[1].Spans, (Spans{{30, 33}}));
+}
+
+// The text of a listed line as shown, and where its matches lie in it.
+TEST(MatchListing, ShownLinesPlaceTheirMatchesInTheDisplayedText) {
+    using Matches = std::vector<std::pair<int, int>>;
+    const struct {
+        MatchLine line;
+        QString text;
+        Matches matches;
+    } cases[] = {
+        {{"1", "a\tkey", false, false, {{2, 5}}}, QStringLiteral("a    key"), {{5, 3}}},
+        {{"1", "\xC3\xA9 key x", true, true, {{3, 6}}},
+         QStringLiteral("\u2026 \u00E9 key x \u2026"),
+         {{4, 3}}},
+        {{"1", "\xF0\x9D\x84\x9Ekey", false, false, {{4, 7}}},
+         QStringLiteral("\U0001D11Ekey"),
+         {{2, 3}}},
+        {{"1", "caf\xE9 key", false, false, {{5, 8}}}, QStringLiteral("caf\u00E9 key"), {{5, 3}}},
+        {{"1", "no spans", false, false, {}}, QStringLiteral("no spans"), {}},
+        {{"1", "bad", false, false, {{2, 9}}}, QStringLiteral("bad"), {}},
+    };
+    for (const auto& c : cases) {
+        const ShownLine shown = shownLine(c.line);
+        EXPECT_EQ(shown.text, c.text) << c.line.Text;
+        EXPECT_EQ(shown.matches, c.matches) << c.line.Text;
+    }
 }
