@@ -12,14 +12,15 @@ const char* const helpDocumentName = "ferrolux-help.html";
 
 } // namespace
 
-bool refuseScreenWidth(int screenWidth) {
-    if (screenWidth != 640) return false;
+bool refuseSmallScreen(QSize screen, QSize usable) {
+    if (screen.width() != 640) return false;
     MessageBoxA(nullptr,
-                QStringLiteral(
-                    "Ferrolux has detected that your video resolution\r\nis set to 640 x 480.  It "
-                    "requires the resolution to be set at 800 x 600 \r\nor higher in order to "
-                    "run.  Please change your resolution using\r\nControl "
-                    "Panel/Display/Settings then start the program again."),
+                QStringLiteral("Ferrolux has detected that your\r\ndesktop offers %1 x %2 for its "
+                               "window.\r\nIt requires 800 x 600 or more to run.\r\nPlease "
+                               "change the resolution or the\r\nscale in the display settings, "
+                               "then\r\nstart the program again.")
+                    .arg(usable.width())
+                    .arg(usable.height()),
                 QStringLiteral("Ferrolux"), MB_OK);
     return true;
 }

@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(QStringLiteral("ferrolux"));
     installQtMessageBoxes();
     const QSize screen = primaryScreenSize();
-    if (refuseScreenWidth(screen.width())) return 0;
+    if (refuseSmallScreen(screen, usableScreenSize())) return 0;
     auto* splash = new TfrmSplash;
     splash->showCentred(screen);
     TfrmMain frmMain(splash);

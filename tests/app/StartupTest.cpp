@@ -16,17 +16,26 @@
 namespace ferrolux {
 namespace {
 
-TEST(Startup, ScreenExactly640WideIsRefusedWithTheResolutionMessage) {
-    test::MessageBoxRecorder boxes;
-    EXPECT_FALSE(refuseScreenWidth(639));
-    EXPECT_FALSE(refuseScreenWidth(641));
-    EXPECT_TRUE(boxes.boxes().empty());
-    EXPECT_TRUE(refuseScreenWidth(640));
-    ASSERT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Ferrolux"));
-    EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK));
-    EXPECT_TRUE(boxes.boxes()[0].text.startsWith(QStringLiteral(
-        "Ferrolux has detected that your video resolution\r\nis set to 640 x 480.")));
+TEST(Startup, AScreenExactly640WideIsRefusedWithTheRoomItOffers) {
+    struct Case {
+        QSize screen, usable;
+        bool refused;
+    };
+    for (const Case& c : {Case{{639, 480}, {639, 450}, false}, Case{{641, 480}, {641, 450}, false},
+                          Case{{640, 480}, {640, 452}, true}, Case{{640, 512}, {640, 512}, true}}) {
+        test::MessageBoxRecorder boxes;
+        EXPECT_EQ(refuseSmallScreen(c.screen, c.usable), c.refused) << c.screen.width();
+        ASSERT_EQ(boxes.boxes().size(), c.refused ? 1u : 0u);
+        if (!c.refused) continue;
+        EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Ferrolux"));
+        EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK));
+        EXPECT_TRUE(boxes.boxes()[0].text.startsWith(
+            QStringLiteral(
+                "Ferrolux has detected that your\r\ndesktop offers %1 x %2 for its window.")
+                .arg(c.usable.width())
+                .arg(c.usable.height())))
+            << boxes.boxes()[0].text.toStdString();
+    }
 }
 
 TEST(Startup, SplashIsCentredWithHalvesTruncated) {

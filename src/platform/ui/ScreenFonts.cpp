@@ -34,4 +34,9 @@ QSize primaryScreenSize() {
     return screen ? screen->geometry().size() : QSize();
 }
 
+QSize usableScreenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry().size() : QSize();
+}
+
 } // namespace ferrolux

@@ -13,7 +13,10 @@ QFont screenFont(const QString& family, int pointSize, QFont::StyleHint kind);
 // Same, sized in pixels (the window font).
 QFont screenFontPixels(const QString& family, int pixelSize, QFont::StyleHint kind);
 
-// Width and height of the primary screen in pixels.
+// Width and height of the primary screen in the windows' units (pixels
+// divided by the scale factor).
 QSize primaryScreenSize();
+// The part of it that windows may take (without panels and docks).
+QSize usableScreenSize();
 
 } // namespace ferrolux
