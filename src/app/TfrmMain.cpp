@@ -33,6 +33,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QWindow>
+#include <limits>
 
 namespace ferrolux {
 namespace {
@@ -162,6 +163,9 @@ void TfrmMain::createBottomPanel(QWidget* client) {
     cboSearch->setObjectName(QStringLiteral("cboSearch"));
     cboSearch->setEditable(true);
     cboSearch->setInsertPolicy(QComboBox::NoInsert);
+    // A pasted pattern is taken whole, never cut at the edit box's default of
+    // 32,767 characters; the engine refuses, with its reason, what is too large.
+    cboSearch->lineEdit()->setMaxLength(std::numeric_limits<int>::max());
     cboSearch->setGeometry(230, 26, 206, 24);
     Label2->setBuddy(cboSearch);
 

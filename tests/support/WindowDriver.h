@@ -33,7 +33,8 @@ T* named(const QObject& window, const char* name) {
 
 // Types the request into the window and presses Search; waits for the end
 // when a search started (finished is the window's signal of an ended search).
-// False when no search started or it did not end in time.
+// False when no search started (the request was refused) or it did not end
+// in time.
 template <typename Window, typename Signal>
 bool searchFolder(Window& window, Signal finished, const std::string& folder, const QString& text,
                   const QString& specs = QStringLiteral("*.*")) {
@@ -42,7 +43,10 @@ bool searchFolder(Window& window, Signal finished, const std::string& folder, co
     named<QLineEdit>(window, "txtFilespec")->setText(specs);
     QSignalSpy ended(&window, finished);
     named<QAbstractButton>(window, "cmdSearch")->click();
-    return ended.count() > 0 || ended.wait(30000);
+    if (ended.count() > 0) return true;
+    // A refused request starts nothing: Stop stays hidden.
+    if (named<QWidget>(window, "cmdStop")->isHidden()) return false;
+    return ended.wait(30000);
 }
 
 // While it lives, message boxes are real modal boxes, read for a few turns of their event loop (as
