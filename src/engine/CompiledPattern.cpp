@@ -311,6 +311,9 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
                                           Span* checkedLine) const {
     while (from <= limit) {
         const auto match = conjuncts_.front()->find(text, from, limit);
+        // What follows a final line break is no line, so nothing matches there.
+        if (match && match->start == text.size() && (text.empty() || text.back() == '\n'))
+            return std::nullopt;
         if (!match || conjuncts_.size() == 1) return match;
         if (checkedLine && checkedLine->start <= match->start && match->start < checkedLine->end)
             return match;

@@ -100,7 +100,8 @@ public:
 
     // In-memory search: the first conjunct's leftmost match starting in
     // [from, limit] whose line (the text between CR/LF) also holds a match of
-    // every other conjunct.
+    // every other conjunct. The end of a text that is empty or ends in LF
+    // starts no line, so no match starts there.
     // `checkedLine` remembers a line that satisfied the other conjuncts.
     std::optional<Span> find(std::string_view text, size_t from, size_t limit,
                              Span* checkedLine = nullptr) const;

@@ -37,9 +37,13 @@ LineSearch::LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::stri
     done_ = !pattern_ || (eof_ && head.empty());
     head_ = head;
     if (done_) return;
-    if (eof_) {
+    if (eof_ && head.back() != '\n') {
         regionEnd_ = head.size();
         regionFinal_ = true;
+    } else if (eof_) {
+        // Nothing follows the last line break: no empty line after it.
+        regionEnd_ = head.size() - 1;
+        regionFinal_ = false;
     } else if (const void* lf = memrchr(head.data(), '\n', head.size())) {
         regionEnd_ = static_cast<size_t>(static_cast<const char*>(lf) - head.data());
         regionFinal_ = false;

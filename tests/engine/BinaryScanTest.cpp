@@ -36,9 +36,9 @@ int32_t wholeTextCount(const std::string& pattern, std::string text, int32_t max
 TEST(BinaryScan, WindowsFindEveryShortMatchExactlyOnce) {
     TempDir dir;
     const std::string alphabet = std::string("ab x\n\r\0\x01\x80\xC3\xA9", 11);
-    const char* patterns[] = {"ab",  "a.b",   "\\<ab",   "b\\>",         "^a",
-                              "b$",  "x*",    "a-b+",    "[ab]+",        "\xC3\xA9",
-                              "a&b", "[^ab]", "a[^x]*b", "\\<[ab ]+\\>", "b&x&a"};
+    const char* patterns[] = {"ab", "a.b",  "\\<ab", "b\\>",     "^a",           "b$",
+                              "x*", "a-b+", "[ab]+", "\xC3\xA9", "a&b",          "[^ab]",
+                              "^$", "$",    "x-$",   "a[^x]*b",  "\\<[ab ]+\\>", "b&x&a"};
     BinaryScanLimits small;
     small.windowSize = 1; // raised to the smallest window the overlap allows
     GrepEngine engine;
@@ -59,6 +59,35 @@ TEST(BinaryScan, WindowsFindEveryShortMatchExactlyOnce) {
                       expected)
                 << pattern << " seed " << seed;
         }
+    }
+}
+
+// The end of a file that ends in a line break starts no line: a pattern
+// that matches there (an empty line, a starred item alone) counts nothing
+// there, in one window or many.
+TEST(BinaryScan, NothingMatchesAfterAFinalLineBreak) {
+    TempDir dir;
+    GrepEngine engine;
+    BinaryScanLimits small;
+    small.windowSize = 1;
+    const std::string ctl = "\x01"; // makes the file binary
+    const std::string body = std::string(1500, 'y') + ctl + "\n\n";
+    const struct {
+        const char* pattern;
+        std::string text;
+        int32_t expected;
+    } cases[] = {
+        {"^$", ctl + "a\n\n", 1},  {"^$", ctl + "a\n\nb", 1}, {"z*", ctl + "a\n\n", 4},
+        {"z*", ctl + "a\n\nb", 6}, {"a-$", ctl + "a\n", 2},   {"$", ctl + "\r\n", 2},
+        {"^$", body, 1},           {"y-$", body, 2},
+    };
+    for (const auto& c : cases) {
+        const auto path = dir.write("end.bin", c.text);
+        EXPECT_EQ(countBinaryMatches(engine, path, c.pattern, GrepTrue, 300, nullptr), c.expected)
+            << c.pattern << " over " << c.text.size() << " bytes";
+        EXPECT_EQ(countBinaryMatches(engine, path, c.pattern, GrepTrue, 300, nullptr, small),
+                  c.expected)
+            << c.pattern << " over " << c.text.size() << " bytes, small windows";
     }
 }
 

@@ -1,10 +1,22 @@
 // Compares the engine with the reference matcher over every short string of a
-// tiny alphabet, for both interfaces.
+// tiny alphabet, for both interfaces, and every way of counting with the
+// lines listed.
+#include "EngineProbes.h"
 #include "ReferenceMatcher.h"
+#include "TempDir.h"
 #include "engine/LineSearch.h"
+#include "engine/Searcher.h"
+#include "search/BinaryScan.h"
+#include "search/FileSearch.h"
 #include "search/GrepEngine.h"
+#include "search/SearchHost.h"
+#include "search/SearchRun.h"
+#include "search/SearchState.h"
+#include "search/TextDecoding.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -103,8 +115,101 @@ struct Case {
     bool caseSensitive;
 };
 
+// The text in UTF-16 (little-endian, with its byte-order mark); ASCII only.
+std::string utf16Of(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    for (char c : ascii)
+        out += std::string{c, '\0'};
+    return out;
+}
+
+bool isAscii(const std::string& text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+// Every way the program counts the matching lines of a text: each must give
+// the number of lines the reference finds (and the listing shows). The first
+// texts (the shortest: the lists grow by length) are also written to files,
+// in UTF-8 and, when they are ASCII, in UTF-16; opening files for all of them
+// would make the test slow without reaching more cases.
+class CountPaths {
+public:
+    static constexpr size_t FileTexts = 1000;
+
+    explicit CountPaths(const std::vector<std::string>& texts) {
+        for (size_t i = 0; i < std::min(texts.size(), FileTexts); ++i) {
+            files_.push_back(dir_.write(std::to_string(i) + ".txt", texts[i]));
+            utf16Files_.push_back(
+                isAscii(texts[i]) ? dir_.write(std::to_string(i) + ".u16", utf16Of(texts[i])) : "");
+        }
+        small_.chunkSize = 16;
+    }
+
+    void usePattern(const Case& c) {
+        std::string error;
+        pattern_ = engine::compileForLines(c.pattern, c.caseSensitive, error);
+        caseFlag_ = c.caseSensitive ? GrepTrue : GrepFalse;
+        fileSearch_ = std::make_unique<FileSearch>(c.pattern, 1 << 20, nullptr);
+        options_.caseSensitive = c.caseSensitive;
+        source_ = c.pattern;
+    }
+
+    // "path: count" for every path whose count is not `expected`.
+    std::vector<std::string> disagreements(size_t i, const std::string& text, int64_t expected) {
+        std::vector<std::string> out;
+        const auto check = [&](const char* path, std::optional<int64_t> count) {
+            if (count != expected)
+                out.push_back(std::string(path) + ": " + ::testing::PrintToString(count));
+        };
+        engine::Searcher searcher(small_);
+        const auto memory = [&](std::string bytes) {
+            return std::make_unique<engine::MemorySource>(std::move(bytes));
+        };
+        check("memory", searcher.countLines(pattern_, memory(text), nullptr));
+        check("head", searcher.countLines(pattern_, text, nullptr, nullptr));
+        const size_t half = text.size() / 2;
+        check("head and rest", searcher.countLines(pattern_, std::string_view(text).substr(0, half),
+                                                   memory(text.substr(half)), nullptr));
+        if (isAscii(text))
+            check("utf-16",
+                  searcher.countLines(pattern_,
+                                      std::make_unique<Utf16Source>(memory(utf16Of(text)),
+                                                                    Utf16Order::LittleEndian),
+                                      nullptr));
+        if (i >= files_.size()) return out;
+        const int fd = ::open(files_[i].c_str(), O_RDONLY | O_CLOEXEC);
+        check("file", searcher.countLines(pattern_, std::make_unique<engine::FileSource>(fd, true),
+                                          nullptr));
+        check("file search", fileSearch_->search(files_[i], options_).matches);
+        check("engine", test::countLines(engine_, files_[i], source_, caseFlag_));
+        if (!utf16Files_[i].empty())
+            check("utf-16 file search", fileSearch_->search(utf16Files_[i], options_).matches);
+        return out;
+    }
+
+private:
+    test::TempDir dir_;
+    std::vector<std::string> files_;
+    std::vector<std::string> utf16Files_;
+    GrepLimits small_;
+    engine::PatternHandle pattern_;
+    int caseFlag_ = GrepTrue;
+    std::unique_ptr<FileSearch> fileSearch_;
+    FileSearchOptions options_;
+    std::string source_;
+    GrepEngine engine_;
+};
+
+// The binary scan counts every match of the in-memory loop, in windows.
+std::optional<int64_t> binaryCount(GrepEngine& engine, const Case& c, const std::string& text) {
+    engine::MemorySource source(text);
+    return countBinaryMatches(engine, source, c.pattern, c.caseSensitive ? GrepTrue : GrepFalse,
+                              1 << 20, nullptr);
+}
+
 void compareOver(const std::vector<Case>& cases, const std::vector<std::string>& texts) {
     GrepEngine engine;
+    CountPaths counts(texts);
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("pattern ") + printable(c.pattern));
         test::ReferenceMatcher memoryRef(c.pattern, c.caseSensitive, false);
@@ -113,20 +218,32 @@ void compareOver(const std::vector<Case>& cases, const std::vector<std::string>&
         RGrepState state;
         ASSERT_EQ(engine.CompileRGrep(c.pattern, c.caseSensitive ? GrepTrue : GrepFalse, state), 0)
             << state.error;
+        counts.usePattern(c);
         int failures = 0;
-        for (const std::string& text : texts) {
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const std::string& text = texts[i];
             const Matches expected = memoryRef.allMatches(text);
             const Matches actual = engineMatches(engine, state, text);
             if (expected != actual && ++failures <= 3)
                 ADD_FAILURE() << "in memory, text \"" << printable(text)
                               << "\": " << ::testing::PrintToString(actual) << " expected "
                               << ::testing::PrintToString(expected);
+            const auto binary = binaryCount(engine, c, text);
+            if (binary != int64_t(expected.size()) && ++failures <= 3)
+                ADD_FAILURE() << "binary count, text \"" << printable(text)
+                              << "\": " << ::testing::PrintToString(binary) << " expected "
+                              << expected.size();
             const auto expectedLines = referenceLines(lineRef, text);
             const auto actualLines = engineLines(c.pattern, c.caseSensitive, text, 16);
             if (expectedLines != actualLines && ++failures <= 3)
                 ADD_FAILURE() << "lines, text \"" << printable(text)
                               << "\": " << ::testing::PrintToString(actualLines) << " expected "
                               << ::testing::PrintToString(expectedLines);
+            const auto wrong = counts.disagreements(i, text, int64_t(expectedLines.size()));
+            if (!wrong.empty() && ++failures <= 3)
+                ADD_FAILURE() << "counts, text \"" << printable(text) << "\" ("
+                              << expectedLines.size()
+                              << " lines): " << ::testing::PrintToString(wrong);
         }
         EXPECT_EQ(failures, 0);
     }
@@ -198,6 +315,42 @@ TEST(ExhaustiveComparison, CaseInsensitive) {
                  {"a&B", false},
                  {"[^b ]", false}},
                 "aAbB ", 4);
+}
+
+// A whole search, one file after another and on several threads, counts in
+// each file the lines the reference finds, for patterns that can match an
+// empty line.
+TEST(ExhaustiveComparison, SearchesWithOneAndSeveralThreadsCountEveryFileRight) {
+    struct Counts : SearchHost {
+        std::map<std::string, int64_t> rows;
+        void appendFileRow(const FileResult& row) override { rows[row.FileName] = row.Matches; }
+    };
+    const std::vector<std::string> texts = allStrings("ab \r\n", 4);
+    test::TempDir dir;
+    for (size_t i = 0; i < texts.size(); ++i)
+        dir.write(std::to_string(i) + ".txt", texts[i]);
+    for (const char* pattern : {"^$", "z*", "a*", "b-$", "^a-$", "[^a]*", "a|b*", "^ *$"}) {
+        SCOPED_TRACE(pattern);
+        test::ReferenceMatcher ref(pattern, true, true);
+        std::map<std::string, int64_t> expected;
+        for (size_t i = 0; i < texts.size(); ++i)
+            if (const auto lines = referenceLines(ref, texts[i]); !lines.empty())
+                expected[std::to_string(i) + ".txt"] = int64_t(lines.size());
+        for (int threads : {1, 2}) {
+            SearchRequest request;
+            request.StartDirectory = dir.path();
+            request.SearchText = pattern;
+            request.FileSpecs = "*.*";
+            request.live->CaseSensitive = true;
+            SearchState state;
+            Counts host;
+            beginSearch(state, request);
+            SearchRun(state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host,
+                      threads)
+                .run();
+            EXPECT_EQ(host.rows, expected) << threads << " threads";
+        }
+    }
 }
 
 // Longer random texts reach the prefilter's block loop and buffers holding

@@ -151,6 +151,15 @@ TEST(FileSearch, LinesLongerThanTheBufferAreSearchedInWindows) {
     EXPECT_EQ(countLines(engine, path, "^b"), 1);
     EXPECT_EQ(listLines(engine, path, "mid"),
               (std::vector<std::string>{"2:start.....\r\n", "3:b mid\r\n", "4:start.....\r\n"}));
+    // Patterns that match any line count each line once, whether the long
+    // last line ends in a line break or not.
+    const auto ended = dir.write("ended.txt", "a\n" + longLine + "\nb mid\n" + longLine + "\n");
+    for (const std::string& file : {path, ended}) {
+        for (const char* pattern : {"z*", "x-$", "q*$"}) {
+            EXPECT_EQ(countLines(engine, file, pattern), 4) << pattern;
+            EXPECT_EQ(listLines(engine, file, pattern).size(), 4u) << pattern;
+        }
+    }
 }
 
 TEST(FileSearch, OnlyRegularFilesAreRead) {

@@ -259,6 +259,8 @@ std::optional<std::pair<size_t, size_t>> ReferenceMatcher::find(std::string_view
     while (from <= text.size()) {
         const auto m = findIn(conjuncts_[0], text, from, text.size());
         if (!m) return std::nullopt;
+        // The end of a text that is empty or ends in LF is no line.
+        if (m->first == text.size() && (text.empty() || text.back() == '\n')) return std::nullopt;
         size_t ls = m->first, le = m->first;
         while (ls > 0 && text[ls - 1] != '\r' && text[ls - 1] != '\n')
             --ls;

@@ -19,7 +19,8 @@ public:
 
     bool valid() const { return valid_; }
 
-    // In-memory: leftmost-first match starting at or after `from`.
+    // In-memory: leftmost-first match starting at or after `from`; none
+    // starts at the end of a text that is empty or ends in LF.
     std::optional<std::pair<size_t, size_t>> find(std::string_view text, size_t from) const;
     // Every match of the RGrep loop: from the end of the previous match, one
     // character on after an empty match.
