@@ -195,6 +195,9 @@ QLabel* TfrmPreferences::createFontGroup(QWidget* tab, const char* heading, int 
     group->setGeometry(10, top, 358, 76);
     auto* fontLabel = new QLabel(group);
     fontLabel->setGeometry(10, 20, 252, 48);
+    // A long face name at 12 points is wider than the label: it takes the
+    // second line rather than losing its end.
+    fontLabel->setWordWrap(true);
     change = button(group, buttonName, "Change", {272, 30, 75, 26});
     return fontLabel;
 }

@@ -145,6 +145,21 @@ TEST_F(PreferencesDialog, DefaultsShowTheStoredFontNamesInTheirClosestFaces) {
     EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(255, 0, 0));
 }
 
+TEST_F(PreferencesDialog, AFontLabelTooWideForOneLineShowsWhole) {
+    storeString("MatchFontName", QStringLiteral("DejaVu Sans Mono Book"));
+    storeNumber("MatchFontSize", 12);
+    auto dialog = open();
+    const QLabel* label = dialog->findChild<QLabel*>(QStringLiteral("lblMatchFont"));
+    ASSERT_NE(label, nullptr);
+    const QFontMetrics metrics(label->font());
+    ASSERT_GT(metrics.horizontalAdvance(label->text()), label->width()) << "one line is too wide";
+    const QRect needed =
+        metrics.boundingRect(QRect(0, 0, label->width(), 1000), Qt::TextWordWrap, label->text());
+    EXPECT_TRUE(label->wordWrap());
+    EXPECT_LE(needed.width(), label->width());
+    EXPECT_LE(needed.height(), label->height());
+}
+
 TEST_F(PreferencesDialog, IsFilledFromTheSettingsRecord) {
     storeNumber("MaxMatchLen", 20);
     storeNumber("MaxMatches", 42);
