@@ -51,7 +51,7 @@ protected:
         if (!QTest::qWaitFor([&] { return !boxes.answered().empty(); }, 10000)) return {};
         QCoreApplication::processEvents(); // deferred deletions of the watch
         EXPECT_EQ(boxes.answered().size(), 1u);
-        return boxes.answered().front();
+        return boxes.answered().front().text;
     }
 };
 

@@ -53,18 +53,24 @@ bool searchFolder(Window& window, Signal finished, const std::string& folder, co
 // a user would take a moment) and then answered with their default button.
 class AnsweredBoxes {
 public:
+    struct Box {
+        QString text;
+        QString caption;
+        QSize size; // as it was shown
+    };
+
     AnsweredBoxes();
     ~AnsweredBoxes();
     AnsweredBoxes(const AnsweredBoxes&) = delete;
     AnsweredBoxes& operator=(const AnsweredBoxes&) = delete;
 
-    const std::vector<QString>& answered() const { return answered_; }
+    const std::vector<Box>& answered() const { return answered_; }
 
 private:
     MessageBoxHandler previous_;
     QTimer reader_;
     int turnsSeen_ = 0;
-    std::vector<QString> answered_;
+    std::vector<Box> answered_;
 };
 
 inline AnsweredBoxes::AnsweredBoxes() {
@@ -78,7 +84,7 @@ inline AnsweredBoxes::AnsweredBoxes() {
         }
         if (++turnsSeen_ < 5) return;
         turnsSeen_ = 0;
-        answered_.push_back(box->text());
+        answered_.push_back({box->text(), box->windowTitle(), box->size()});
         QAbstractButton* answer = box->defaultButton();
         if (!answer) answer = box->buttons().value(0);
         if (answer) answer->click();
