@@ -113,6 +113,12 @@ void MatchListView::setHighlightColor(const QColor& colour) {
     viewport()->update();
 }
 
+void MatchListView::clearLines() {
+    model_->setLines({});
+    lineWidth_ = 0;
+    if (minimumNumberWidth_ >= 0) fitTextColumn();
+}
+
 void MatchListView::setListFont(const QFont& font) {
     setFont(font);
     if (minimumNumberWidth_ >= 0) fitColumns(minimumNumberWidth_);

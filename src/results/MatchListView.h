@@ -42,7 +42,9 @@ public:
     const std::vector<MatchLine>& lines() const { return model_->lines(); }
     int count() const { return model_->rowCount(); }
     void setLines(std::vector<MatchLine> lines) { model_->setLines(std::move(lines)); }
-    void clearLines() { model_->setLines({}); }
+    // Empties the list; the text column goes back to the list's width, so no
+    // sideways scroll bar is left from wide lines listed before.
+    void clearLines();
 
     // The font of the lines; row heights follow it.
     void setListFont(const QFont& font);

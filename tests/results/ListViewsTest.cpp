@@ -76,6 +76,12 @@ TEST_F(MatchList, AClickOnALineKeepsTheLineNumbersInSight) {
     // Sideways only when asked for.
     QTest::keyClick(list.viewport(), Qt::Key_Right);
     EXPECT_GT(list.horizontalScrollBar()->value(), 0);
+
+    // Emptied for the next search, it keeps no sideways scroll bar.
+    list.clearLines();
+    QApplication::processEvents();
+    EXPECT_EQ(list.horizontalScrollBar()->maximum(), 0);
+    EXPECT_FALSE(list.horizontalScrollBar()->isVisible());
 }
 
 // The columns, in logical pixels, where a row's cell holds pixels that pass.
