@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
 #include <cstring>
 
 namespace ferrolux {
@@ -110,9 +111,33 @@ void TfrmViewer::resizeEvent(QResizeEvent* event) {
     FormResize();
 }
 
+// On a screen lower than the designed window (1024 x 600) the window would
+// reach past the screen's foot, its buttons with it: it is made no larger
+// than the screen's available area, its frame included.
+void TfrmViewer::fitToScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    fittedFrame_ = frame;
+    const QSize room(available.width() - frame.left() - frame.right(),
+                     available.height() - frame.top() - frame.bottom());
+    const QSize fitted = size().boundedTo(room);
+    if (fitted != size()) resize(fitted);
+    if (!available.contains(frameGeometry())) move(available.topLeft());
+}
+
+// The window manager tells the frame only once it has framed the window;
+// the user's own moves leave the window where it is put.
+void TfrmViewer::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (shown_ && windowHandle() && windowHandle()->frameMargins() != fittedFrame_) fitToScreen();
+}
+
 void TfrmViewer::FormShow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         applyScreenLayout(screen->geometry().width());
+    fitToScreen();
     const Settings& settings = source_.settings();
     applyViewerSettings(settings);
     table_.count = 0;

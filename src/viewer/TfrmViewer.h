@@ -6,6 +6,7 @@
 #include "viewer/ViewerTextView.h"
 
 #include <QDialog>
+#include <QMargins>
 #include <QTimer>
 #include <memory>
 
@@ -54,10 +55,12 @@ signals:
 protected:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void FormShow();
     void FormResize();
+    void fitToScreen();
     void applyViewerSettings(const Settings& settings);
     void open(const ViewerJob& job);
     void progressed();
@@ -76,6 +79,7 @@ private:
     bool busy_ = false;
     bool targetPending_ = false;
     bool loaded_ = false;
+    QMargins fittedFrame_; // the frame the window was last fitted with
 };
 
 } // namespace ferrolux
