@@ -115,8 +115,9 @@ void TfrmPrint::createSaveDialog() {
     dlgSave->setObjectName(QStringLiteral("dlgSave"));
     dlgSave->setAcceptMode(QFileDialog::AcceptSave);
     dlgSave->setFileMode(QFileDialog::AnyFile);
+    // "*.*" would hide the many Linux files without a dot in their names.
     dlgSave->setNameFilters(
-        {QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*.*)")});
+        {QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")});
     dlgSave->setDefaultSuffix(QStringLiteral("txt"));
     // The question about an existing file is ours, asked once the default
     // extension is on the name.

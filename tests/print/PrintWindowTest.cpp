@@ -12,7 +12,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -355,12 +357,19 @@ TEST_F(Printing, PrintSetupConfirmsItsChoiceWithOkAndPrintsNothing) {
 }
 
 TEST_F(Printing, TheSaveDialogOffersTextAndAllFiles) {
-    const QFileDialog& save = *dialog->dlgSave;
-    EXPECT_EQ(save.windowTitle(), QStringLiteral("Print to File"));
-    EXPECT_EQ(save.nameFilters(), QStringList({QStringLiteral("Text files (*.txt)"),
-                                               QStringLiteral("All files (*.*)")}));
-    EXPECT_EQ(save.defaultSuffix(), QStringLiteral("txt"));
-    EXPECT_EQ(save.acceptMode(), QFileDialog::AcceptSave);
+    QFileDialog* save = dialog->findChild<QFileDialog*>(QStringLiteral("dlgSave"));
+    ASSERT_NE(save, nullptr);
+    EXPECT_EQ(save->windowTitle(), QStringLiteral("Print to File"));
+    EXPECT_EQ(save->nameFilters(),
+              QStringList({QStringLiteral("Text files (*.txt)"), QStringLiteral("All files (*)")}));
+    EXPECT_EQ(save->defaultSuffix(), QStringLiteral("txt"));
+    EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);
+    // All files are all files, those without a dot in their names too.
+    save->selectNameFilter(save->nameFilters().constLast());
+    const auto* listed = save->findChild<QFileSystemModel*>();
+    ASSERT_NE(listed, nullptr);
+    for (const char* name : {"README", "notes.txt", "Makefile"})
+        EXPECT_TRUE(QDir::match(listed->nameFilters(), QLatin1String(name))) << name;
 }
 
 TEST_F(Printing, AFailedWriteIsShownAndKeepsTheOlderFile) {
