@@ -3,6 +3,7 @@
 #include "engine/ByteSource.h"
 #include "engine/CharSet.h"
 #include "engine/CompiledPattern.h"
+#include "engine/MemoryMatches.h"
 #include "platform/posix/OpenPath.h"
 #include "search/GrepEngine.h"
 
@@ -104,30 +105,22 @@ size_t charactersOn(const char* text, size_t size, size_t pos, size_t count) {
     return pos;
 }
 
-// Called with the searched text and the bounds of each match no longer than
-// maxMatchLen; returns false to stop.
-using MatchSink = std::function<bool(const char* text, size_t size, size_t start, size_t end)>;
+} // namespace
 
-// Runs the leftmost-match loop over the text in windows of a fixed size, the
-// engine's buffer reused from file to file. A match is taken from a window
-// only when it starts before the window's last `overlap` bytes (or the
-// window reaches the end of the text); the next window starts a little
-// before the resume point, so context and snippets stay available. False
-// when cancel or the sink stopped it before the end of the text.
-bool scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& source,
-                 int32_t maxMatchLen, const BinaryScanLimits& limits,
-                 const std::atomic<bool>* cancel, const MatchSink& sink) {
+bool scanBinaryText(const engine::CompiledPattern& pattern, engine::ByteSource& source,
+                    int32_t maxMatchLen, engine::ReadBuffer& buffer, const BinaryScanLimits& limits,
+                    const std::atomic<bool>* cancel, const BinaryMatchSink& sink) {
     // However large MaxMatchLen is, the overlap (and so the memory) is not:
     // matches up to a quarter of a window are found exactly.
-    const size_t exact =
-        std::min(static_cast<size_t>(std::max(maxMatchLen, 0)), limits.windowSize / 4);
+    const size_t longest = static_cast<size_t>(std::max(maxMatchLen, 0));
+    const size_t exact = std::min(longest, limits.windowSize / 4);
     const size_t overlap = exact + OverlapMargin;
     const size_t window = std::max(limits.windowSize, 4 * (overlap + WindowContext));
-    engine::ReadBuffer& buffer = engine.scanBuffer();
     if (buffer.size() != window) buffer.resize(window, 0);
+    engine::MemoryMatches matches(pattern);
+    int64_t windowOffset = 0; // where the buffer's first byte lies in the text
     size_t filled = 0;
-    size_t resume = 0;      // where the next search starts
-    bool lastEmpty = false; // the last match taken was empty and ended at `resume`
+    size_t resume = 0; // where the next search starts
     for (;;) {
         bool final = false;
         while (filled < window && !final) {
@@ -136,45 +129,38 @@ bool scanWindows(GrepEngine& engine, RGrepState& state, engine::ByteSource& sour
             final = n == 0;
             filled += n;
         }
-        const char* text = buffer.data();
-        const std::string_view view(text, filled);
+        const std::string_view text(buffer.data(), filled);
         const size_t acceptLimit = final ? filled : filled - overlap;
         const size_t searchLimit = final ? filled : filled - 1; // the last byte is context
-        // The buffer holds new text: only the resume point carries over.
-        state.matchStart = state.matchEnd = lastEmpty ? text + resume : nullptr;
-        state.checkedLineStart = state.checkedLineEnd = nullptr;
         for (;;) {
             if (cancel && cancel->load(std::memory_order_relaxed)) return false;
-            if (!engine.RGrep(view, text + resume, text + searchLimit, state)) {
+            const std::optional<engine::Span> match = matches.next(text, resume, searchLimit);
+            if (!match) {
                 resume = std::max(resume, acceptLimit);
-                lastEmpty = false;
                 break;
             }
-            const auto start = static_cast<size_t>(state.matchStart - text);
-            const auto end = static_cast<size_t>(state.matchEnd - text);
-            if (!final && start >= acceptLimit) {
+            if (!final && match->start >= acceptLimit) {
                 // The next window finds this match again, with more text
                 // after it; resuming anywhere else could land inside a
                 // character that the search had stepped over.
-                resume = start;
-                lastEmpty = false;
+                resume = match->start;
+                matches.findAgain();
                 break;
             }
-            if (end - start <= static_cast<size_t>(std::max(maxMatchLen, 0)) &&
-                !sink(text, filled, start, end))
+            if (match->end - match->start <= longest &&
+                !sink({text, match->start, match->end, windowOffset}))
                 return false;
-            resume = end;
-            lastEmpty = start == end;
+            resume = match->end;
         }
         if (final) return true;
         const size_t keepFrom = resume > WindowContext ? resume - WindowContext : 0;
         std::memmove(buffer.data(), buffer.data() + keepFrom, filled - keepFrom);
         filled -= keepFrom;
         resume -= keepFrom;
+        windowOffset += int64_t(keepFrom);
+        matches.dropFront(keepFrom);
     }
 }
-
-} // namespace
 
 std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource& file,
                                           const std::string& pattern, int caseFlag,
@@ -185,11 +171,11 @@ std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource
     // NUL becomes byte 1 only where the pattern could tell the two apart.
     BinaryText text(file, {state.pattern->distinguishesControlBytes(), false, -1});
     int32_t count = 0;
-    const bool complete = scanWindows(engine, state, text, maxMatchLen, limits, cancel,
-                                      [&](const char*, size_t, size_t, size_t) {
-                                          ++count;
-                                          return true;
-                                      });
+    const bool complete = scanBinaryText(*state.pattern, text, maxMatchLen, engine.scanBuffer(),
+                                         limits, cancel, [&](const BinaryMatch&) {
+                                             ++count;
+                                             return true;
+                                         });
     if (!complete) return std::nullopt;
     return count;
 }
@@ -225,17 +211,19 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
     engine::FileSource file(fd, true);
     BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});
     size_t held = 0;
-    scanWindows(engine, state, text, maxMatchLen, limits, nullptr,
-                [&](const char* data, size_t filled, size_t start, size_t end) {
-                    const size_t from = charactersBack(data, start, SnippetReach);
-                    const size_t to = charactersOn(data, filled, end, SnippetReach);
-                    MatchLine row{std::string(), std::string(data + from, to - from)};
-                    if (end > start)
-                        row.Spans.push_back({uint32_t(start - from), uint32_t(end - from)});
-                    held += sizeof(MatchLine) + (to - from) + sizeof(MatchSpan) * row.Spans.size();
-                    rows.push_back(std::move(row));
-                    return rows.size() < static_cast<size_t>(maxMatches) && held < ListedBytes;
-                });
+    scanBinaryText(
+        *state.pattern, text, maxMatchLen, engine.scanBuffer(), limits, nullptr,
+        [&](const BinaryMatch& match) {
+            const char* data = match.window.data();
+            const size_t from = charactersBack(data, match.start, SnippetReach);
+            const size_t to = charactersOn(data, match.window.size(), match.end, SnippetReach);
+            MatchLine row{std::string(), std::string(data + from, to - from)};
+            if (match.end > match.start)
+                row.Spans.push_back({uint32_t(match.start - from), uint32_t(match.end - from)});
+            held += sizeof(MatchLine) + (to - from) + sizeof(MatchSpan) * row.Spans.size();
+            rows.push_back(std::move(row));
+            return rows.size() < static_cast<size_t>(maxMatches) && held < ListedBytes;
+        });
     return rows;
 }
 

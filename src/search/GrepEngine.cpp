@@ -1,5 +1,6 @@
 #include "search/GrepEngine.h"
 
+#include "engine/MemoryMatches.h"
 #include "platform/posix/OpenPath.h"
 #include "search/TextDecoding.h"
 
@@ -39,20 +40,15 @@ int GrepEngine::RGrep(std::string_view text, const char* from, const char* limit
     const char* begin = text.data();
     const char* end = begin + text.size();
     if (!state.pattern || from < begin || from > end || limit < from || limit > end) return 0;
-    size_t pos = static_cast<size_t>(from - begin);
-    if (from == state.matchEnd && state.matchStart == state.matchEnd) {
-        // The previous match was empty and ended here: move one character
-        // on, so that a loop over the matches ends.
-        if (from == end) return 0;
-        pos += engine::characterLength(begin, text.size(), pos);
-        if (begin + pos > limit) return 0;
-    }
     // The remembered line is only good for the same text.
     engine::Span checked;
     if (state.checkedLineStart && state.checkedLineStart >= begin && state.checkedLineEnd <= end)
         checked = {static_cast<size_t>(state.checkedLineStart - begin),
                    static_cast<size_t>(state.checkedLineEnd - begin)};
-    const auto match = state.pattern->find(text, pos, static_cast<size_t>(limit - begin), &checked);
+    const bool afterEmpty = from == state.matchEnd && state.matchStart == state.matchEnd;
+    const auto match =
+        engine::findMatchFrom(*state.pattern, text, static_cast<size_t>(from - begin),
+                              static_cast<size_t>(limit - begin), afterEmpty, &checked);
     if (checked.end > checked.start) {
         state.checkedLineStart = begin + checked.start;
         state.checkedLineEnd = begin + checked.end;

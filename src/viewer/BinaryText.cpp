@@ -20,12 +20,6 @@ const std::array<bool, 256>& strippedBytes() {
     return table;
 }
 
-bool matchesAt(std::string_view text, size_t pos, std::string_view needle) {
-    for (size_t i = 0; i < needle.size(); ++i)
-        if (needle[i] != '?' && needle[i] != text[pos + i]) return false;
-    return true;
-}
-
 // Enough stretches for a fast read, never more than this many.
 constexpr int64_t MinStretch = int64_t(64) << 10;
 constexpr int64_t MaxCheckpoints = 65536;
@@ -184,18 +178,6 @@ size_t BinaryShownText::readAt(int64_t offset, char* into, size_t size) const {
 
 std::unique_ptr<engine::ByteSource> BinaryShownText::readFromStart(Pass pass) const {
     return std::make_unique<ShownFromStart>(*this, *file_, format_, pass == Pass::Index);
-}
-
-std::optional<size_t> findWithWildcards(std::string_view text, std::string_view needle,
-                                        size_t from) {
-    if (from > text.size() || needle.size() > text.size() - from) return std::nullopt;
-    if (needle.find('?') == std::string_view::npos) {
-        const size_t pos = text.find(needle, from);
-        return pos == std::string_view::npos ? std::nullopt : std::optional(pos);
-    }
-    for (size_t pos = from; pos + needle.size() <= text.size(); ++pos)
-        if (matchesAt(text, pos, needle)) return pos;
-    return std::nullopt;
 }
 
 } // namespace ferrolux

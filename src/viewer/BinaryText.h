@@ -72,9 +72,4 @@ private:
     mutable std::vector<Checkpoint> checkpoints_{Checkpoint{}};
 };
 
-// The first position at or after `from` where needle occurs in text, a "?"
-// in needle standing for any one character.
-std::optional<size_t> findWithWildcards(std::string_view text, std::string_view needle,
-                                        size_t from);
-
 } // namespace ferrolux

@@ -1,9 +1,12 @@
 #include "viewer/ViewerFile.h"
 
+#include "engine/Searcher.h"
 #include "platform/posix/OpenPath.h"
-#include "search/GrepEngine.h"
+#include "search/BinaryScan.h"
+#include "search/TextDecoding.h"
 #include "viewer/BinaryText.h"
 #include "viewer/Utf16Text.h"
+#include "viewer/ViewerMatchTable.h"
 
 #include <cerrno>
 #include <unistd.h>
@@ -97,39 +100,42 @@ void ViewerFile::indexRows() {
     signal();
 }
 
+// The matching lines, as the engine numbers them (UTF-16 decoded as
+// counting does), up to MaxMatches.
 void ViewerFile::findTextMatches(const ViewerJob& job, int fd) {
-    GrepEngine engine;
-    engine.setLimits(ViewerGrepLimits);
-    engine.setCancelFlag(&cancel_);
-    engine.SCompileRGrep(job.pattern, job.caseSensitive ? GrepTrue : GrepFalse);
-    engine.SFileOpenDescriptor(fd);
-    engine.SFileSetFlags(GrepFalse, GrepFalse, GrepTrue, GrepFalse, GrepFalse, GrepTrue);
-    collectTextMatches([&] { return engine.SFileRGrep(); }, job.maxMatches,
-                       [&](const FoundMatch& match) { addMatch(match); });
-    engine.SFileClose();
+    std::string error;
+    const engine::PatternHandle pattern =
+        engine::compileForLines(job.pattern, job.caseSensitive, error);
+    const int32_t limit = viewerMatchLimit(job.maxMatches);
+    if (!pattern || limit <= 0 || fd < 0) {
+        if (fd >= 0) ::close(fd);
+        return;
+    }
+    engine::Searcher searcher(ViewerGrepLimits);
+    int32_t count = 0;
+    searcher.forEachLine(pattern, textSourceOf(fd), &cancel_, [&](const engine::LineMatch& line) {
+        addMatch({line.number - 1, 0});
+        return ++count < limit;
+    });
 }
 
+// Exactly the ranges the engine reports in the shown text, by the scanner
+// that counts binary files; a match longer than MaxMatchLen is skipped.
 void ViewerFile::findBinaryMatches(const ViewerJob& job) {
-    GrepEngine engine;
-    RGrepState state;
-    if (engine.CompileRGrep(job.pattern, job.caseSensitive ? GrepTrue : GrepFalse, state) != 0)
-        return;
-    const WindowMatchFinder find = [&](std::string_view text, size_t from, size_t limit,
-                                       bool textMoved) -> std::optional<std::pair<size_t, size_t>> {
-        if (textMoved) {
-            state.matchStart = state.matchEnd = nullptr;
-            state.checkedLineStart = state.checkedLineEnd = nullptr;
-        }
-        if (engine.RGrep(text, text.data() + from, text.data() + limit, state) != 1)
-            return std::nullopt;
-        return std::pair(size_t(state.matchStart - text.data()),
-                         size_t(state.matchEnd - text.data()));
-    };
+    std::string error;
+    const engine::PatternHandle pattern =
+        engine::compileForMemory(job.pattern, job.caseSensitive, error);
+    const int32_t limit = viewerMatchLimit(job.maxMatches);
+    if (!pattern || limit <= 0) return;
     const std::unique_ptr<engine::ByteSource> shown =
         text_->readFromStart(ViewerText::Pass::Search);
-    collectBinaryMatches(
-        *shown, find, job.maxMatches, job.maxMatchLen,
-        [&](const FoundMatch& match) { addMatch(match); }, {}, &cancel_);
+    engine::ReadBuffer buffer;
+    int32_t count = 0;
+    scanBinaryText(
+        *pattern, *shown, job.maxMatchLen, buffer, {}, &cancel_, [&](const BinaryMatch& match) {
+            addMatch({match.windowOffset + int64_t(match.start), int64_t(match.end - match.start)});
+            return ++count < limit;
+        });
 }
 
 void ViewerFile::addMatch(const FoundMatch& match) {

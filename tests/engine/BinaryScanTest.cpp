@@ -3,6 +3,7 @@
 #include "search/BinaryScan.h"
 
 #include "TempDir.h"
+#include "engine/Searcher.h"
 #include "search/GrepEngine.h"
 
 #include <fcntl.h>
@@ -89,6 +90,33 @@ TEST(BinaryScan, NothingMatchesAfterAFinalLineBreak) {
                   c.expected)
             << c.pattern << " over " << c.text.size() << " bytes, small windows";
     }
+}
+
+// Where each match lies in the whole text, window by window as in one go.
+TEST(BinaryScan, MatchesAreReportedWhereTheyLieInTheText) {
+    std::string text;
+    for (int i = 0; i < 4000; ++i)
+        text += i % 13 == 0 ? "key " : "filler ";
+    std::string error;
+    const engine::PatternHandle pattern = engine::compileForMemory("\\<key\\>", true, error);
+    ASSERT_TRUE(pattern) << error;
+    const auto offsets = [&](size_t windowSize) {
+        engine::MemorySource source(text);
+        engine::ReadBuffer buffer;
+        std::vector<int64_t> found;
+        EXPECT_TRUE(scanBinaryText(*pattern, source, 300, buffer, {windowSize}, nullptr,
+                                   [&](const BinaryMatch& m) {
+                                       EXPECT_EQ(m.window.substr(m.start, m.end - m.start), "key");
+                                       found.push_back(m.windowOffset + int64_t(m.start));
+                                       return true;
+                                   }));
+        return found;
+    };
+    std::vector<int64_t> expected;
+    for (size_t at = text.find("key"); at != std::string::npos; at = text.find("key", at + 1))
+        expected.push_back(int64_t(at));
+    EXPECT_EQ(offsets(1 << 20), expected);
+    EXPECT_EQ(offsets(1), expected); // the smallest window the overlap allows
 }
 
 TEST(BinaryScan, NulIsReadAsByteOne) {

@@ -121,16 +121,5 @@ TEST(BinaryShownText, IsMadeOfTheFirstLimitBytesOnly) {
     EXPECT_EQ(readAll(*text.readFromStart(ViewerText::Pass::Index)), "head");
 }
 
-TEST(FindWithWildcards, QuestionMarkStandsForAnyCharacter) {
-    const std::string text = "xx abc a?c";
-    EXPECT_EQ(findWithWildcards(text, "a?c", 0), 3u);
-    EXPECT_EQ(findWithWildcards(text, "a?c", 4), 7u);
-    EXPECT_EQ(findWithWildcards(text, "abc", 0), 3u);
-    EXPECT_EQ(findWithWildcards(text, "ABC", 0), std::nullopt); // case-sensitive
-    EXPECT_EQ(findWithWildcards(text, "a?c", 8), std::nullopt);
-    EXPECT_EQ(findWithWildcards(text, "c", 11), std::nullopt);
-    EXPECT_EQ(findWithWildcards(text, "", 10), 10u);
-}
-
 } // namespace
 } // namespace ferrolux

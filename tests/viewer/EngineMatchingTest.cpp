@@ -1,5 +1,6 @@
 #include "TempDir.h"
 #include "viewer/ViewerFile.h"
+#include "viewer/ViewerMatchTable.h"
 
 #include <cerrno>
 #include <chrono>
@@ -8,6 +9,11 @@
 #include <unistd.h>
 
 namespace ferrolux {
+
+void PrintTo(const FoundMatch& match, std::ostream* out) {
+    *out << "{" << match.position << ", " << match.length << "}";
+}
+
 namespace {
 
 using test::TempDir;
@@ -98,6 +104,32 @@ TEST(EngineMatching, MaxMatchesBoundsTheMatchingLines) {
     EXPECT_EQ(Viewed(job).matches.size(), 7u);
 }
 
+TEST(EngineMatching, MatchesStopAtMaxMatchesAndNeverPastTheTable) {
+    TempDir dir;
+    std::string lines;
+    for (int i = 0; i < 6000; ++i)
+        lines += "needle\n";
+    ViewerJob text = textJob(dir.write("many.txt", lines), "needle");
+    text.maxMatches = 9000; // a stored value above the table's capacity
+    const Viewed capped(text);
+    ASSERT_EQ(capped.matches.size(), size_t(ViewerMatchTable::Capacity));
+    EXPECT_EQ(capped.matches.back().position, 4999);
+    ViewerJob binary = textJob(dir.write("many.bin", "a a a a a"), "a");
+    binary.binary = true;
+    binary.size = 9;
+    binary.maxMatches = 2;
+    EXPECT_EQ(Viewed(binary).matches, (std::vector<FoundMatch>{{0, 1}, {2, 1}}));
+}
+
+TEST(EngineMatching, MaxMatchLenBoundsWhatIsColouredButNotTheScan) {
+    TempDir dir;
+    ViewerJob job = textJob(dir.write("words.bin", "abcd abc abcd ab"), "[a-d]+");
+    job.binary = true;
+    job.size = 16;
+    job.maxMatchLen = 3;
+    EXPECT_EQ(Viewed(job).matches, (std::vector<FoundMatch>{{5, 3}, {14, 2}}));
+}
+
 TEST(EngineMatching, AFileThatCannotBeOpenedSaysWhy) {
     TempDir dir;
     int error = 0;
@@ -123,6 +155,42 @@ TEST(EngineMatching, BinaryMatchesAreFoundInTheShownText) {
     const Viewed exact(job);
     EXPECT_EQ(exact.matches, (std::vector<FoundMatch>{{0, 3}, {10, 3}}));
     EXPECT_EQ(exact.file->reader()->bytes(0, 20), "key\r\nxxKEYkey");
+}
+
+// The viewer colours the range the engine reports, not the first text
+// like it: context decides (word starts and ends, "^", "&"), and a "?" in
+// the text is a question mark.
+TEST(EngineMatching, BinaryModeColoursTheRangesTheEngineReported) {
+    struct Case {
+        const char* pattern;
+        std::string bytes;
+        std::vector<FoundMatch> expected;
+    };
+    const Case cases[] = {
+        {"\\<cat\\>",
+         "\x01"
+         "concat cat cat",
+         {{7, 3}, {11, 3}}},
+        {"a?c",
+         "\x01"
+         "xx abc a?c",
+         {{7, 3}}},
+        {"^key",
+         "\x01"
+         "a key\r\nkey",
+         {{7, 3}}},
+        {"cat&dog",
+         "\x01"
+         "cat\ncat dog",
+         {{4, 3}}},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        ViewerJob job = textJob(dir.write("b.bin", c.bytes), c.pattern);
+        job.binary = true;
+        job.size = int64_t(c.bytes.size());
+        EXPECT_EQ(Viewed(job).matches, c.expected) << c.pattern;
+    }
 }
 
 TEST(EngineMatching, AFileThatShrinksWhileViewedIsReadShortWithoutHarm) {

@@ -392,6 +392,17 @@ TEST_F(ViewerTest, BinaryModeColoursExactlyTheMatchedCharacters) {
     EXPECT_EQ(viewer->edtFile->caretPosition(), 7);
 }
 
+TEST_F(ViewerTest, BinaryModeColoursWhatTheEngineMatchedAndOpensAtTheChosenRow) {
+    host.pattern = "\\<cat\\>"; // cat, whole words
+    auto viewer = open("b.bin",
+                       "\x01"
+                       "concat cat cat",
+                       1, "B");
+    using Runs = std::vector<std::pair<qsizetype, qsizetype>>;
+    EXPECT_EQ(viewer->edtFile->colouredRuns(0), (Runs{{7, 3}, {11, 3}}));
+    EXPECT_EQ(viewer->edtFile->caretPosition(), 11);
+}
+
 TEST_F(ViewerTest, BinaryMaxMatchLenLetsExactlyThatLengthThrough) {
     host.pattern = "x+";
     host.config.MaxMatchLen = 3;
