@@ -3,7 +3,7 @@
 # Ferrolux needs, skipping those already there. Works as root or with sudo.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libre2-dev libzip-dev
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libre2-dev libzip-dev libarchive-dev
           libgl1-mesa-dev fonts-dejavu-core fonts-liberation xdg-utils)
 if [ "${1:-}" = test ]; then
     packages+=(googletest libgtest-dev poppler-utils zip xvfb openbox xdotool x11-utils)

@@ -1,6 +1,7 @@
 #include "platform/zip/TZipMaster.h"
 
 #include "platform/posix/OpenPath.h"
+#include "platform/zip/PartialFile.h"
 #include "platform/zip/ZipEntryName.h"
 
 #include <algorithm>
@@ -19,7 +20,6 @@ namespace ferrolux {
 namespace {
 
 constexpr size_t chunkSize = 64 * 1024;
-constexpr int maxTempNameAttempts = 100;
 
 // Methods zip cannot read, checked before opening the entry: zip leaks memory
 // when it refuses such an entry itself. 0 when the entry can be read.
@@ -44,68 +44,6 @@ std::string libraryError(int zipErrorCode) {
     zip_error_fini(&error);
     return text;
 }
-
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<size_t>(written);
-    }
-    return true;
-}
-
-// A file being extracted, under a temporary name inside the extraction
-// folder. It is removed again unless committed under its real name.
-class PartialFile {
-public:
-    explicit PartialFile(int folderFd) : folderFd_(folderFd) {}
-    ~PartialFile() { discard(); }
-    PartialFile(const PartialFile&) = delete;
-    PartialFile& operator=(const PartialFile&) = delete;
-
-    // Always a new regular file: O_EXCL and O_NOFOLLOW refuse anything that
-    // is already there, links included.
-    bool create(uint64_t index) {
-        for (int attempt = 0; attempt < maxTempNameAttempts; ++attempt) {
-            name_ = ".ferrolux-partial-" + std::to_string(index) + "-" + std::to_string(attempt);
-            fd_ = ::openat(folderFd_, name_.c_str(),
-                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-            if (fd_ >= 0 || errno != EEXIST) break;
-        }
-        if (fd_ < 0) name_.clear();
-        return fd_ >= 0;
-    }
-
-    int fd() const { return fd_; }
-
-    void setModificationTime(time_t time) {
-        const timespec times[2] = {{time, 0}, {time, 0}};
-        ::futimens(fd_, times);
-    }
-
-    // Closes the file and gives it its real name, replacing a file of that
-    // name (renaming replaces a link itself, never its target).
-    bool commit(const std::string& finalName) {
-        const int fd = std::exchange(fd_, -1);
-        if (::close(fd) != 0) return false;
-        if (::renameat(folderFd_, name_.c_str(), folderFd_, finalName.c_str()) != 0) return false;
-        name_.clear();
-        return true;
-    }
-
-    void discard() {
-        if (fd_ >= 0) ::close(std::exchange(fd_, -1));
-        if (!name_.empty()) ::unlinkat(folderFd_, name_.c_str(), 0);
-        name_.clear();
-    }
-
-private:
-    int folderFd_;
-    int fd_ = -1;
-    std::string name_;
-};
 
 // An open archive entry, closed when it goes away.
 class EntryReader {
@@ -195,13 +133,18 @@ private:
         if (!(owner_.ExtrOptions & ExtrOverWrite) && exists(name))
             return skip("kept existing " + name);
 
+        // An encrypted entry that cannot be read is one the password did not
+        // open (a wrong password often shows only as a checksum error).
+        const bool encrypted =
+            (info.valid & ZIP_STAT_ENCRYPTION_METHOD) && info.encryption_method != ZIP_EM_NONE;
+        const int failure = encrypted ? ZipEncrypted : ZipEntryFailed;
         if (const int refusal = unsupportedMethod(info))
-            return fail(ZipEntryFailed, entry, libraryError(refusal));
+            return fail(failure, entry, libraryError(refusal));
         const char* password = owner_.Password.empty() ? nullptr : owner_.Password.c_str();
         EntryReader reader(zip_fopen_index_encrypted(archive_, index, 0, password));
-        if (!reader.isOpen()) return fail(ZipEntryFailed, entry, zip_strerror(archive_));
+        if (!reader.isOpen()) return fail(failure, entry, zip_strerror(archive_));
         PartialFile partial(folderFd_);
-        const Outcome outcome = copyEntry(reader, info, entry, partial);
+        const Outcome outcome = copyEntry(reader, info, entry, failure, partial);
         if (outcome != Outcome::Written) return outcome;
         if (info.valid & ZIP_STAT_MTIME) partial.setModificationTime(info.mtime);
         if (!partial.commit(name)) return fail(ZipCannotWrite, name, systemError(errno));
@@ -215,7 +158,7 @@ private:
     // against the entry's declared size: zip does not stop an entry that
     // inflates past it. A failed copy is discarded before it is reported.
     Outcome copyEntry(EntryReader& reader, const zip_stat_t& info, const std::string& entry,
-                      PartialFile& partial) {
+                      int failure, PartialFile& partial) {
         if (!partial.create(info.index)) return fail(ZipCannotWrite, entry, systemError(errno));
         const auto failWith = [&](int code, const std::string& why) {
             partial.discard();
@@ -225,18 +168,18 @@ private:
         for (;;) {
             const zip_int64_t got = reader.read(buffer_.data(), buffer_.size());
             if (got == 0) break;
-            if (got < 0) return failWith(ZipEntryFailed, reader.error());
+            if (got < 0) return failWith(failure, reader.error());
             const auto size = static_cast<uint64_t>(got);
             if (size > info.size - total) {
                 partial.discard();
                 return abandon(entry);
             }
-            if (!writeAll(partial.fd(), buffer_.data(), size))
+            if (!partial.write(buffer_.data(), size))
                 return failWith(ZipCannotWrite, systemError(errno));
             if (owner_.Cancel) return Outcome::Failed;
             total += size;
         }
-        if (const int error = reader.close()) return failWith(ZipEntryFailed, libraryError(error));
+        if (const int error = reader.close()) return failWith(failure, libraryError(error));
         if (total != info.size) return failWith(ZipEntryFailed, "shorter than declared");
         return Outcome::Written;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/zip/ZipMessageCode.h"
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -12,17 +14,6 @@ namespace ferrolux {
 // Extraction options.
 enum ExtrOption : unsigned {
     ExtrOverWrite = 1u << 0, // replace a file of the same name in the extraction folder
-};
-
-// Codes passed to OnMessage: 0 is information, anything else a problem.
-enum ZipMessageCode : int {
-    ZipInformation = 0,
-    ZipCannotOpen = 1,     // the archive cannot be read as a Zip archive
-    ZipEntryFailed = 2,    // an entry cannot be read: password, method, CRC, damage
-    ZipEntryOversized = 3, // an entry inflates past its declared size
-    ZipTooManyEntries = 4, // more entries than MaxEntries
-    ZipTooLarge = 5,       // would write more than the size limit or the free space
-    ZipCannotWrite = 6,    // the extraction folder or a file in it cannot be written
 };
 
 // Extracts every entry of a Zip archive flat into one folder, so that an
