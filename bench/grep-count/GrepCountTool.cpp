@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     for (; arg < argc; ++arg) {
         struct stat st {};
         if (::stat(argv[arg], &st) == 0) bytes += static_cast<double>(st.st_size);
-        int count;
+        int64_t count;
         if (binary) {
             count = ferrolux::countBinaryMatches(engine, std::string(argv[arg]), pattern, caseFlag,
                                                  300, nullptr);
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
             count = engine.SFileClose();
         }
         total += count;
-        std::printf("%d %s\n", count, argv[arg]);
+        std::printf("%lld %s\n", static_cast<long long>(count), argv[arg]);
     }
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

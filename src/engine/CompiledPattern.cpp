@@ -87,6 +87,24 @@ size_t lineEndFrom(const char* text, size_t pos, size_t end, bool crToo) {
     return end;
 }
 
+bool isOptional(const PatternItem& item) {
+    return item.kind == PatternItem::Kind::Chars &&
+           (item.quantifier == Quantifier::ZeroOrMore || item.quantifier == Quantifier::ZeroOrOne);
+}
+
+// Whether one of the alternatives can match the empty text at the start of
+// any line, or at the end of any line.
+bool matchesEveryLine(const Alternation& alternatives) {
+    return std::any_of(alternatives.begin(), alternatives.end(), [](const ItemSequence& items) {
+        const auto emptyAt = [&](PatternItem::Kind anchor) {
+            return std::all_of(items.begin(), items.end(), [&](const PatternItem& item) {
+                return item.kind == anchor || isOptional(item);
+            });
+        };
+        return emptyAt(PatternItem::Kind::LineStart) || emptyAt(PatternItem::Kind::LineEnd);
+    });
+}
+
 bool allHold(const std::vector<PatternItem::Kind>& boundaries, std::string_view text, size_t pos) {
     return std::all_of(boundaries.begin(), boundaries.end(), [&](PatternItem::Kind kind) {
         return WordBoundaryMatcher::holds(kind, text, pos);
@@ -94,6 +112,13 @@ bool allHold(const std::vector<PatternItem::Kind>& boundaries, std::string_view 
 }
 
 } // namespace
+
+size_t countLineFeeds(std::string_view text) {
+    size_t count = 0;
+    for (const char c : text) // a loop the compiler turns into vector compares
+        count += c == '\n';
+    return count;
+}
 
 ConjunctMatcher::ConjunctMatcher(const Alternation& alternatives, bool lineText,
                                  RegexBudget& budget, std::string& error)
@@ -284,6 +309,10 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
     compiled->source_ = pattern;
     compiled->caseSensitive_ = caseSensitive;
     compiled->use_ = use;
+    compiled->everyLine_ =
+        use == PatternUse::Lines &&
+        std::all_of(parsed.pattern.conjuncts.begin(), parsed.pattern.conjuncts.end(),
+                    [](const Alternation& alternatives) { return matchesEveryLine(alternatives); });
     compiled->controlBytes_ = std::any_of(pattern.begin(), pattern.end(), [](char c) {
         const auto b = static_cast<uint8_t>(c);
         return b < 0x20 && b != '\t' && b != '\r' && b != '\n';
@@ -334,6 +363,11 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
 
 size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* lineStart) const {
     const char* text = region.data();
+    if (everyLine_) {
+        if (pos > region.size()) return npos;
+        if (lineStart) *lineStart = pos;
+        return lineEndFrom(text, pos, region.size(), false);
+    }
     const ConjunctMatcher& driver = *conjuncts_[driver_];
     while (pos <= region.size()) {
         bool exact = false;
@@ -364,6 +398,7 @@ std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, s
 }
 
 size_t CompiledPattern::countMatchingLines(std::string_view region, size_t pos) const {
+    if (everyLine_) return pos > region.size() ? 0 : countLineFeeds(region.substr(pos)) + 1;
     size_t count = 0;
     for (size_t end; (end = findLine(region, pos, nullptr)) != npos; pos = end + 1)
         ++count;

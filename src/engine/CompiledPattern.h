@@ -25,6 +25,9 @@ struct Span {
     size_t end = 0;
 };
 
+// The number of LF bytes in text.
+size_t countLineFeeds(std::string_view text);
+
 class WordBoundaryMatcher;
 
 // One '&'-conjunct: an alternation compiled for RE2, with a literal
@@ -134,6 +137,10 @@ private:
     std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
     size_t driver_ = 0; // the conjunct that finds candidate lines
     bool controlBytes_ = false;
+    // Every line matches (each & condition can match the empty text at a
+    // line's start or at its end, as `z*` and `x-$` can): lines are then
+    // counted by their line breaks alone.
+    bool everyLine_ = false;
     std::string source_;
     bool caseSensitive_ = false;
     PatternUse use_ = PatternUse::InMemory;

@@ -5,18 +5,6 @@
 
 namespace ferrolux::engine {
 
-namespace {
-
-int64_t countLineFeeds(const char* p, size_t n) {
-    int64_t lines = 0;
-    for (const char* end = p + n; (p = static_cast<const char*>(std::memchr(p, '\n', end - p)));
-         ++p)
-        ++lines;
-    return lines;
-}
-
-} // namespace
-
 LineSearch::LineSearch(std::shared_ptr<const CompiledPattern> pattern,
                        std::unique_ptr<ByteSource> source, ReadBuffer& buffer,
                        const GrepLimits& limits, const std::atomic<bool>* canceled)
@@ -72,7 +60,7 @@ bool LineSearch::canceled() const {
 }
 
 int64_t LineSearch::numberOf(size_t lineStart) {
-    linesBefore_ += countLineFeeds(text() + numberedPos_, lineStart - numberedPos_);
+    linesBefore_ += int64_t(countLineFeeds({text() + numberedPos_, lineStart - numberedPos_}));
     numberedPos_ = lineStart;
     return linesBefore_ + 1;
 }
@@ -99,12 +87,12 @@ std::optional<LineMatch> LineSearch::next() {
     return std::nullopt;
 }
 
-int32_t LineSearch::countRemaining() {
+int64_t LineSearch::countRemaining() {
     numbering_ = false;
     while (!done_) {
         if (inRegion_) {
             const std::string_view region(text(), regionEnd_);
-            count_ += static_cast<int32_t>(pattern_->countMatchingLines(region, pos_));
+            count_ += static_cast<int64_t>(pattern_->countMatchingLines(region, pos_));
             inRegion_ = false;
             pos_ = regionEnd_ + 1;
         }

@@ -50,9 +50,9 @@ public:
     // The next matching line, or nothing at the end (or when canceled).
     std::optional<LineMatch> next();
     // Runs to the end without keeping line numbers; returns count().
-    int32_t countRemaining();
+    int64_t countRemaining();
     // Matching lines found so far.
-    int32_t count() const { return count_; }
+    int64_t count() const { return count_; }
 
 private:
     enum class Load { Region, LongLine, End };
@@ -94,7 +94,7 @@ private:
     std::string longLine_; // the start of a line longer than the buffer
     bool longLineMatched_ = false;
     int64_t longLineNumber_ = 0;
-    int32_t count_ = 0;
+    int64_t count_ = 0;
 };
 
 } // namespace engine

@@ -10,22 +10,22 @@ PatternHandle compileForMemory(std::string_view pattern, bool caseSensitive, std
     return CompiledPattern::compile(pattern, caseSensitive, PatternUse::InMemory, error);
 }
 
-std::optional<int32_t> Searcher::countLines(const PatternHandle& pattern,
+std::optional<int64_t> Searcher::countLines(const PatternHandle& pattern,
                                             std::unique_ptr<ByteSource> source,
                                             const std::atomic<bool>* cancel) {
     LineSearch search(pattern, std::move(source), lineBuffer_, limits_, cancel);
     return finishCount(search, cancel);
 }
 
-std::optional<int32_t> Searcher::countLines(const PatternHandle& pattern, std::string_view head,
+std::optional<int64_t> Searcher::countLines(const PatternHandle& pattern, std::string_view head,
                                             std::unique_ptr<ByteSource> rest,
                                             const std::atomic<bool>* cancel) {
     LineSearch search(pattern, head, std::move(rest), lineBuffer_, limits_, cancel);
     return finishCount(search, cancel);
 }
 
-std::optional<int32_t> Searcher::finishCount(LineSearch& search, const std::atomic<bool>* cancel) {
-    const int32_t count = search.countRemaining();
+std::optional<int64_t> Searcher::finishCount(LineSearch& search, const std::atomic<bool>* cancel) {
+    const int64_t count = search.countRemaining();
     trimBuffers();
     if (cancel && cancel->load(std::memory_order_relaxed)) return std::nullopt;
     return count;

@@ -31,13 +31,13 @@ public:
 
     // The number of matching lines in the bytes of source, or nothing when
     // cancel was raised before the end.
-    std::optional<int32_t> countLines(const PatternHandle& pattern,
+    std::optional<int64_t> countLines(const PatternHandle& pattern,
                                       std::unique_ptr<ByteSource> source,
                                       const std::atomic<bool>* cancel);
     // The same for a text whose first bytes the caller has read already:
     // they are searched where they lie (no copy), the rest read from rest
     // (nothing when head is the whole text).
-    std::optional<int32_t> countLines(const PatternHandle& pattern, std::string_view head,
+    std::optional<int64_t> countLines(const PatternHandle& pattern, std::string_view head,
                                       std::unique_ptr<ByteSource> rest,
                                       const std::atomic<bool>* cancel);
 
@@ -59,7 +59,7 @@ public:
     void trimBuffers();
 
 private:
-    std::optional<int32_t> finishCount(LineSearch& search, const std::atomic<bool>* cancel);
+    std::optional<int64_t> finishCount(LineSearch& search, const std::atomic<bool>* cancel);
 
     GrepLimits limits_;
     ReadBuffer lineBuffer_;

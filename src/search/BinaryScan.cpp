@@ -162,7 +162,7 @@ bool scanBinaryText(const engine::CompiledPattern& pattern, engine::ByteSource& 
     }
 }
 
-std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource& file,
+std::optional<int64_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource& file,
                                           const std::string& pattern, int caseFlag,
                                           int32_t maxMatchLen, const std::atomic<bool>* cancel,
                                           const BinaryScanLimits& limits) {
@@ -170,7 +170,7 @@ std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource
     if (engine.CompileRGrep(pattern, caseFlag, state) != 0) return 0;
     // NUL becomes byte 1 only where the pattern could tell the two apart.
     BinaryText text(file, {state.pattern->distinguishesControlBytes(), false, -1});
-    int32_t count = 0;
+    int64_t count = 0;
     const bool complete = scanBinaryText(*state.pattern, text, maxMatchLen, engine.scanBuffer(),
                                          limits, cancel, [&](const BinaryMatch&) {
                                              ++count;
@@ -180,7 +180,7 @@ std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource
     return count;
 }
 
-int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
+int64_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
                            int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
     if (fd < 0) return 0;
@@ -189,7 +189,7 @@ int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& patter
         .value_or(0);
 }
 
-int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
+int64_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
                            int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits) {
     const int fd = openRegularFile(path);

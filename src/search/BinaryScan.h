@@ -57,14 +57,14 @@ bool scanBinaryText(const engine::CompiledPattern& pattern, engine::ByteSource& 
 // The fd version reads from offset 0 and leaves the descriptor open; the
 // source version reads the file's bytes from the source, from their start,
 // and gives nothing when cancel stopped it before the end (the others 0).
-std::optional<int32_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource& file,
+std::optional<int64_t> countBinaryMatches(GrepEngine& engine, engine::ByteSource& file,
                                           const std::string& pattern, int caseFlag,
                                           int32_t maxMatchLen, const std::atomic<bool>* cancel,
                                           const BinaryScanLimits& limits = {});
-int32_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
+int64_t countBinaryMatches(GrepEngine& engine, int fd, const std::string& pattern, int caseFlag,
                            int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits = {});
-int32_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
+int64_t countBinaryMatches(GrepEngine& engine, const std::string& path, const std::string& pattern,
                            int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits = {});
 

@@ -168,7 +168,7 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
     outcome.modified = file.info.st_mtim.tv_sec;
     // A file cut short by Stop was not searched to its end. Only the count
     // tells: Stop raised after a complete count must not take the row away.
-    const std::optional<int32_t> matches = outcome.binary ? countBinary(file, options.caseSensitive)
+    const std::optional<int64_t> matches = outcome.binary ? countBinary(file, options.caseSensitive)
                                                           : countText(file, options.caseSensitive);
     outcome.cutShort = !matches;
     outcome.matches = matches.value_or(0);
@@ -185,7 +185,7 @@ const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {
     return linePatterns_[which];
 }
 
-std::optional<int32_t> FileSearch::countText(OpenedFile& file, bool caseSensitive) {
+std::optional<int64_t> FileSearch::countText(OpenedFile& file, bool caseSensitive) {
     const engine::PatternHandle& pattern = linePattern(caseSensitive);
     if (!pattern) return 0; // a pattern the engine refuses finds nothing
     if (file.utf16 != Utf16Order::None) {
@@ -204,7 +204,7 @@ std::optional<int32_t> FileSearch::countText(OpenedFile& file, bool caseSensitiv
                                          canceled_);
 }
 
-std::optional<int32_t> FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
+std::optional<int64_t> FileSearch::countBinary(OpenedFile& file, bool caseSensitive) {
     HeadThenRest bytes(file.fd.get(), file.head, file.headSize, file.headIsAll(),
                        file.info.st_size);
     return countBinaryMatches(engine_, bytes, pattern_, caseSensitive ? GrepTrue : GrepFalse,

@@ -36,7 +36,7 @@ struct FileOutcome {
     bool binary = false;
     int64_t size = 0;
     int64_t modified = 0; // seconds since the epoch
-    int32_t matches = 0;
+    int64_t matches = 0;
     bool cutShort = false;
 };
 
@@ -58,8 +58,8 @@ private:
 
     FileOutcome searchOpened(OpenedFile& file, const FileSearchOptions& options);
     FileOutcome searchOpenedOrTell(OpenedFile& file, const FileSearchOptions& options);
-    std::optional<int32_t> countText(OpenedFile& file, bool caseSensitive);
-    std::optional<int32_t> countBinary(OpenedFile& file, bool caseSensitive);
+    std::optional<int64_t> countText(OpenedFile& file, bool caseSensitive);
+    std::optional<int64_t> countBinary(OpenedFile& file, bool caseSensitive);
     const engine::PatternHandle& linePattern(bool caseSensitive);
     bool canceled() const { return canceled_ && canceled_->load(std::memory_order_relaxed); }
 

@@ -111,8 +111,8 @@ std::optional<std::string_view> GrepEngine::SFileRGrep() {
     return std::string_view(line_);
 }
 
-int GrepEngine::SFileClose() {
-    const int count = fileSearch_ ? fileSearch_->count() : 0;
+int64_t GrepEngine::SFileClose() {
+    const int64_t count = fileSearch_ ? fileSearch_->count() : 0;
     fileSearch_.reset();
     searcher_.trimBuffers();
     return count;

@@ -82,7 +82,7 @@ public:
     std::optional<std::string_view> SFileRGrep();
 
     // Number of matching lines found since SFileOpen; ends the file search.
-    int SFileClose();
+    int64_t SFileClose();
 
     // Checked between chunks of a file; when it becomes true the file search
     // ends early. Pass nullptr to remove it.

@@ -1,6 +1,7 @@
 // The typed engine: numbered lines, counts, stopping early and cancelling.
 #include "engine/Searcher.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace ferrolux::engine {
@@ -70,6 +71,32 @@ TEST(Searcher, CountsAHeadInPlaceThenTheRest) {
             EXPECT_EQ(searcher.countLines(lines(pattern), head, std::move(rest), nullptr), expected)
                 << "head of " << headSize;
         }
+    }
+}
+
+// More matching lines than a 32-bit count holds, without a file of that
+// size: a source of line breaks made up as they are read.
+class LineBreaks : public ByteSource {
+public:
+    explicit LineBreaks(int64_t count) : left_(count) {}
+    size_t read(char* into, size_t size) override {
+        const size_t n = size_t(std::min<int64_t>(left_, int64_t(size)));
+        std::memset(into, '\n', n);
+        left_ -= int64_t(n);
+        return n;
+    }
+
+private:
+    int64_t left_;
+};
+
+TEST(Searcher, CountsOfMoreThanTwoToThe31LinesDoNotWrap) {
+    const int64_t count = (int64_t(1) << 31) + 3;
+    Searcher searcher;
+    for (const char* pattern : {"z*", "x-$"}) {
+        SCOPED_TRACE(pattern);
+        EXPECT_EQ(searcher.countLines(lines(pattern), std::make_unique<LineBreaks>(count), nullptr),
+                  count);
     }
 }
 

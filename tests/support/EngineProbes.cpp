@@ -18,8 +18,8 @@ Matches matchesOf(const std::string& pattern, const std::string& text, bool case
     return out;
 }
 
-int countLines(GrepEngine& engine, const std::string& path, const std::string& pattern,
-               int caseFlag) {
+int64_t countLines(GrepEngine& engine, const std::string& path, const std::string& pattern,
+                   int caseFlag) {
     engine.SCompileRGrep(pattern, caseFlag);
     engine.SFileSetFlags(0, 0, 0, -1, 0, -1);
     engine.SFileOpen(path);

@@ -15,7 +15,7 @@ using Matches = std::vector<std::pair<size_t, size_t>>;
 Matches matchesOf(const std::string& pattern, const std::string& text, bool caseSensitive = true);
 
 // The matching lines of a file as the engine's own file search counts them.
-int countLines(GrepEngine& engine, const std::string& path, const std::string& pattern,
-               int caseFlag = GrepTrue);
+int64_t countLines(GrepEngine& engine, const std::string& path, const std::string& pattern,
+                   int caseFlag = GrepTrue);
 
 } // namespace ferrolux::test
