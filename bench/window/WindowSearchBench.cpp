@@ -1,10 +1,11 @@
 // Times a search started from the main window, from the press of Search to
 // the summary, so that it can be compared with the command-line driver on the
 // same tree. With --grab it also saves a picture of the window afterwards.
+#include "app/MainResultLists.h"
+#include "app/MainSearch.h"
 #include "app/TfrmMain.h"
 #include "platform/MessageBoxA.h"
 #include "platform/ui/DirectoryListBox.h"
-#include "results/FileListView.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -67,15 +68,21 @@ bool parse(const QStringList& args, Options& options) {
     return true;
 }
 
-void fill(ferrolux::TfrmMain& window, const Options& options) {
-    window.cboSearch->setEditText(options.pattern);
-    window.txtFilespec->setText(options.files);
-    window.chkInclSub->setChecked(options.subdirectories);
-    window.chkCase->setChecked(options.caseSensitive);
-    window.chkWord->setChecked(options.wholeWords);
-    window.chkLiteral->setChecked(options.literal);
-    window.chkTextFiles->setChecked(options.text);
-    window.chkBinaryFiles->setChecked(options.binary);
+// A control of the window by its name.
+template <typename T>
+T* child(const QWidget& window, const char* name) {
+    return window.findChild<T*>(QString::fromLatin1(name));
+}
+
+void fill(const ferrolux::TfrmMain& window, const Options& options) {
+    child<QComboBox>(window, "cboSearch")->setEditText(options.pattern);
+    child<QLineEdit>(window, "txtFilespec")->setText(options.files);
+    child<QCheckBox>(window, "chkInclSub")->setChecked(options.subdirectories);
+    child<QCheckBox>(window, "chkCase")->setChecked(options.caseSensitive);
+    child<QCheckBox>(window, "chkWord")->setChecked(options.wholeWords);
+    child<QCheckBox>(window, "chkLiteral")->setChecked(options.literal);
+    child<QCheckBox>(window, "chkTextFiles")->setChecked(options.text);
+    child<QCheckBox>(window, "chkBinaryFiles")->setChecked(options.binary);
 }
 
 } // namespace
@@ -92,7 +99,8 @@ int main(int argc, char** argv) {
     ferrolux::TfrmMain window;
     window.show();
     window.FormActivate();
-    if (!window.Dir1->setDirectory(QFile::encodeName(options.directory).toStdString())) {
+    if (!child<ferrolux::DirectoryListBox>(window, "Dir1")
+             ->setDirectory(QFile::encodeName(options.directory).toStdString())) {
         std::fprintf(stderr, "cannot enter %s\n", qPrintable(options.directory));
         return 1;
     }
@@ -102,13 +110,14 @@ int main(int argc, char** argv) {
                      &QEventLoop::quit);
     QElapsedTimer clock;
     clock.start();
-    window.cmdSearchClick();
-    if (window.searchRunning()) untilFinished.exec();
+    window.search().cmdSearchClick();
+    if (window.search().searchRunning()) untilFinished.exec();
     const qint64 elapsed = clock.elapsed();
-    std::printf("rows\t%d\nelapsed_ms\t%lld\nsummary\t%s\n", window.lstFiles1->count(),
-                static_cast<long long>(elapsed), window.pnlStatus->text().toUtf8().constData());
+    std::printf("rows\t%zu\nelapsed_ms\t%lld\nsummary\t%s\n", window.session().rows().size(),
+                static_cast<long long>(elapsed),
+                child<QLabel>(window, "pnlStatus")->text().toUtf8().constData());
     if (!options.grab.isEmpty()) {
-        window.lstFiles1Click();
+        window.resultLists().lstFiles1Click();
         app.processEvents();
         if (!window.grab().save(options.grab)) return 1;
     }

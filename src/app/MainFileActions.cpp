@@ -1,9 +1,10 @@
 #include "app/MainFileActions.h"
 
-#include "app/TfrmMain.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
+#include "results/TfrmDirListing.h"
+#include "search/SearchSession.h"
 #include "viewer/TfrmViewer.h"
 
 #include <QCheckBox>
@@ -14,66 +15,73 @@
 
 namespace ferrolux {
 
-MainFileActions::MainFileActions(TfrmMain& main)
-    : QObject(&main), main_(main), actions_(*this, shell_) {
-    main_.Dir1->viewport()->installEventFilter(this);
+MainFileActions::MainFileActions(QWidget* window, const SearchSession& session,
+                                 const Settings& settings, const SearchControls& controls,
+                                 const ResultControls& results)
+    : QObject(window), window_(window), session_(session), settings_(settings), controls_(controls),
+      results_(results), actions_(*this, shell_) {
+    controls_.Dir1->viewport()->installEventFilter(this);
 }
 
 const FileResult* MainFileActions::selectedFileRow() const {
-    const int row = main_.lstFiles1->selectedRow();
-    return row < 0 ? nullptr : &main_.lstFiles1->row(row);
+    const int row = results_.lstFiles1->selectedRow();
+    return row < 0 ? nullptr : &results_.lstFiles1->row(row);
 }
 
 bool MainFileActions::caseSensitive() const {
-    return main_.chkCase->isChecked();
+    return controls_.chkCase->isChecked();
 }
 
 const std::string& MainFileActions::searchPattern() const {
-    return main_.State.SearchPattern;
+    return session_.state().SearchPattern;
 }
 
 const Settings& MainFileActions::settings() const {
-    return main_.Settings;
+    return settings_;
 }
 
 std::optional<SelectedMatch> MainFileActions::selectedMatch() const {
-    const int row = main_.lstLines1->selectedRow();
+    const int row = results_.lstLines1->selectedRow();
     if (row < 0) return std::nullopt;
-    return SelectedMatch{row, main_.lstLines1->lines()[size_t(row)].LineNumber};
+    return SelectedMatch{row, results_.lstLines1->lines()[size_t(row)].LineNumber};
 }
 
 QObject* MainFileActions::messageOwner() {
-    return &main_;
+    return window_;
 }
 
 void MainFileActions::showViewer(const ViewerRequest& request) {
-    TfrmViewer::showModal(&main_, *this, request);
+    TfrmViewer::showModal(window_, *this, request);
 }
 
 QString MainFileActions::searchText() const {
-    return main_.cboSearch->currentText();
+    return controls_.cboSearch->currentText();
 }
 
 void MainFileActions::setSearchText(const QString& text) {
-    main_.setSearchText(text);
+    controls_.cboSearch->setEditText(text);
 }
 
 QString MainFileActions::fileSpec() const {
-    return main_.txtFilespec->text();
+    return controls_.txtFilespec->text();
 }
 
 void MainFileActions::setFileSpec(const QString& text) {
-    main_.setFileSpec(text);
+    controls_.txtFilespec->setText(text);
 }
 
 std::string MainFileActions::currentDirectory() const {
-    return main_.Dir1->Directory();
+    return controls_.Dir1->Directory();
 }
 
 ListingAnchor MainFileActions::listingAnchor() const {
-    const QPoint client = main_.mapToGlobal(QPoint(0, 0));
-    const QPoint filespec = main_.txtFilespec->mapTo(&main_, QPoint(0, 0));
-    return {client.x(), client.y(), main_.height(), filespec.x(), main_.pnlStatus->height()};
+    const QPoint client = window_->mapToGlobal(QPoint(0, 0));
+    const QPoint filespec = controls_.txtFilespec->mapTo(window_, QPoint(0, 0));
+    return {client.x(), client.y(), window_->height(), filespec.x(), results_.pnlStatus->height()};
+}
+
+void MainFileActions::Dir1MouseDown(Qt::MouseButton button) {
+    if (button == Qt::RightButton) TfrmDirListing::showModal(window_, *this);
 }
 
 // A right-button press in the directory tree lists the current directory's
@@ -81,7 +89,7 @@ ListingAnchor MainFileActions::listingAnchor() const {
 bool MainFileActions::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonPress) return QObject::eventFilter(watched, event);
     const Qt::MouseButton button = static_cast<QMouseEvent*>(event)->button();
-    main_.Dir1MouseDown(button);
+    Dir1MouseDown(button);
     return button == Qt::RightButton;
 }
 

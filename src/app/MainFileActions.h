@@ -1,23 +1,32 @@
 #pragma once
 
+#include "app/MainControls.h"
 #include "platform/ui/DesktopShell.h"
 #include "results/FileActions.h"
 
 #include <QObject>
 
+class QWidget;
+
 namespace ferrolux {
 
-class TfrmMain;
+class SearchSession;
+struct Settings;
 
 // The main window as the file actions, the token list and the directory
 // listing see it; also catches the right button in the directory tree.
 class MainFileActions : public QObject, public FileActionHost {
     Q_OBJECT
 public:
-    explicit MainFileActions(TfrmMain& main);
+    MainFileActions(QWidget* window, const SearchSession& session, const Settings& settings,
+                    const SearchControls& controls, const ResultControls& results);
 
+    // View, Open, Edit, a double-click on a match and the token list.
     FileActions& actions() { return actions_; }
     const FileActions& actions() const { return actions_; }
+    // A mouse button pressed in the directory tree: the right one lists the
+    // current directory's files.
+    void Dir1MouseDown(Qt::MouseButton button);
 
     const FileResult* selectedFileRow() const override;
     bool caseSensitive() const override;
@@ -37,7 +46,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    TfrmMain& main_;
+    QWidget* window_;
+    const SearchSession& session_;
+    const Settings& settings_;
+    const SearchControls& controls_;
+    const ResultControls& results_;
     DesktopShell shell_;
     FileActions actions_;
 };

@@ -2,7 +2,7 @@
 
 #include "platform/MessageBoxA.h"
 #include "search/SearchHost.h"
-#include "search/SearchRun.h"
+#include "search/SearchSession.h"
 #include "search/TextDecoding.h"
 
 #include <QMetaObject>
@@ -106,8 +106,8 @@ private:
     std::shared_ptr<Queue> queue_;
 };
 
-SearchController::SearchController(QObject* window, SearchState& windowState, SearchView view)
-    : QObject(window), window_(window), windowState_(windowState), view_(std::move(view)),
+SearchController::SearchController(QObject* window, SearchSession& session, SearchView view)
+    : QObject(window), window_(window), session_(session), view_(std::move(view)),
       timer_(new QTimer(this)), queue_(std::make_shared<Queue>()),
       host_(std::make_unique<Host>(*this, queue_)) {
     timer_->setInterval(kProgressIntervalMs);
@@ -118,22 +118,18 @@ SearchController::~SearchController() {
     abandon();
 }
 
-void SearchController::start(const SearchRequest& request, const Settings& settings,
-                             const QString& dateDisplayFormat, std::vector<FileResult> listedRows,
-                             int threads) {
+void SearchController::start(int32_t maxMatchLen, const QString& dateDisplayFormat, int threads) {
     if (running()) return;
-    runState_ = windowState_;
     queue_->clear();
-    thread_ = std::thread(
-        [this, request, settings, dateDisplayFormat, listed = std::move(listedRows), threads] {
-            SearchRun(runState_, request, settings, dateDisplayFormat, *host_, threads).run(listed);
-            host_->ended();
-        });
+    thread_ = std::thread([this, maxMatchLen, dateDisplayFormat, threads] {
+        session_.run(*host_, maxMatchLen, dateDisplayFormat, threads);
+        host_->ended();
+    });
     timer_->start();
 }
 
 void SearchController::cancel() {
-    runState_.Canceled = true;
+    session_.cancel();
 }
 
 void SearchController::wake() {
@@ -153,7 +149,7 @@ void SearchController::deliver() {
         status.swap(queue_->status);
         ended = queue_->ended;
     }
-    if (!rows.empty()) view_.appendRows(std::move(rows));
+    if (!rows.empty()) session_.appendRows(std::move(rows));
     if (const auto* text = std::get_if<QString>(&status)) view_.showStatus(*text);
     if (const auto* path = std::get_if<std::string>(&status))
         view_.showStatus(QStringLiteral(" Searching ") + displayText(*path));
@@ -180,13 +176,12 @@ void SearchController::showBox() {
 void SearchController::finish() {
     thread_.join();
     timer_->stop();
-    windowState_ = runState_;
     if (view_.ended) view_.ended();
 }
 
 void SearchController::abandon() {
     if (!running()) return;
-    runState_.Canceled = true;
+    session_.cancel();
     {
         const std::lock_guard lock(queue_->mutex);
         queue_->abandoned = true;
@@ -194,7 +189,6 @@ void SearchController::abandon() {
     }
     thread_.join();
     timer_->stop();
-    windowState_ = runState_;
 }
 
 } // namespace ferrolux

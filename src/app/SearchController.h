@@ -1,10 +1,6 @@
 #pragma once
 
-#include "search/FileResult.h"
 #include "search/FileSearch.h"
-#include "search/SearchRequest.h"
-#include "search/SearchState.h"
-#include "settings/Settings.h"
 
 #include <QObject>
 #include <QString>
@@ -17,35 +13,33 @@ class QTimer;
 
 namespace ferrolux {
 
+class SearchSession;
+
 // What the window does with what its search reports; every call comes on
 // the window's thread.
 struct SearchView {
-    std::function<void(std::vector<FileResult> rows)> appendRows;
     std::function<void(const QString& text)> showStatus;
-    // The search is over and its state is back in the window's SearchState.
+    // The search is over.
     std::function<void()> ended;
 };
 
-// Runs the searches of one window, one at a time, each on a thread of its
-// own (which hands the files to a pool of threads) with a private copy of
-// the window's search state: the search writes only what it owns, and the
-// window's state receives it back when the search is over. What the search
-// reports (rows, the status text, message boxes, its end) reaches the
-// window's thread through one queue, in the order it was reported; a message
-// box is shown there, with MessageBoxA, while the search waits for the answer.
+// Runs the searches of a window's session, one at a time, each on a thread
+// of its own (which hands the files to a pool of threads). While it runs,
+// that thread alone writes the session's counters; the rows it finds reach
+// the session on the window's thread. What the search reports (rows, the
+// status text, message boxes, its end) goes through one queue, in the order
+// it was reported; a message box is shown there, with MessageBoxA, while the
+// search waits for the answer.
 class SearchController : public QObject {
     Q_OBJECT
 public:
-    // window owns the message boxes and its search state; view is told what
-    // the search reports.
-    SearchController(QObject* window, SearchState& windowState, SearchView view);
+    // window owns the message boxes; view is told what the search reports.
+    SearchController(QObject* window, SearchSession& session, SearchView view);
     // Abandons a running search.
     ~SearchController() override;
 
-    // Starts a search of request with a copy of the window's state (prepared
-    // by beginSearch). listedRows: the previous rows, for listed files only.
-    void start(const SearchRequest& request, const Settings& settings,
-               const QString& dateDisplayFormat, std::vector<FileResult> listedRows,
+    // Runs the search the session has begun.
+    void start(int32_t maxMatchLen, const QString& dateDisplayFormat,
                int threads = defaultSearchThreads());
     bool running() const { return thread_.joinable(); }
 
@@ -53,8 +47,8 @@ public:
     void cancel();
 
     // Ends a running search at once: stops it, answers its message boxes
-    // without showing them, waits for all its threads and gives its state
-    // back to the window. The view hears nothing more of it.
+    // without showing them and waits for all its threads. The view hears
+    // nothing more of it.
     void abandon();
 
 private:
@@ -67,12 +61,11 @@ private:
     void finish();
 
     QObject* window_;
-    SearchState& windowState_;
+    SearchSession& session_;
     SearchView view_;
     QTimer* timer_;
     std::shared_ptr<Queue> queue_;
     std::unique_ptr<Host> host_;
-    SearchState runState_;
     std::thread thread_;
 };
 

@@ -1,23 +1,22 @@
 #include "app/TfrmMain.h"
 
 #include "app/MainFileActions.h"
+#include "app/MainPrint.h"
+#include "app/MainResultLists.h"
+#include "app/MainSearch.h"
+#include "app/MainSettings.h"
 #include "app/Pictures.h"
-#include "app/SearchController.h"
 #include "app/Startup.h"
 #include "app/TfrmAbout.h"
 #include "app/TfrmSplash.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
 #include "platform/ui/HelpWindow.h"
-#include "platform/ui/HintSwitch.h"
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 #include "results/RegExpTokens.h"
 #include "search/DateDisplay.h"
-#include "search/SearchRun.h"
-#include "search/ZipPhase.h"
-#include "settings/SettingsStore.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -86,7 +85,7 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
-      client_(new QWidget(this)), splash_(splash), liveOptions_(std::make_shared<LiveOptions>()) {
+      client_(new QWidget(this)), splash_(splash) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Ferrolux"));
     setWindowIcon(applicationIcon());
@@ -97,7 +96,12 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     createMenus();
     setHints();
     setTabOrder();
-    fileActions_ = new MainFileActions(*this);
+    search_ = std::make_unique<MainSearch>(this, session_, settings_, dateDisplayFormat_, controls_,
+                                           results_, [this] { emit searchFinished(); });
+    resultLists_ = std::make_unique<MainResultLists>(session_, settings_, controls_, results_);
+    fileActions_ = new MainFileActions(this, session_, settings_, controls_, results_);
+    storedSettings_ = std::make_unique<MainSettings>(this, settings_, controls_, results_);
+    printing_ = std::make_unique<MainPrint>(this, session_, settings_, controls_, results_);
     connectHandlers();
     setClientSize(designedClientSize);
     placeFrameAtOrigin();
@@ -105,23 +109,26 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
 }
 
 TfrmMain::~TfrmMain() {
-    // A window discarded without being closed still cleans up after itself.
-    stopSearchForClose();
-    deleteTempFolders(State);
+    // A window discarded without being closed still cleans up after itself;
+    // the search goes first, as it uses the session.
+    search_->stopForClose();
+    session_.deleteExtractionFolders();
+    // The file list is a view of the session, which goes with the members.
+    delete results_.lstFiles1;
 }
 
 void TfrmMain::createResultLists(QWidget* client) {
-    lstFiles1 = new FileListView(client);
+    FileListView* lstFiles1 = results_.lstFiles1 = new FileListView(session_, client);
     lstFiles1->setObjectName(QStringLiteral("lstFiles1"));
     lstFiles1->setGeometry(0, 0, 914, 193);
     lstFiles1->setColumnWidths({250, 297, 70, 50, 81, 140});
     lstFiles1->setEnabled(false);
     lstFiles1->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    lblMatches = label(client, "lblMatches", "Matches in:", 8, 201);
-    lblMatches->hide();
+    results_.lblMatches = label(client, "lblMatches", "Matches in:", 8, 201);
+    results_.lblMatches->hide();
 
-    lstLines1 = new MatchListView(client);
+    MatchListView* lstLines1 = results_.lstLines1 = new MatchListView(client);
     lstLines1->setObjectName(QStringLiteral("lstLines1"));
     lstLines1->setGeometry(0, 224, 914, 215);
     lstLines1->setColumnWidth(0, 60);
@@ -129,16 +136,7 @@ void TfrmMain::createResultLists(QWidget* client) {
     lstLines1->setListFont(screenFont(QStringLiteral("Fixedsys"), 11, QFont::Monospace));
     lstLines1->setEnabled(false);
 
-    lstFiles2 = new FileListView(client);
-    lstFiles2->setObjectName(QStringLiteral("lstFiles2"));
-    lstFiles2->setGeometry(0, 0, 10, 10);
-    lstFiles2->hide();
-    lstLines2 = new MatchListView(client);
-    lstLines2->setObjectName(QStringLiteral("lstLines2"));
-    lstLines2->setGeometry(0, 0, 10, 10);
-    lstLines2->hide();
-
-    pnlStatus = new QLabel(client);
+    QLabel* pnlStatus = results_.pnlStatus = new QLabel(client);
     pnlStatus->setObjectName(QStringLiteral("pnlStatus"));
     pnlStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -146,20 +144,21 @@ void TfrmMain::createResultLists(QWidget* client) {
 }
 
 void TfrmMain::createBottomPanel(QWidget* client) {
-    pnlBottom = new QFrame(client);
+    auto* pnlBottom = new QFrame(client);
+    pnlBottom_ = pnlBottom;
     pnlBottom->setObjectName(QStringLiteral("pnlBottom"));
     pnlBottom->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlBottom->setGeometry(0, 441, 915, 180);
 
-    Dir1 = new DirectoryListBox(pnlBottom);
-    Dir1->setObjectName(QStringLiteral("Dir1"));
-    Dir1->setGeometry(1, 5, 220, 148);
-    Drive1 = new DriveComboBox(pnlBottom);
-    Drive1->setObjectName(QStringLiteral("Drive1"));
-    Drive1->setGeometry(1, 152, 220, 22);
+    controls_.Dir1 = new DirectoryListBox(pnlBottom);
+    controls_.Dir1->setObjectName(QStringLiteral("Dir1"));
+    controls_.Dir1->setGeometry(1, 5, 220, 148);
+    controls_.Drive1 = new DriveComboBox(pnlBottom);
+    controls_.Drive1->setObjectName(QStringLiteral("Drive1"));
+    controls_.Drive1->setGeometry(1, 152, 220, 22);
 
-    Label2 = label(pnlBottom, "Label2", "S&earch for:", 232, 5);
-    cboSearch = new QComboBox(pnlBottom);
+    QLabel* Label2 = label(pnlBottom, "Label2", "S&earch for:", 232, 5);
+    QComboBox* cboSearch = controls_.cboSearch = new QComboBox(pnlBottom);
     cboSearch->setObjectName(QStringLiteral("cboSearch"));
     cboSearch->setEditable(true);
     cboSearch->setInsertPolicy(QComboBox::NoInsert);
@@ -169,16 +168,17 @@ void TfrmMain::createBottomPanel(QWidget* client) {
     cboSearch->setGeometry(230, 26, 206, 24);
     Label2->setBuddy(cboSearch);
 
-    Label1 = label(pnlBottom, "Label1", "Fi&les to search:", 232, 67);
-    txtFilespec = new QLineEdit(QStringLiteral("*.*"), pnlBottom);
+    QLabel* Label1 = label(pnlBottom, "Label1", "Fi&les to search:", 232, 67);
+    QLineEdit* txtFilespec = controls_.txtFilespec =
+        new QLineEdit(QStringLiteral("*.*"), pnlBottom);
     txtFilespec->setObjectName(QStringLiteral("txtFilespec"));
     txtFilespec->setGeometry(230, 87, 205, 24);
     Label1->setBuddy(txtFilespec);
 
-    createFileTypes();
+    createFileTypes(pnlBottom);
 
-    Label3 = label(pnlBottom, "Label3", "Insert &Regular Expressions", 448, 5);
-    cboRegExp = new QComboBox(pnlBottom);
+    QLabel* Label3 = label(pnlBottom, "Label3", "Insert &Regular Expressions", 448, 5);
+    QComboBox* cboRegExp = controls_.cboRegExp = new QComboBox(pnlBottom);
     cboRegExp->setObjectName(QStringLiteral("cboRegExp"));
     cboRegExp->setGeometry(444, 26, 221, 24);
     for (const char* entry : regExpEntries())
@@ -186,148 +186,153 @@ void TfrmMain::createBottomPanel(QWidget* client) {
     cboRegExp->setCurrentIndex(-1);
     Label3->setBuddy(cboRegExp);
 
-    createOptions();
-    createButtons();
+    createOptions(pnlBottom);
+    createButtons(pnlBottom);
 }
 
-void TfrmMain::createFileTypes() {
-    GroupBox1 = new QGroupBox(QStringLiteral(" File Types "), pnlBottom);
+void TfrmMain::createFileTypes(QWidget* panel) {
+    auto* GroupBox1 = new QGroupBox(QStringLiteral(" File Types "), panel);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(230, 128, 204, 46);
-    chkTextFiles = checkBox(GroupBox1, "chkTextFiles", "Te&xt", 24, 20, 80);
-    chkBinaryFiles = checkBox(GroupBox1, "chkBinaryFiles", "&Binary", 112, 20, 80);
-    chkTextFiles->setChecked(true);
-    chkBinaryFiles->setChecked(true);
+    controls_.chkTextFiles = checkBox(GroupBox1, "chkTextFiles", "Te&xt", 24, 20, 80);
+    controls_.chkBinaryFiles = checkBox(GroupBox1, "chkBinaryFiles", "&Binary", 112, 20, 80);
+    controls_.chkTextFiles->setChecked(true);
+    controls_.chkBinaryFiles->setChecked(true);
 }
 
-void TfrmMain::createOptions() {
-    GroupBox6 = new QGroupBox(QStringLiteral(" Options "), pnlBottom);
+void TfrmMain::createOptions(QWidget* panel) {
+    auto* GroupBox6 = new QGroupBox(QStringLiteral(" Options "), panel);
     GroupBox6->setObjectName(QStringLiteral("GroupBox6"));
     GroupBox6->setGeometry(444, 53, 221, 122);
     const int width = 208;
-    chkInclSub = checkBox(GroupBox6, "chkInclSub", "&Include subdirectories", 8, 18, width);
-    chkSearchListed =
+    SearchControls& c = controls_;
+    c.chkInclSub = checkBox(GroupBox6, "chkInclSub", "&Include subdirectories", 8, 18, width);
+    c.chkSearchListed =
         checkBox(GroupBox6, "chkSearchListed", "Search listed files &only", 8, 35, width);
-    chkSearchZip = checkBox(GroupBox6, "chkSearchZip", "Search &Zip files", 8, 52, width);
-    chkCase = checkBox(GroupBox6, "chkCase", "&Case-sensitive search", 8, 69, width);
-    chkWord = checkBox(GroupBox6, "chkWord", "Match &whole words only", 8, 86, width);
-    chkLiteral =
+    c.chkSearchZip = checkBox(GroupBox6, "chkSearchZip", "Search &Zip files", 8, 52, width);
+    c.chkCase = checkBox(GroupBox6, "chkCase", "&Case-sensitive search", 8, 69, width);
+    c.chkWord = checkBox(GroupBox6, "chkWord", "Match &whole words only", 8, 86, width);
+    c.chkLiteral =
         checkBox(GroupBox6, "chkLiteral", "&Literal (no regular expressions)", 8, 103, width);
-    chkSearchListed->setEnabled(false);
+    c.chkSearchListed->setEnabled(false);
 }
 
-void TfrmMain::createButtons() {
-    cmdSearch = glyphButton(pnlBottom, "cmdSearch", "&Search", searchGlyph(), {680, 27, 99, 49});
-    cmdPrint = glyphButton(pnlBottom, "cmdPrint", "&Print", printGlyph(), {680, 96, 99, 49});
-    cmdPrint->setEnabled(false);
-    cmdStop = glyphButton(pnlBottom, "cmdStop", "", stopGlyph(), {680, 160, 99, 49});
-    cmdStop->setToolTip(QStringLiteral("Stop the search"));
-    cmdStop->hide();
+void TfrmMain::createButtons(QWidget* panel) {
+    SearchControls& c = controls_;
+    c.cmdSearch = glyphButton(panel, "cmdSearch", "&Search", searchGlyph(), {680, 27, 99, 49});
+    c.cmdPrint = glyphButton(panel, "cmdPrint", "&Print", printGlyph(), {680, 96, 99, 49});
+    c.cmdPrint->setEnabled(false);
+    c.cmdStop = glyphButton(panel, "cmdStop", "", stopGlyph(), {680, 160, 99, 49});
+    c.cmdStop->setToolTip(QStringLiteral("Stop the search"));
+    c.cmdStop->hide();
 }
 
 void TfrmMain::createMenus() {
-    File1 = menuBar()->addMenu(QStringLiteral("&File"));
+    QMenu* File1 = menuBar()->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
-    RetrieveSearch1 =
-        menuItem(File1, "RetrieveSearch1", "&Retrieve Search", QKeySequence("Ctrl+R"));
-    SaveSearch1 = menuItem(File1, "SaveSearch1", "&Save Search", QKeySequence("Ctrl+S"));
-    Refresh1 = menuItem(File1, "Refresh1", "Re&fresh", QKeySequence(Qt::Key_F5));
-    Preferences1 = menuItem(File1, "Preferences1", "&Preferences", QKeySequence("Ctrl+P"));
-    Exit1 = menuItem(File1, "Exit1", "E&xit", {});
+    menuItem(File1, "RetrieveSearch1", "&Retrieve Search", QKeySequence("Ctrl+R"));
+    menuItem(File1, "SaveSearch1", "&Save Search", QKeySequence("Ctrl+S"));
+    menuItem(File1, "Refresh1", "Re&fresh", QKeySequence(Qt::Key_F5));
+    menuItem(File1, "Preferences1", "&Preferences", QKeySequence("Ctrl+P"));
+    menuItem(File1, "Exit1", "E&xit", {});
 
-    Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
+    QMenu* Help1 = menuBar()->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
-    Contents1 = menuItem(Help1, "Contents1", "&Contents", QKeySequence(Qt::Key_F1));
+    menuItem(Help1, "Contents1", "&Contents", QKeySequence(Qt::Key_F1));
     Help1->addSeparator();
-    About1 = menuItem(Help1, "About1", "&About", {});
+    menuItem(Help1, "About1", "&About", {});
 
-    mnuFilesPopup = new QMenu(this);
-    mnuFilesPopup->setObjectName(QStringLiteral("mnuFilesPopup"));
-    View1 = menuItem(mnuFilesPopup, "View1", "&View", QKeySequence("Ctrl+V"));
-    Open1 = menuItem(mnuFilesPopup, "Open1", "&Open", QKeySequence("Ctrl+O"));
-    Edit1 = menuItem(mnuFilesPopup, "Edit1", "&Edit", QKeySequence("Ctrl+E"));
+    mnuFilesPopup_ = new QMenu(this);
+    mnuFilesPopup_->setObjectName(QStringLiteral("mnuFilesPopup"));
     // The file actions' shortcuts work while the file list has the focus.
-    for (QAction* item : {View1, Open1, Edit1}) {
+    for (QAction* item : {menuItem(mnuFilesPopup_, "View1", "&View", QKeySequence("Ctrl+V")),
+                          menuItem(mnuFilesPopup_, "Open1", "&Open", QKeySequence("Ctrl+O")),
+                          menuItem(mnuFilesPopup_, "Edit1", "&Edit", QKeySequence("Ctrl+E"))}) {
         item->setShortcutContext(Qt::WidgetShortcut);
-        lstFiles1->addAction(item);
+        results_.lstFiles1->addAction(item);
     }
 }
 
 void TfrmMain::setHints() {
-    Dir1->setToolTip(hint("Click the right mouse button \r\nfor a listing of files in the \r\n"
-                          "currently selected directory."));
-    txtFilespec->setToolTip(hint("Multiple file specs may be entered\r\nby separating them with "
-                                 "commas\r\n(i.e., \" *.txt , *.doc \")."));
-    GroupBox1->setToolTip(hint("When searching entire directories,\r\nyou may exclude one file "
-                               "type to\r\nimprove search performance."));
-    cboRegExp->setToolTip(hint("Click on a regular expression\r\nfrom this list to insert it "
-                               "into\r\nyour search string"));
-    chkSearchListed->setToolTip(hint("Search only in the list of files\r\nreturned by the "
-                                     "previous search\r\n(ignores the entered file spec)"));
-    chkWord->setToolTip(hint("Include only matches where the search \r\nstring is a word by "
-                             "itself (does not work\r\nwhen combined with any regular "
-                             "expressions)"));
-    chkLiteral->setToolTip(hint("Treat all regular expression\r\ncharacters as normal text"));
-    lstFiles1->setToolTip(hint("Click the right mouse button\r\nfor a menu of file "
-                               "options.\r\n\r\nClick on a column header to\r\nsort by that "
-                               "column (successive\r\nclicks will swtich between\r\nascending "
-                               "and descending)."));
-    lstLines1->setToolTip(hint("Double-click on any match  to view the\r\nfile with the viewer  "
-                               "positioned at that match."));
+    const SearchControls& c = controls_;
+    c.Dir1->setToolTip(hint("Click the right mouse button \r\nfor a listing of files in the \r\n"
+                            "currently selected directory."));
+    c.txtFilespec->setToolTip(hint("Multiple file specs may be entered\r\nby separating them with "
+                                   "commas\r\n(i.e., \" *.txt , *.doc \")."));
+    findChild<QGroupBox*>(QStringLiteral("GroupBox1"))
+        ->setToolTip(hint("When searching entire directories,\r\nyou may exclude one file "
+                          "type to\r\nimprove search performance."));
+    c.cboRegExp->setToolTip(hint("Click on a regular expression\r\nfrom this list to insert it "
+                                 "into\r\nyour search string"));
+    c.chkSearchListed->setToolTip(hint("Search only in the list of files\r\nreturned by the "
+                                       "previous search\r\n(ignores the entered file spec)"));
+    c.chkWord->setToolTip(hint("Include only matches where the search \r\nstring is a word by "
+                               "itself (does not work\r\nwhen combined with any regular "
+                               "expressions)"));
+    c.chkLiteral->setToolTip(hint("Treat all regular expression\r\ncharacters as normal text"));
+    results_.lstFiles1->setToolTip(hint("Click the right mouse button\r\nfor a menu of file "
+                                        "options.\r\n\r\nClick on a column header to\r\nsort by "
+                                        "that column (successive\r\nclicks will swtich "
+                                        "between\r\nascending and descending)."));
+    results_.lstLines1->setToolTip(hint("Double-click on any match  to view the\r\nfile with the "
+                                        "viewer  positioned at that match."));
 }
 
 void TfrmMain::setTabOrder() {
+    const SearchControls& c = controls_;
     const QList<QWidget*> order = {
-        lstFiles1,    lstLines1,      Dir1,       Drive1,     cboSearch,       txtFilespec,
-        chkTextFiles, chkBinaryFiles, cboRegExp,  chkInclSub, chkSearchListed, chkSearchZip,
-        chkCase,      chkWord,        chkLiteral, cmdSearch,  cmdPrint,        cmdStop};
+        results_.lstFiles1, results_.lstLines1, c.Dir1,           c.Drive1,    c.cboSearch,
+        c.txtFilespec,      c.chkTextFiles,     c.chkBinaryFiles, c.cboRegExp, c.chkInclSub,
+        c.chkSearchListed,  c.chkSearchZip,     c.chkCase,        c.chkWord,   c.chkLiteral,
+        c.cmdSearch,        c.cmdPrint,         c.cmdStop};
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 void TfrmMain::connectHandlers() {
-    connect(Exit1, &QAction::triggered, this, &TfrmMain::Exit1Click);
-    connect(About1, &QAction::triggered, this, &TfrmMain::About1Click);
-    connect(Contents1, &QAction::triggered, this, &TfrmMain::Contents1Click);
-    connect(Refresh1, &QAction::triggered, this, &TfrmMain::Refresh1Click);
-    connect(SaveSearch1, &QAction::triggered, this, &TfrmMain::SaveSearch1Click);
-    connect(RetrieveSearch1, &QAction::triggered, this, &TfrmMain::RetrieveSearch1Click);
-    connect(Preferences1, &QAction::triggered, this, &TfrmMain::Preferences1Click);
-    connect(Drive1, &DriveComboBox::Change, this, &TfrmMain::Drive1Change);
-    connect(Dir1, &DirectoryListBox::Change, this,
-            [this] { Drive1->showDriveOf(Dir1->Directory()); });
-    connect(cmdSearch, &QPushButton::clicked, this, &TfrmMain::cmdSearchClick);
-    // Enter in either box searches, as the Search button does.
-    connect(cboSearch->lineEdit(), &QLineEdit::returnPressed, this, &TfrmMain::cmdSearchClick);
-    connect(txtFilespec, &QLineEdit::returnPressed, this, &TfrmMain::cmdSearchClick);
-    connect(cmdStop, &QPushButton::clicked, this, &TfrmMain::cmdStopClick);
-    connect(cmdPrint, &QPushButton::clicked, this, &TfrmMain::cmdPrintClick);
-    connectReports();
-    connect(lstFiles1, &FileListView::Click, this, &TfrmMain::lstFiles1Click);
-    connect(lstFiles1, &FileListView::KeyUp, this, &TfrmMain::lstFiles1KeyUp);
-    connect(lstFiles1, &FileListView::ColumnClick, this, &TfrmMain::lstFiles1ColumnClick);
-    connect(lstFiles1, &QWidget::customContextMenuRequested, this,
-            [this](QPoint at) { mnuFilesPopup->popup(lstFiles1->viewport()->mapToGlobal(at)); });
-    connect(View1, &QAction::triggered, this, &TfrmMain::View1Click);
-    connect(Open1, &QAction::triggered, this, &TfrmMain::Open1Click);
-    connect(Edit1, &QAction::triggered, this, &TfrmMain::Edit1Click);
-    connect(lstLines1, &QAbstractItemView::doubleClicked, this, &TfrmMain::lstLines1DblClick);
-    // The search clears the selection (-1); only a chosen entry inserts.
-    connect(cboRegExp, &QComboBox::currentIndexChanged, this, [this](int index) {
-        if (index >= 0) cboRegExpClick(index);
-    });
-    // Boxes a running search reads at every directory or file.
-    const auto live = [this](QCheckBox* box, std::atomic<bool> LiveOptions::*option) {
-        connect(box, &QCheckBox::toggled, this,
-                [this, option](bool on) { (*liveOptions_).*option = on; });
-        (*liveOptions_).*option = box->isChecked();
+    const auto onMenu = [this](const char* name, auto handler) {
+        connect(findChild<QAction*>(QLatin1String(name)), &QAction::triggered, this, handler);
     };
-    live(chkInclSub, &LiveOptions::IncludeSubdirectories);
-    live(chkCase, &LiveOptions::CaseSensitive);
-    live(chkSearchZip, &LiveOptions::SearchZipFiles);
-    live(chkTextFiles, &LiveOptions::TextFiles);
-    live(chkBinaryFiles, &LiveOptions::BinaryFiles);
-    search_ = createSearchController();
+    onMenu("Exit1", [this] { Exit1Click(); });
+    onMenu("About1", [this] { About1Click(); });
+    onMenu("Contents1", [this] { Contents1Click(); });
+    onMenu("Refresh1", [this] { Refresh1Click(); });
+    onMenu("SaveSearch1", [this] { storedSettings_->SaveSearch1Click(); });
+    onMenu("RetrieveSearch1", [this] { storedSettings_->RetrieveSearch1Click(); });
+    onMenu("Preferences1", [this] { storedSettings_->Preferences1Click(); });
+    FileActions& actions = fileActions_->actions();
+    onMenu("View1", [&actions] { actions.View1Click(); });
+    onMenu("Open1", [&actions] { actions.Open1Click(); });
+    onMenu("Edit1", [&actions] { actions.Edit1Click(); });
+
+    const SearchControls& c = controls_;
+    connect(c.Drive1, &DriveComboBox::Change, this, &TfrmMain::Drive1Change);
+    connect(c.Dir1, &DirectoryListBox::Change, this,
+            [c] { c.Drive1->showDriveOf(c.Dir1->Directory()); });
+    const auto search = [this] { search_->cmdSearchClick(); };
+    connect(c.cmdSearch, &QPushButton::clicked, this, search);
+    // Enter in either box searches, as the Search button does.
+    connect(c.cboSearch->lineEdit(), &QLineEdit::returnPressed, this, search);
+    connect(c.txtFilespec, &QLineEdit::returnPressed, this, search);
+    connect(c.cmdStop, &QPushButton::clicked, this, [this] { search_->cmdStopClick(); });
+    connect(c.cmdPrint, &QPushButton::clicked, this, [this] { printing_->cmdPrintClick(); });
+    // The search clears the selection (-1); only a chosen entry inserts.
+    connect(c.cboRegExp, &QComboBox::currentIndexChanged, this, [&actions](int index) {
+        if (index >= 0) actions.cboRegExpClick(index);
+    });
+
+    FileListView* lstFiles1 = results_.lstFiles1;
+    MainResultLists& lists = *resultLists_;
+    connect(lstFiles1, &FileListView::Click, this, [&lists] { lists.lstFiles1Click(); });
+    connect(lstFiles1, &FileListView::KeyUp, this,
+            [&lists](int key) { lists.lstFiles1KeyUp(key); });
+    connect(lstFiles1, &FileListView::ColumnClick, this,
+            [&lists](int column) { lists.lstFiles1ColumnClick(column); });
+    connect(lstFiles1, &QWidget::customContextMenuRequested, this, [this, lstFiles1](QPoint at) {
+        mnuFilesPopup_->popup(lstFiles1->viewport()->mapToGlobal(at));
+    });
+    connect(results_.lstLines1, &QAbstractItemView::doubleClicked, this,
+            [&actions] { actions.lstLines1DblClick(); });
 }
 
 void TfrmMain::setClientSize(QSize size) {
@@ -336,8 +341,7 @@ void TfrmMain::setClientSize(QSize size) {
 }
 
 void TfrmMain::FormCreate() {
-    HelpFilePath = helpDocumentPath();
-    SortDirection = 1;
+    helpFilePath_ = helpDocumentPath();
 }
 
 void TfrmMain::showEvent(QShowEvent* event) {
@@ -357,31 +361,7 @@ void TfrmMain::FormShow() {
     splash_ = nullptr;
     if (usesCompactLayout(primaryScreenSize())) applyCompactLayout();
     placeStatusPanel();
-    LoadSettings(true);
-}
-
-void TfrmMain::LoadSettings(bool applyStartupDir) {
-    ::ferrolux::LoadSettings(Settings, *this, RegistryStore::standard(), applyStartupDir);
-}
-
-bool TfrmMain::showHint() const {
-    return HintSwitch::instance().hintsShown();
-}
-
-void TfrmMain::setShowHint(bool on) {
-    HintSwitch::instance().setHintsShown(on);
-}
-
-void TfrmMain::setMatchListFont(const QString& name, int32_t size) {
-    lstLines1->setListFont(screenFont(name, size, QFont::Monospace));
-}
-
-bool TfrmMain::setDirectory(const QString& directory) {
-    return Dir1->setDirectory(QFile::encodeName(directory).toStdString());
-}
-
-void TfrmMain::setRootDirectory() {
-    Dir1->setDirectory(Drive1->Drive());
+    storedSettings_->LoadSettings(true);
 }
 
 bool TfrmMain::usesCompactLayout(QSize screen) {
@@ -391,14 +371,14 @@ bool TfrmMain::usesCompactLayout(QSize screen) {
 void TfrmMain::applyCompactLayout() {
     setClientSize(compactClientSize);
     placeFrameAtOrigin();
-    lstLines1->setGeometry(0, 166, 790, 140);
-    lstLines1->setColumnWidth(0, 45);
-    lstLines1->setColumnWidth(1, 710);
-    lstFiles1->resize(790, 140);
-    lstFiles1->setColumnWidths({208, 232, 66, 50, 70, 140});
-    lblMatches->move(lblMatches->x(), 146);
-    pnlBottom->setGeometry(pnlBottom->x(), 309, 792, pnlBottom->height());
-    pnlStatus->resize(pnlStatus->width(), 32);
+    results_.lstLines1->setGeometry(0, 166, 790, 140);
+    results_.lstLines1->setColumnWidth(0, 45);
+    results_.lstLines1->setColumnWidth(1, 710);
+    results_.lstFiles1->resize(790, 140);
+    results_.lstFiles1->setColumnWidths({208, 232, 66, 50, 70, 140});
+    results_.lblMatches->move(results_.lblMatches->x(), 146);
+    pnlBottom_->setGeometry(pnlBottom_->x(), 309, 792, pnlBottom_->height());
+    results_.pnlStatus->resize(results_.pnlStatus->width(), 32);
 }
 
 // The frame's corner, not the client area's, goes to 0,0, so the caption
@@ -414,6 +394,7 @@ void TfrmMain::placeFrameAtOrigin() {
 
 void TfrmMain::placeStatusPanel() {
     const QSize client = client_->size();
+    QLabel* pnlStatus = results_.pnlStatus;
     pnlStatus->setGeometry(0, client.height() - pnlStatus->height(), client.width(),
                            pnlStatus->height());
 }
@@ -424,7 +405,7 @@ void TfrmMain::changeEvent(QEvent* event) {
 }
 
 void TfrmMain::FormActivate(const QLocale& locale) {
-    DateDisplayFormat = chooseDateDisplayFormat(locale);
+    dateDisplayFormat_ = chooseDateDisplayFormat(locale);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -434,8 +415,8 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 void TfrmMain::FormClose() {
     // The search goes first: it must not use the lists once they are dropped.
-    stopSearchForClose();
-    deleteTempFolders(State);
+    search_->stopForClose();
+    session_.deleteExtractionFolders();
     if (helpWindow_) helpWindow_->close();
 }
 
@@ -444,7 +425,7 @@ void TfrmMain::Exit1Click() {
 }
 
 void TfrmMain::About1Click() {
-    if (frmAbout) frmAbout->exec();
+    if (frmAbout_) frmAbout_->exec();
 }
 
 void TfrmMain::Contents1Click() {
@@ -452,15 +433,17 @@ void TfrmMain::Contents1Click() {
         helpWindow_ = new HelpWindow(this);
         helpWindow_->setAttribute(Qt::WA_QuitOnClose, false);
     }
-    helpWindow_->showContents(HelpFilePath);
+    helpWindow_->showContents(helpFilePath_);
 }
 
 void TfrmMain::Refresh1Click() {
-    Dir1->Update();
+    controls_.Dir1->Update();
 }
 
 void TfrmMain::Drive1Change() {
-    if (!Dir1->setDirectory(Drive1->currentDirectory())) Dir1->setDirectory(Drive1->Drive());
+    const SearchControls& c = controls_;
+    if (!c.Dir1->setDirectory(c.Drive1->currentDirectory()))
+        c.Dir1->setDirectory(c.Drive1->Drive());
 }
 
 } // namespace ferrolux

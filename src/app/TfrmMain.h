@@ -1,116 +1,46 @@
 #pragma once
 
-#include "print/Reports.h"
-#include "search/GrepEngine.h"
-#include "search/SearchRequest.h"
-#include "search/SearchState.h"
-#include "settings/SearchForm.h"
+#include "app/MainControls.h"
+#include "search/SearchSession.h"
 #include "settings/Settings.h"
-#include "settings/SettingsTarget.h"
 
 #include <QLocale>
 #include <QMainWindow>
 #include <memory>
-#include <string>
 
-class QAction;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
 
 namespace ferrolux {
 
-class DirectoryListBox;
-class DriveComboBox;
-class FileListView;
 class HelpWindow;
 class MainFileActions;
-class MatchListView;
-class SearchController;
+class MainPrint;
+class MainResultLists;
+class MainSearch;
+class MainSettings;
 class TfrmAbout;
 class TfrmPrint;
 class TfrmSplash;
 
-// The main window: owns the search state, the settings record, the result
-// lists and every search control. Handlers are thin: they read controls, call
-// the core and write controls.
-class TfrmMain : public QMainWindow, public SettingsTarget, public SearchForm {
+// The main window: the search controls, the result lists over its search
+// session, the menus and the status line. What the user does with them is
+// handled by small classes, one per job: the search, the result lists, the
+// file actions, the stored settings and saved searches, and printing. Each
+// control has its specified name as objectName.
+class TfrmMain : public QMainWindow {
     Q_OBJECT
 public:
     // splash, when given, is removed when the window is first shown.
     explicit TfrmMain(TfrmSplash* splash = nullptr, QWidget* parent = nullptr);
     ~TfrmMain() override;
 
-    // Result lists and their hidden twins (printing and listed-files searches).
-    FileListView* lstFiles1;
-    QLabel* lblMatches;
-    MatchListView* lstLines1;
-    FileListView* lstFiles2;
-    MatchListView* lstLines2;
-
-    // Search controls.
-    QFrame* pnlBottom;
-    DirectoryListBox* Dir1;
-    DriveComboBox* Drive1;
-    QLabel* Label2;
-    QComboBox* cboSearch;
-    QLabel* Label1;
-    QLineEdit* txtFilespec;
-    QGroupBox* GroupBox1;
-    QCheckBox* chkTextFiles;
-    QCheckBox* chkBinaryFiles;
-    QLabel* Label3;
-    QComboBox* cboRegExp;
-    QGroupBox* GroupBox6;
-    QCheckBox* chkInclSub;
-    QCheckBox* chkSearchListed;
-    QCheckBox* chkSearchZip;
-    QCheckBox* chkCase;
-    QCheckBox* chkWord;
-    QCheckBox* chkLiteral;
-    QPushButton* cmdSearch;
-    QPushButton* cmdPrint;
-    QPushButton* cmdStop;
-    QLabel* pnlStatus;
-
-    // Menus.
-    QMenu* File1;
-    QAction* RetrieveSearch1;
-    QAction* SaveSearch1;
-    QAction* Refresh1;
-    QAction* Preferences1;
-    QAction* Exit1;
-    QMenu* Help1;
-    QAction* Contents1;
-    QAction* About1;
-    QMenu* mnuFilesPopup;
-    QAction* View1;
-    QAction* Open1;
-    QAction* Edit1;
-
-    // Shown by Help / About; created by the program entry after this window.
-    TfrmAbout* frmAbout = nullptr;
-
-    // Process-wide values prepared at creation.
-    QString HelpFilePath;
-    int SortDirection = 1;
-    QString DateDisplayFormat;
-    SearchState State;
-    ::ferrolux::Settings Settings;
-
     // Start-up and shut-down.
     void FormShow();
-    // Reads the stored preferences into Settings and applies the tool tip
-    // switch, the match-list font and (with applyStartupDir) the start-up
-    // directory.
-    void LoadSettings(bool applyStartupDir);
     void FormActivate(const QLocale& locale = QLocale::system());
     void FormClose();
+    // The layout for screens 800 pixels wide or 600 high.
+    static bool usesCompactLayout(QSize screen);
+    void applyCompactLayout();
 
     // Menus and the directory controls.
     void Exit1Click();
@@ -119,61 +49,22 @@ public:
     void Refresh1Click();
     void Drive1Change();
 
-    // Saved searches and preferences.
-    void SaveSearch1Click();
-    void RetrieveSearch1Click();
-    void Preferences1Click();
-    SearchOptionBoxes optionBoxes() const;
+    // The search and its results, the preferences record, and the values
+    // prepared at creation and activation.
+    SearchSession& session() { return session_; }
+    ::ferrolux::Settings& settings() { return settings_; }
+    const QString& DateDisplayFormat() const { return dateDisplayFormat_; }
+    const QString& HelpFilePath() const { return helpFilePath_; }
 
-    // Searching.
-    void cmdSearchClick();
-    void cmdStopClick();
-    bool searchRunning() const;
+    // The handlers, grouped by what they act on.
+    MainSearch& search() { return *search_; }
+    MainResultLists& resultLists() { return *resultLists_; }
+    MainFileActions& fileActions() { return *fileActions_; }
+    MainSettings& storedSettings() { return *storedSettings_; }
+    MainPrint& printing() { return *printing_; }
 
-    // Result lists.
-    void lstFiles1Click();
-    void lstFiles1KeyUp(int key);
-    void lstFiles1ColumnClick(int column);
-    void ListFileMatches(bool useHidden);
-
-    // File actions on the selected row, and the two search-building aids.
-    void View1Click();
-    void lstLines1DblClick();
-    void Open1Click();
-    void Edit1Click();
-    void cboRegExpClick(int index);
-    void Dir1MouseDown(Qt::MouseButton button);
-    // The file the last View, Open or Edit acted on.
-    const std::string& CurrentFilePath() const;
-
-    // Printing: the print dialog (created by the program entry), the two
-    // reports, never shown, and the state their data handlers move through.
-    TfrmPrint* frmPrint = nullptr;
-    FilesReport qrFiles;
-    MatchesReport qrMatches;
-    int32_t FileCursor = -1;
-    int32_t LineCursor = -1;
-    QString PageHeaderText;
-    void cmdPrintClick();
-    void qrFilesNeedData(bool& moreData);
-    void qrMatchesNeedData(bool& moreData);
-    void qrMatchesTextNeedData(bool& moreData);
-
-    // The layout for screens 800 pixels wide or 600 high.
-    static bool usesCompactLayout(QSize screen);
-    void applyCompactLayout();
-
-    // What the stored settings act on.
-    bool showHint() const override;
-    void setShowHint(bool on) override;
-    void setMatchListFont(const QString& name, int32_t size) override;
-    bool setDirectory(const QString& directory) override;
-    void setRootDirectory() override;
-    // What a retrieved search fills (setDirectory above serves it too).
-    void setSearchText(const QString& text) override;
-    void setFileSpec(const QString& fileSpec) override;
-    void setOptionBoxes(const SearchOptionBoxes& boxes) override;
-    QObject* messageOwner() override { return this; }
+    // Shown by Help / About; created by the program entry after this window.
+    void setAboutBox(TfrmAbout* about) { frmAbout_ = about; }
 
 signals:
     // A search from cmdSearchClick has ended and its outcome was shown.
@@ -188,36 +79,35 @@ private:
     void FormCreate();
     void createResultLists(QWidget* client);
     void createBottomPanel(QWidget* client);
-    void createFileTypes();
-    void createOptions();
-    void createButtons();
+    void createFileTypes(QWidget* panel);
+    void createOptions(QWidget* panel);
+    void createButtons(QWidget* panel);
     void createMenus();
     void setHints();
     void setTabOrder();
     void connectHandlers();
-    void connectReports();
-    void outputReport(BandReport& report, const QString& documentName);
     void placeFrameAtOrigin();
     void placeStatusPanel();
     void setClientSize(QSize size);
 
-    SearchController* createSearchController();
-    SearchRequest readRequest() const;
-    void showBusyState();
-    void resetForSearch();
-    void startSearch(const SearchRequest& request);
-    void endSearch();
-    void showOutcome();
-    void stopSearchForClose();
-
+    SearchSession session_;
+    ::ferrolux::Settings settings_;
+    QString dateDisplayFormat_;
+    QString helpFilePath_;
+    SearchControls controls_;
+    ResultControls results_;
     QWidget* client_;
+    QWidget* pnlBottom_ = nullptr;
+    QMenu* mnuFilesPopup_ = nullptr;
     TfrmSplash* splash_;
+    TfrmAbout* frmAbout_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
-    MainFileActions* fileActions_;
     bool shownOnce_ = false;
-    std::shared_ptr<LiveOptions> liveOptions_;
-    SearchController* search_;
-    GrepEngine listingEngine_;
+    std::unique_ptr<MainSearch> search_;
+    std::unique_ptr<MainResultLists> resultLists_;
+    MainFileActions* fileActions_ = nullptr;
+    std::unique_ptr<MainSettings> storedSettings_;
+    std::unique_ptr<MainPrint> printing_;
 };
 
 } // namespace ferrolux

@@ -1,3 +1,5 @@
+#include "app/MainPrint.h"
+#include "app/MainResultLists.h"
 #include "app/Startup.h"
 #include "app/TfrmAbout.h"
 #include "app/TfrmMain.h"
@@ -23,9 +25,9 @@ int main(int argc, char** argv) {
     splash->showCentred(screen);
     TfrmMain frmMain(splash);
     TfrmAbout frmAbout(&frmMain);
-    frmMain.frmAbout = &frmAbout;
-    TfrmPrint frmPrint(frmMain.lstFiles1, &frmMain);
-    frmMain.frmPrint = &frmPrint;
+    frmMain.setAboutBox(&frmAbout);
+    TfrmPrint frmPrint([&frmMain] { return frmMain.resultLists().selectedRow() >= 0; }, &frmMain);
+    frmMain.printing().setDialog(&frmPrint);
     frmMain.show();
     return app.exec();
 }

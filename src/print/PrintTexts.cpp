@@ -3,6 +3,8 @@
 #include "results/RowDisplay.h"
 #include "search/TextDecoding.h"
 
+#include <QFile>
+
 namespace ferrolux {
 
 QString pageHeaderText(const std::string& typedSearchText, const std::string& directory,
@@ -17,6 +19,12 @@ QString fileHeading(const FileResult& row) {
     const QString count = QString::number(row.Matches);
     return displayText(displayName(row)) + QStringLiteral(" - ") + count +
            (row.Matches == 1 ? QStringLiteral(" match") : QStringLiteral(" matches"));
+}
+
+QString reportWriteFailureText(const std::string& path, const std::string& reason) {
+    return QStringLiteral("The report could not be written to ") +
+           QFile::decodeName(QByteArray::fromStdString(path)) + QStringLiteral(".\n") +
+           QString::fromLocal8Bit(reason);
 }
 
 QString withDefaultExtension(const QString& path, const QString& extension) {

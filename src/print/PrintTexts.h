@@ -16,6 +16,9 @@ QString pageHeaderText(const std::string& typedSearchText, const std::string& di
 // "<name> (in <archive>) - ...".
 QString fileHeading(const FileResult& row);
 
+// "The report could not be written to <path>." and the system's reason.
+QString reportWriteFailureText(const std::string& path, const std::string& reason);
+
 // A file name typed without an extension gets ".<extension>".
 QString withDefaultExtension(const QString& path, const QString& extension);
 

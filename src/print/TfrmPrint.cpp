@@ -2,9 +2,7 @@
 
 #include "platform/MessageBoxA.h"
 #include "platform/ui/ReportPrinter.h"
-#include "print/PrintRequest.h"
 #include "print/PrintTexts.h"
-#include "results/FileListView.h"
 
 #include <QButtonGroup>
 #include <QDialogButtonBox>
@@ -24,7 +22,6 @@ namespace {
 
 const char* const optionCaptions[] = {"File list only", "Matches for currently selected file",
                                       "Matches for all files"};
-constexpr int matchesOfSelectedFile = 1;
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption, int left) {
     auto* result = new QPushButton(QString::fromLatin1(caption), parent);
@@ -66,8 +63,8 @@ QString pdfTarget() {
 
 } // namespace
 
-TfrmPrint::TfrmPrint(const FileListView* files, QWidget* parent)
-    : QDialog(parent), files_(files), items_(new QButtonGroup(this)) {
+TfrmPrint::TfrmPrint(std::function<bool()> fileSelected, QWidget* parent)
+    : QDialog(parent), fileSelected_(std::move(fileSelected)), items_(new QButtonGroup(this)) {
     setObjectName(QStringLiteral("frmPrint"));
     setWindowTitle(QStringLiteral("Print"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
@@ -124,6 +121,16 @@ void TfrmPrint::createSaveDialog() {
     dlgSave->setOption(QFileDialog::DontConfirmOverwrite);
 }
 
+std::optional<PrintRequest> TfrmPrint::choosePrint() {
+    printFileName_.clear();
+    printOption_ = -1;
+    exec();
+    if (printOption_ < int32_t(PrintChoice::FileListOnly) ||
+        printOption_ > int32_t(PrintChoice::MatchesOfAllFiles))
+        return std::nullopt;
+    return PrintRequest{PrintChoice(printOption_), {printFileName_}};
+}
+
 int TfrmPrint::ItemIndex() const {
     return items_->checkedId();
 }
@@ -143,7 +150,7 @@ void TfrmPrint::cmdPrintSetupClick() {
 void TfrmPrint::cmdPrintClick() {
     if (!takeOption()) return;
     if (!confirmPdfReplacement()) {
-        PrintOption = -1;
+        printOption_ = -1;
         return;
     }
     replaceConfirmed_.clear();
@@ -161,9 +168,9 @@ bool TfrmPrint::confirmPdfReplacement() {
 void TfrmPrint::cmdFileClick() {
     if (!takeOption()) return;
     if (const std::optional<QString> path = chooseFile())
-        PrintFileName = QFile::encodeName(*path).toStdString();
+        printFileName_ = QFile::encodeName(*path).toStdString();
     else
-        PrintOption = -1;
+        printOption_ = -1;
     accept();
 }
 
@@ -172,11 +179,11 @@ void TfrmPrint::cmdCancelClick() {
 }
 
 bool TfrmPrint::takeOption() {
-    PrintOption = ItemIndex();
-    if (PrintOption != matchesOfSelectedFile || files_->selectedRow() >= 0) return true;
+    printOption_ = ItemIndex();
+    if (printOption_ != int32_t(PrintChoice::MatchesOfSelectedFile) || fileSelected_()) return true;
     MessageBoxA(this, QStringLiteral("No file is currently selected"), QStringLiteral("Error"),
                 MB_OK | MB_ICONWARNING);
-    PrintOption = -1;
+    printOption_ = -1;
     return false;
 }
 

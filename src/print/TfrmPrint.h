@@ -1,9 +1,13 @@
 #pragma once
 
+#include "print/ResultsPrint.h"
+
 #include <QDialog>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <optional>
+#include <string>
 
 class QButtonGroup;
 class QFileDialog;
@@ -13,18 +17,29 @@ class QPushButton;
 
 namespace ferrolux {
 
-class FileListView;
+// What the print dialog was asked for.
+struct PrintRequest {
+    PrintChoice choice = PrintChoice::FileListOnly;
+    PrintTarget target;
+};
 
 // The print options dialog: what to print (the file list, the matches of
 // the selected file or of all files) and where (the printer or a text file).
 // Created once and kept, so the choice carries over from one print to the
-// next; the request goes back through PrintOption and PrintFileName.
+// next.
 class TfrmPrint : public QDialog {
     Q_OBJECT
 public:
-    // files: the main window's file list, whose selected row the matches of
-    // the selected file need.
-    explicit TfrmPrint(const FileListView* files, QWidget* parent = nullptr);
+    // fileSelected: whether a file is selected in the main window's list,
+    // which the matches of the selected file need.
+    explicit TfrmPrint(std::function<bool()> fileSelected, QWidget* parent = nullptr);
+
+    // Shows the dialog modally; the print asked for, or nothing.
+    std::optional<PrintRequest> choosePrint();
+    // -1: nothing to print; 0, 1, 2: the chosen item of optPrint.
+    int32_t PrintOption() const { return printOption_; }
+    // The text file chosen with Print to File; empty: print to the printer.
+    const std::string& PrintFileName() const { return printFileName_; }
 
     QGroupBox* optPrint;
     QPushButton* cmdPrintSetup;
@@ -53,15 +68,17 @@ private:
     void createOptions();
     void createButtons();
     void createSaveDialog();
-    // PrintOption := the chosen item; false, after telling the user, when
+    // The option := the chosen item; false, after telling the user, when
     // the matches of the selected file are wanted and no file is selected.
     bool takeOption();
     // The file to print to, once confirmed for an existing file.
     std::optional<QString> chooseFile();
     bool confirmPdfReplacement();
 
-    const FileListView* files_;
+    std::function<bool()> fileSelected_;
     QButtonGroup* items_;
+    int32_t printOption_ = -1;
+    std::string printFileName_;
     // An existing PDF file chosen with Print Setup, whose replacement the
     // setup dialog confirmed.
     QString replaceConfirmed_;

@@ -57,8 +57,17 @@ Qt::Alignment alignmentOf(int column) {
 
 } // namespace
 
+FileListModel::FileListModel(SearchSession& session, QObject* parent)
+    : QAbstractTableModel(parent), session_(session) {
+    session_.setRowsObserver(this);
+}
+
+FileListModel::~FileListModel() {
+    session_.setRowsObserver(nullptr);
+}
+
 int FileListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : int(session_.rows().size());
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
@@ -67,7 +76,7 @@ int FileListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    const FileResult& row = rows_[std::size_t(index.row())];
+    const FileResult& row = session_.rows()[std::size_t(index.row())];
     if (role == Qt::DisplayRole) return cellText(row, index.column());
     if (role == Qt::TextAlignmentRole) return int(alignmentOf(index.column()));
     return {};
@@ -80,46 +89,45 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
     return {};
 }
 
-void FileListModel::setRows(std::vector<FileResult> rows) {
-    beginResetModel();
-    rows_ = std::move(rows);
-    endResetModel();
-}
-
-void FileListModel::appendRows(const std::vector<FileResult>& rows) {
-    if (rows.empty()) return;
-    const int first = int(rows_.size());
-    beginInsertRows({}, first, first + int(rows.size()) - 1);
-    rows_.insert(rows_.end(), rows.begin(), rows.end());
-    endInsertRows();
-}
-
-void FileListModel::removeRowAt(int row) {
-    beginRemoveRows({}, row, row);
-    rows_.erase(rows_.begin() + row);
-    endRemoveRows();
-}
-
-void FileListModel::reorder(const std::vector<std::size_t>& order) {
-    emit layoutAboutToBeChanged();
-    const QModelIndexList before = persistentIndexList();
-    std::vector<int> newPosition(rows_.size());
-    std::vector<FileResult> sorted;
-    sorted.reserve(rows_.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        newPosition[order[i]] = int(i);
-        sorted.push_back(std::move(rows_[order[i]]));
+void FileListModel::rowsChanging(Change change, std::size_t first, std::size_t count) {
+    switch (change) {
+    case Change::Reset:
+        return beginResetModel();
+    case Change::Append:
+        return beginInsertRows({}, int(first), int(first + count) - 1);
+    case Change::Remove:
+        return beginRemoveRows({}, int(first), int(first + count) - 1);
+    case Change::Reorder:
+        emit layoutAboutToBeChanged();
+        persistentBefore_ = persistentIndexList();
+        return;
     }
-    rows_ = std::move(sorted);
+}
+
+void FileListModel::rowsChanged(Change change, const std::vector<std::size_t>& order) {
+    switch (change) {
+    case Change::Reset:
+        return endResetModel();
+    case Change::Append:
+        return endInsertRows();
+    case Change::Remove:
+        return endRemoveRows();
+    case Change::Reorder:
+        break;
+    }
+    std::vector<int> newPosition(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        newPosition[order[i]] = int(i);
     QModelIndexList after;
-    for (const QModelIndex& index : before)
+    for (const QModelIndex& index : persistentBefore_)
         after.push_back(this->index(newPosition[std::size_t(index.row())], index.column()));
-    changePersistentIndexList(before, after);
+    changePersistentIndexList(persistentBefore_, after);
+    persistentBefore_.clear();
     emit layoutChanged();
 }
 
-FileListView::FileListView(QWidget* parent)
-    : ReportListView(parent), model_(new FileListModel(this)) {
+FileListView::FileListView(SearchSession& session, QWidget* parent)
+    : ReportListView(parent), model_(new FileListModel(session, this)) {
     setModel(model_);
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionsClickable(true);
@@ -134,17 +142,17 @@ void FileListView::selectRow(int index) {
 }
 
 void FileListView::sortRows(int column, int sortDirection) {
-    model_->reorder(sortedOrder(model_->rows(), column, sortDirection));
+    session().reorderRows(sortedOrder(rows(), column, sortDirection));
 }
 
-void FileListView::setRows(std::vector<FileResult> rows) {
-    widenForValues(rows);
-    model_->setRows(std::move(rows));
+void FileListView::rowsInserted(const QModelIndex& parent, int start, int end) {
+    ReportListView::rowsInserted(parent, start, end);
+    widenForValues(std::size_t(start), std::size_t(end) + 1);
 }
 
-void FileListView::appendRows(const std::vector<FileResult>& rows) {
-    widenForValues(rows);
-    model_->appendRows(rows);
+void FileListView::reset() {
+    ReportListView::reset();
+    widenForValues(0, rows().size());
 }
 
 void FileListView::setColumnWidths(const std::vector<int>& widths) {
@@ -161,7 +169,7 @@ void FileListView::setColumnWidths(const std::vector<int>& widths) {
     directory = std::max(std::min(directory, narrowestDirectory), directory - taken);
     for (std::size_t i = 0; i < fitted.size(); ++i)
         setColumnWidth(int(i), fitted[i]);
-    widenForValues(rows());
+    widenForValues(0, rows().size());
 }
 
 int FileListView::headingWidth(int column) const {
@@ -170,11 +178,11 @@ int FileListView::headingWidth(int column) const {
 }
 
 // Only values longer than the longest so far are measured.
-void FileListView::widenForValues(const std::vector<FileResult>& rows) {
+void FileListView::widenForValues(std::size_t first, std::size_t end) {
     for (const SizedColumn& sized : sizedColumns) {
         qsizetype longest = qsizetype(std::strlen(sized.widestValue));
-        for (const FileResult& row : rows) {
-            const QString text = cellText(row, sized.column);
+        for (std::size_t i = first; i < end; ++i) {
+            const QString text = cellText(rows()[i], sized.column);
             if (text.size() <= longest) continue;
             longest = text.size();
             setColumnWidth(sized.column, std::max(columnWidth(sized.column), cellWidthFor(text)));

@@ -2,49 +2,48 @@
 
 #include "results/ReportListView.h"
 #include "search/FileResult.h"
+#include "search/SearchSession.h"
 
 #include <QAbstractTableModel>
 #include <vector>
 
 namespace ferrolux {
 
-// The rows of a file list, by position, as the search appends them.
-class FileListModel : public QAbstractTableModel {
+// The rows of a search session as a table: the file list is a view of them.
+class FileListModel : public QAbstractTableModel, private SessionRowsObserver {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit FileListModel(SearchSession& session, QObject* parent = nullptr);
+    ~FileListModel() override;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    const std::vector<FileResult>& rows() const { return rows_; }
-    void setRows(std::vector<FileResult> rows);
-    void appendRows(const std::vector<FileResult>& rows);
-    void removeRowAt(int row);
-    // Puts the rows in the given order (indices into the current rows).
-    void reorder(const std::vector<std::size_t>& order);
+    SearchSession& session() const { return session_; }
 
 private:
-    std::vector<FileResult> rows_;
+    void rowsChanging(Change change, std::size_t first, std::size_t count) override;
+    void rowsChanged(Change change, const std::vector<std::size_t>& order) override;
+
+    SearchSession& session_;
+    QModelIndexList persistentBefore_; // the selection and current row, across a sort
 };
 
-// A file list in report style: one row per file with matches, six columns,
-// grid lines, whole-row selection, read-only. Signals mirror the handlers the
-// main window attaches: a click anywhere, a key released, a header clicked.
+// A file list in report style over the rows of a search session: one row
+// per file with matches, six columns, grid lines, whole-row selection,
+// read-only. Signals mirror the handlers the main window attaches: a click
+// anywhere, a key released, a header clicked.
 class FileListView : public ReportListView {
     Q_OBJECT
 public:
-    explicit FileListView(QWidget* parent = nullptr);
+    explicit FileListView(SearchSession& session, QWidget* parent = nullptr);
 
-    const std::vector<FileResult>& rows() const { return model_->rows(); }
+    const std::vector<FileResult>& rows() const { return session().rows(); }
     int count() const { return model_->rowCount(); }
-    const FileResult& row(int index) const { return model_->rows()[std::size_t(index)]; }
-    void setRows(std::vector<FileResult> rows);
-    void appendRows(const std::vector<FileResult>& rows);
-    void removeRowAt(int index) { model_->removeRowAt(index); }
-    void clearRows() { model_->setRows({}); }
+    const FileResult& row(int index) const { return rows()[std::size_t(index)]; }
+    void removeRowAt(int index) { session().removeRow(std::size_t(index)); }
 
     void selectRow(int index);
 
@@ -66,10 +65,13 @@ signals:
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void rowsInserted(const QModelIndex& parent, int start, int end) override;
+    void reset() override;
 
 private:
+    SearchSession& session() const { return model_->session(); }
     int headingWidth(int column) const;
-    void widenForValues(const std::vector<FileResult>& rows);
+    void widenForValues(std::size_t first, std::size_t end);
 
     FileListModel* model_;
 };

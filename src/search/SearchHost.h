@@ -1,6 +1,7 @@
 #pragma once
 
 #include "search/FileResult.h"
+#include "search/NotSearched.h"
 
 #include <QString>
 #include <string>
@@ -37,12 +38,9 @@ public:
     // A file with at least one match, in the order the walk reports it.
     virtual void appendFileRow(const FileResult& row) = 0;
 
-    // A file or directory that could not be opened or read; the search
-    // skips it silently, the command line can tell with --verbose.
-    virtual void fileSkipped(const std::string& path, int error) {
-        (void)path;
-        (void)error;
-    }
+    // A file or folder that could not be searched; the session keeps it in
+    // its list, the command line tells it with --verbose.
+    virtual void notSearched(const NotSearched& record) { (void)record; }
 
     // A message box raised by the search (archive problems); returns the
     // button pressed. By default it is shown at once through MessageBoxA,

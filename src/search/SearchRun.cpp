@@ -74,8 +74,8 @@ public:
     void appendFileRow(const FileResult& row) override {
         inTurn([this, row] { run_.host_.appendFileRow(row); });
     }
-    void fileSkipped(const std::string& path, int error) override {
-        inTurn([this, path, error] { run_.host_.fileSkipped(path, error); });
+    void notSearched(const NotSearched& record) override {
+        inTurn([this, record] { run_.recordNotSearched(record); });
     }
     // A box waits for its answer: everything before it is told first.
     int showMessage(const QString& text, const QString& caption, unsigned flags) override {
@@ -94,20 +94,20 @@ private:
     SearchRun& run_;
 };
 
-SearchRun::SearchRun(SearchState& state, const SearchRequest& request, const Settings& settings,
+SearchRun::SearchRun(SearchState& state, const SearchRequest& request, int32_t maxMatchLen,
                      const QString& dateDisplayFormat, SearchHost& host, int threads)
-    : state_(state), request_(request), settings_(settings), dateDisplayFormat_(dateDisplayFormat),
+    : state_(state), request_(request), dateDisplayFormat_(dateDisplayFormat),
       locale_(QLocale::system()), host_(host),
       walkOrderHost_(std::make_unique<WalkOrderHost>(*this)) {
     threads = std::max(threads, 1);
     for (int i = 0; i < threads; ++i)
-        searches_.push_back(std::make_unique<FileSearch>(state_.SearchPattern,
-                                                         settings_.MaxMatchLen, &state_.Canceled));
+        searches_.push_back(
+            std::make_unique<FileSearch>(state_.SearchPattern, maxMatchLen, &state_.Canceled));
     Tree1.ProcessMessages = [this] { host_.processPendingMessages(); };
     Tree1.OnDirectoryFound = [this](TTreeScanner&) { Tree1DirectoryFound(); };
     Tree1.OnFileFound = [this](TTreeScanner&) { Tree1FileFound(); };
     Tree1.OnUnreadableDirectory = [this](const std::string& path, int error) {
-        walkOrderHost_->fileSkipped(path, error);
+        walkOrderHost_->notSearched({path, notSearchedReasonFor(error), error});
     };
     pool_ = std::make_unique<OrderedPool<WalkItem>>(
         threads, kFilesAheadPerThread * size_t(threads),
@@ -169,7 +169,10 @@ void SearchRun::scanFrom(const std::string& root, const std::function<void()>& s
         return scan();
     }
     const UniqueFd folder(openExtractionFolder(root));
-    if (!folder) return walkOrderHost_->fileSkipped(root, errno);
+    if (!folder) {
+        const int error = errno;
+        return walkOrderHost_->notSearched({root, notSearchedReasonFor(error), error});
+    }
     Tree1.setInitialDirectory(root, folder.get());
     scan();
     Tree1.setInitialDirectory(root);
@@ -229,7 +232,7 @@ void SearchRun::release(WalkItem& item) {
     case FileOutcome::Kind::Filtered:
         return;
     case FileOutcome::Kind::Unreadable:
-        return host_.fileSkipped(item.path, outcome.error);
+        return recordNotSearched({item.path, notSearchedReasonFor(outcome.error), outcome.error});
     case FileOutcome::Kind::Archive:
         if (outcome.queueArchive) state_.PendingZips.push_back(item.path);
         return;
@@ -241,6 +244,11 @@ void SearchRun::release(WalkItem& item) {
         ++state_.FilesWithMatches;
         state_.TotalMatches += outcome.matches;
     }
+}
+
+void SearchRun::recordNotSearched(const NotSearched& record) {
+    state_.NotSearchedFiles.push_back(record);
+    host_.notSearched(record);
 }
 
 FileResult SearchRun::makeRow(const WalkItem& item) const {
@@ -257,16 +265,6 @@ FileResult SearchRun::makeRow(const WalkItem& item) const {
     row.DateTime = formatDateTime(item.outcome.modified, dateDisplayFormat_, locale_);
     if (fromArchive) row.ExtractedPath = path;
     return row;
-}
-
-void beginSearch(SearchState& state, const SearchRequest& request) {
-    state.InZipPass = false;
-    state.Canceled = false;
-    state.FilesSearched = 0;
-    state.FilesWithMatches = 0;
-    state.TotalMatches = 0;
-    state.SearchPattern =
-        prepareSearchPattern(request.SearchText, request.Literal, request.WholeWords);
 }
 
 } // namespace ferrolux

@@ -2,10 +2,10 @@
 
 #include "search/FileResult.h"
 #include "search/FileSearch.h"
+#include "search/NotSearched.h"
 #include "search/OrderedPool.h"
 #include "search/SearchRequest.h"
 #include "search/TTreeScanner.h"
-#include "settings/Settings.h"
 
 #include <QLocale>
 #include <QString>
@@ -29,10 +29,11 @@ struct SearchState;
 // outcome after.
 class SearchRun {
 public:
-    // settings: the limits in force (MaxMatchLen); dateDisplayFormat: the
-    // pattern of the Date/Time column; threads: how many files are searched
-    // at once (1: each file on the calling thread, as the walk reports it).
-    SearchRun(SearchState& state, const SearchRequest& request, const Settings& settings,
+    // maxMatchLen: the longest match counted in a binary file;
+    // dateDisplayFormat: the pattern of the Date/Time column; threads: how
+    // many files are searched at once (1: each file on the calling thread,
+    // as the walk reports it).
+    SearchRun(SearchState& state, const SearchRequest& request, int32_t maxMatchLen,
               const QString& dateDisplayFormat, SearchHost& host,
               int threads = defaultSearchThreads());
     ~SearchRun();
@@ -56,11 +57,11 @@ private:
     void scanFrom(const std::string& root, const std::function<void()>& scan);
     void search(int worker, WalkItem& item);
     void release(WalkItem& item);
+    void recordNotSearched(const NotSearched& record);
     FileResult makeRow(const WalkItem& item) const;
 
     SearchState& state_;
     const SearchRequest& request_;
-    Settings settings_;
     QString dateDisplayFormat_;
     QLocale locale_;
     SearchHost& host_;
@@ -69,10 +70,6 @@ private:
     std::vector<std::unique_ptr<FileSearch>> searches_; // one per worker
     std::unique_ptr<OrderedPool<WalkItem>> pool_;
 };
-
-// Readies the state for the search of request, once it was validated:
-// counters and flags cleared, SearchPattern prepared from the typed text.
-void beginSearch(SearchState& state, const SearchRequest& request);
 
 // The status line after a search, e.g.
 // " Found 12 matches in 3 files of 40 searched - elapsed time 1.5 seconds".

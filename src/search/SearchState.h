@@ -1,5 +1,7 @@
 #pragma once
 
+#include "search/NotSearched.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -7,7 +9,9 @@
 
 namespace ferrolux {
 
-// The state of the searches of one window (or one command-line run).
+// The state of one search session (a window's or a command-line run's). It
+// is never copied: the thread that runs a search writes it, and others read
+// it once that search is over.
 struct SearchState {
     std::string SearchPattern;   // the prepared pattern, kept for listing and viewing
     std::string TypedSearchText; // the search text as typed at the last click
@@ -20,26 +24,9 @@ struct SearchState {
     std::string CurrentZip;
     std::vector<std::string> PendingZips;
     std::vector<std::string> TempFolders;
-    int64_t StartTicks = 0; // milliseconds of a monotonic clock
-
-    SearchState() = default;
-    // A copy, so that a search running on its own thread writes only its own.
-    SearchState(const SearchState& other) { *this = other; }
-    SearchState& operator=(const SearchState& other) {
-        SearchPattern = other.SearchPattern;
-        TypedSearchText = other.TypedSearchText;
-        FilesSearched = other.FilesSearched;
-        FilesWithMatches = other.FilesWithMatches;
-        TotalMatches = other.TotalMatches;
-        Canceled = other.Canceled.load();
-        InZipPass = other.InZipPass;
-        ZipError = other.ZipError;
-        CurrentZip = other.CurrentZip;
-        PendingZips = other.PendingZips;
-        TempFolders = other.TempFolders;
-        StartTicks = other.StartTicks;
-        return *this;
-    }
+    std::vector<NotSearched> NotSearchedFiles; // in walk order
+    int64_t StartTicks = 0;                    // milliseconds of a monotonic clock
+    int64_t ElapsedMs = 0;                     // of the last search, once it is over
 };
 
 } // namespace ferrolux

@@ -1,3 +1,4 @@
+#include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "app/TfrmAbout.h"
@@ -85,15 +86,17 @@ protected:
 
 TEST_F(MainWindow, EveryControlHasItsNameCaptionAndStartingState) {
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Ferrolux"));
     EXPECT_EQ(window.centralWidget()->size(), QSize(914, 651));
     EXPECT_FALSE(named<FileListView>(window, "lstFiles1")->isEnabled());
     EXPECT_FALSE(named<MatchListView>(window, "lstLines1")->isEnabled());
     EXPECT_TRUE(named<QLabel>(window, "lblMatches")->isHidden());
-    EXPECT_TRUE(named<FileListView>(window, "lstFiles2")->isHidden());
-    EXPECT_TRUE(named<MatchListView>(window, "lstLines2")->isHidden());
+    // The lists are views of the search session: no hidden copies of them.
+    EXPECT_EQ(window.findChildren<FileListView*>().size(), 1);
+    EXPECT_EQ(window.findChildren<MatchListView*>().size(), 1);
     EXPECT_EQ(named<QLabel>(window, "Label2")->text(), QStringLiteral("S&earch for:"));
-    EXPECT_EQ(named<QLabel>(window, "Label2")->buddy(), window.cboSearch);
+    EXPECT_EQ(named<QLabel>(window, "Label2")->buddy(), ui.cboSearch);
     EXPECT_EQ(named<QLabel>(window, "Label1")->text(), QStringLiteral("Fi&les to search:"));
     EXPECT_EQ(named<QLabel>(window, "Label3")->text(),
               QStringLiteral("Insert &Regular Expressions"));
@@ -107,12 +110,12 @@ TEST_F(MainWindow, EveryControlHasItsNameCaptionAndStartingState) {
     for (const char* box :
          {"chkInclSub", "chkSearchListed", "chkSearchZip", "chkCase", "chkWord", "chkLiteral"})
         EXPECT_FALSE(named<QCheckBox>(window, box)->isChecked()) << box;
-    EXPECT_EQ(window.chkLiteral->text(), QStringLiteral("&Literal (no regular expressions)"));
+    EXPECT_EQ(ui.chkLiteral->text(), QStringLiteral("&Literal (no regular expressions)"));
     EXPECT_EQ(named<QPushButton>(window, "cmdSearch")->text(), QStringLiteral("&Search"));
     EXPECT_EQ(named<QPushButton>(window, "cmdPrint")->text(), QStringLiteral("&Print"));
-    EXPECT_FALSE(window.cmdPrint->isEnabled());
+    EXPECT_FALSE(ui.cmdPrint->isEnabled());
     EXPECT_TRUE(named<QPushButton>(window, "cmdStop")->text().isEmpty());
-    EXPECT_TRUE(window.cmdStop->isHidden());
+    EXPECT_TRUE(ui.cmdStop->isHidden());
     named<DirectoryListBox>(window, "Dir1");
     named<DriveComboBox>(window, "Drive1");
     named<QLabel>(window, "pnlStatus");
@@ -125,24 +128,25 @@ TEST_F(MainWindow, EveryControlHasItsNameCaptionAndStartingState) {
     EXPECT_EQ(tokens->itemText(5), QStringLiteral("[] : Any character in group"));
     EXPECT_EQ(tokens->itemText(12), QStringLiteral("\\> : End of word"));
 
-    const QAbstractItemModel* columns = window.lstFiles1->model();
+    const QAbstractItemModel* columns = ui.lstFiles1->model();
     const QStringList captions = {"File Name", "Directory", "Matches", "Type", "Size", "Date/Time"};
     const std::vector<int> widths = {250, 297, 70, 50, 81, 140};
     int total = 0;
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(columns->headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(), captions[i]);
-        total += window.lstFiles1->columnWidth(i);
+        total += ui.lstFiles1->columnWidth(i);
     }
     // Number and date columns may take room from the directory for their values.
     EXPECT_EQ(total, 888);
-    EXPECT_EQ(window.lstFiles1->columnWidth(0), 250);
+    EXPECT_EQ(ui.lstFiles1->columnWidth(0), 250);
     for (int i : {2, 3, 4, 5})
-        EXPECT_GE(window.lstFiles1->columnWidth(i), widths[std::size_t(i)]) << i;
-    EXPECT_TRUE(window.lstLines1->horizontalHeader()->isHidden());
+        EXPECT_GE(ui.lstFiles1->columnWidth(i), widths[std::size_t(i)]) << i;
+    EXPECT_TRUE(ui.lstLines1->horizontalHeader()->isHidden());
 }
 
 TEST_F(MainWindow, MenusCarryTheirCaptionsAndShortcuts) {
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     const std::vector<std::tuple<const char*, const char*, QKeySequence>> items = {
         {"RetrieveSearch1", "&Retrieve Search", QKeySequence("Ctrl+R")},
         {"SaveSearch1", "&Save Search", QKeySequence("Ctrl+S")},
@@ -161,11 +165,11 @@ TEST_F(MainWindow, MenusCarryTheirCaptionsAndShortcuts) {
         EXPECT_EQ(item->text(), QString::fromLatin1(caption));
         EXPECT_EQ(item->shortcut(), shortcut) << name;
     }
-    EXPECT_EQ(window.File1->title(), QStringLiteral("&File"));
-    EXPECT_EQ(window.Help1->title(), QStringLiteral("&Help"));
-    EXPECT_EQ(window.mnuFilesPopup->actions().size(), 3);
-    EXPECT_TRUE(window.lstFiles1->toolTip().contains(QStringLiteral("sort by that column")));
-    EXPECT_FALSE(window.lstFiles1->toolTip().contains(QLatin1Char('\r')));
+    EXPECT_EQ(ui.File1->title(), QStringLiteral("&File"));
+    EXPECT_EQ(ui.Help1->title(), QStringLiteral("&Help"));
+    EXPECT_EQ(ui.mnuFilesPopup->actions().size(), 3);
+    EXPECT_TRUE(ui.lstFiles1->toolTip().contains(QStringLiteral("sort by that column")));
+    EXPECT_FALSE(ui.lstFiles1->toolTip().contains(QLatin1Char('\r')));
 }
 
 TEST_F(MainWindow, CompactLayoutForScreensEightHundredWideOrSixHundredHigh) {
@@ -180,22 +184,23 @@ TEST_F(MainWindow, ShownOnAnEightHundredPixelWideScreenItTakesTheCompactLayout) 
     // The offscreen screen is 800 pixels wide.
     ASSERT_EQ(QGuiApplication::primaryScreen()->geometry().width(), 800);
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     window.show();
     EXPECT_EQ(window.pos(), QPoint(0, 0));
     EXPECT_EQ(window.centralWidget()->size(), QSize(792, 529));
-    EXPECT_EQ(window.lstFiles1->geometry(), QRect(0, 0, 790, 140));
+    EXPECT_EQ(ui.lstFiles1->geometry(), QRect(0, 0, 790, 140));
     int total = 0;
     for (int i = 0; i < 6; ++i)
-        total += window.lstFiles1->columnWidth(i);
+        total += ui.lstFiles1->columnWidth(i);
     EXPECT_EQ(total, 208 + 232 + 66 + 50 + 70 + 140);
-    EXPECT_EQ(window.lstFiles1->columnWidth(0), 208);
-    EXPECT_EQ(window.lstLines1->geometry(), QRect(0, 166, 790, 140));
-    EXPECT_EQ(window.lstLines1->columnWidth(1), 710);
-    EXPECT_EQ(window.lblMatches->y(), 146);
-    EXPECT_EQ(window.pnlBottom->geometry(), QRect(0, 309, 792, 180));
-    EXPECT_EQ(window.pnlStatus->geometry(), QRect(0, 529 - 32, 792, 32));
+    EXPECT_EQ(ui.lstFiles1->columnWidth(0), 208);
+    EXPECT_EQ(ui.lstLines1->geometry(), QRect(0, 166, 790, 140));
+    EXPECT_EQ(ui.lstLines1->columnWidth(1), 710);
+    EXPECT_EQ(ui.lblMatches->y(), 146);
+    EXPECT_EQ(ui.pnlBottom->geometry(), QRect(0, 309, 792, 180));
+    EXPECT_EQ(ui.pnlStatus->geometry(), QRect(0, 529 - 32, 792, 32));
     // Nothing overlaps: the panels stack down the window.
-    EXPECT_LE(window.pnlBottom->geometry().bottom(), window.pnlStatus->y());
+    EXPECT_LE(ui.pnlBottom->geometry().bottom(), ui.pnlStatus->y());
 }
 
 // Whether a cell shows its text whole (a cut text ends in an ellipsis).
@@ -208,24 +213,25 @@ bool showsWhole(const FileListView& list, int row, int column) {
 
 TEST_F(MainWindow, TheCompactLayoutShowsLargeSizesAndCountsWhole) {
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     window.show();
     ASSERT_TRUE(TfrmMain::usesCompactLayout(QGuiApplication::primaryScreen()->size()));
     FileResult large = fileRow("big.iso", 1234567, 1270154321, 1);
     large.DateTime = QStringLiteral("12/28/2025  12:58pm");
-    window.lstFiles1->appendRows({fileRow("a.txt", 3, 127015432, 1), large});
+    window.session().appendRows({fileRow("a.txt", 3, 127015432, 1), large});
     for (int row = 0; row < 2; ++row)
         for (int column : {2, 4, 5})
-            EXPECT_TRUE(showsWhole(*window.lstFiles1, row, column)) << row << "," << column;
+            EXPECT_TRUE(showsWhole(*ui.lstFiles1, row, column)) << row << "," << column;
     // The columns still fit beside the vertical scroll bar.
     int total = 0;
     for (int i = 0; i < 6; ++i)
-        total += window.lstFiles1->columnWidth(i);
-    EXPECT_LE(total, window.lstFiles1->width() - 2 -
-                         window.lstFiles1->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+        total += ui.lstFiles1->columnWidth(i);
+    EXPECT_LE(total, ui.lstFiles1->width() - 2 -
+                         ui.lstFiles1->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
 
     // A value beyond every likely size widens its column when it comes.
-    window.lstFiles1->appendRows({fileRow("huge.img", 1, 123456789012345, 1)});
-    EXPECT_TRUE(showsWhole(*window.lstFiles1, 2, 4));
+    window.session().appendRows({fileRow("huge.img", 1, 123456789012345, 1)});
+    EXPECT_TRUE(showsWhole(*ui.lstFiles1, 2, 4));
 }
 
 // When the splash is painted and when it goes, as the screen shows it.
@@ -276,15 +282,16 @@ TEST_F(MainWindow, FirstShowLoadsTheSettingsAndStartsInTheStartupDirectory) {
     test::TempDir tree;
     storeValues(QString::fromStdString(tree.path()), 0, QStringLiteral("Fixedsys"));
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     window.show();
     EXPECT_TRUE(boxes.boxes().empty());
-    EXPECT_EQ(window.Dir1->Directory(), tree.path());
-    EXPECT_EQ(tree.path().rfind(window.Drive1->Drive(), 0), 0u);
-    EXPECT_EQ(window.Settings.MaxMatches, 500);
+    EXPECT_EQ(ui.Dir1->Directory(), tree.path());
+    EXPECT_EQ(tree.path().rfind(ui.Drive1->Drive(), 0), 0u);
+    EXPECT_EQ(window.settings().MaxMatches, 500);
     EXPECT_FALSE(HintSwitch::instance().hintsShown());
     // "Fixedsys" is not installed: the closest monospace face, at the stored size.
-    EXPECT_EQ(window.lstLines1->font().pointSize(), 9);
-    const QFontMetrics shown(window.lstLines1->font());
+    EXPECT_EQ(ui.lstLines1->font().pointSize(), 9);
+    const QFontMetrics shown(ui.lstLines1->font());
     EXPECT_EQ(shown.horizontalAdvance(QLatin1Char('i')), shown.horizontalAdvance(QLatin1Char('W')))
         << "the stand-in face is monospaced";
 }
@@ -292,25 +299,26 @@ TEST_F(MainWindow, FirstShowLoadsTheSettingsAndStartsInTheStartupDirectory) {
 TEST_F(MainWindow, AMissingStartupDirectoryIsWarnedAboutAndTheRootIsShown) {
     storeValues(QStringLiteral("/no/such/folder"), 1, QStringLiteral("Fixedsys"));
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     window.show();
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text,
               QStringLiteral("Default startup directory is invalid - \nstarting in root "
                              "directory\n\nPlease correct this in File/Preferences"));
     EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Warning"));
-    EXPECT_EQ(window.Dir1->Directory(), "/");
-    EXPECT_EQ(window.Settings.StartupDir, QStringLiteral("/no/such/folder"));
+    EXPECT_EQ(ui.Dir1->Directory(), "/");
+    EXPECT_EQ(window.settings().StartupDir, QStringLiteral("/no/such/folder"));
     EXPECT_TRUE(HintSwitch::instance().hintsShown());
     // Later loads never move the directory list.
-    window.Dir1->setDirectory(store.path());
-    window.LoadSettings(false);
+    ui.Dir1->setDirectory(store.path());
+    window.storedSettings().LoadSettings(false);
     EXPECT_EQ(boxes.boxes().size(), 1u);
-    EXPECT_EQ(window.Dir1->Directory(), store.path());
+    EXPECT_EQ(ui.Dir1->Directory(), store.path());
 }
 
 TEST_F(MainWindow, HelpContentsAndAboutOpenTheirWindows) {
     TfrmMain window;
-    EXPECT_TRUE(window.HelpFilePath.endsWith(QStringLiteral("/ferrolux-help.html")));
+    EXPECT_TRUE(window.HelpFilePath().endsWith(QStringLiteral("/ferrolux-help.html")));
     window.Contents1Click();
     const HelpWindow* help = window.findChild<HelpWindow*>();
     ASSERT_NE(help, nullptr);
@@ -321,7 +329,7 @@ TEST_F(MainWindow, HelpContentsAndAboutOpenTheirWindows) {
     EXPECT_FALSE(help->isVisible());
 
     TfrmAbout about(&window);
-    window.frmAbout = &about;
+    window.setAboutBox(&about);
     QTimer::singleShot(0, &about, &QDialog::accept);
     window.About1Click();
     EXPECT_EQ(about.result(), QDialog::Accepted);
@@ -330,74 +338,77 @@ TEST_F(MainWindow, HelpContentsAndAboutOpenTheirWindows) {
 TEST_F(MainWindow, DateDisplayFormatFollowsTheLocaleAtEachActivation) {
     TfrmMain window;
     window.FormActivate(QLocale(QLocale::English, QLocale::UnitedStates));
-    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("mm/dd/yyyy  h:mmam/pm"));
+    EXPECT_EQ(window.DateDisplayFormat(), QStringLiteral("mm/dd/yyyy  h:mmam/pm"));
     window.FormActivate(QLocale(QLocale::German, QLocale::Germany));
-    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("dd/mm/yyyy  h:mm"));
+    EXPECT_EQ(window.DateDisplayFormat(), QStringLiteral("dd/mm/yyyy  h:mm"));
     window.FormActivate(QLocale(QLocale::Swedish, QLocale::Sweden));
-    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("yyyy/mm/dd  h:mm"));
+    EXPECT_EQ(window.DateDisplayFormat(), QStringLiteral("yyyy/mm/dd  h:mm"));
     window.FormActivate(QLocale(QLocale::English, QLocale::Australia));
-    EXPECT_EQ(window.DateDisplayFormat, QStringLiteral("dd/mm/yyyy  h:mmam/pm"));
+    EXPECT_EQ(window.DateDisplayFormat(), QStringLiteral("dd/mm/yyyy  h:mmam/pm"));
 }
 
 TEST_F(MainWindow, HeaderClicksAlternateTheDirectionWhicheverColumnIsClicked) {
     TfrmMain window;
-    window.lstFiles1->appendRows(
+    const test::MainWindowControls ui(window);
+    window.session().appendRows(
         {fileRow("b", 2, 30, 1), fileRow("c", 1, 10, 3), fileRow("a", 3, 20, 2)});
-    window.lstFiles1->selectRow(2);
-    window.lstFiles1ColumnClick(4);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"c", "a", "b"}));
-    EXPECT_EQ(window.SortDirection, -1);
+    ui.lstFiles1->selectRow(2);
+    window.resultLists().lstFiles1ColumnClick(4);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"c", "a", "b"}));
+    EXPECT_EQ(window.resultLists().SortDirection(), -1);
     // The selected row stays selected where it moved.
-    EXPECT_EQ(window.lstFiles1->row(window.lstFiles1->selectedRow()).FileName, "a");
-    window.lstFiles1ColumnClick(4);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b", "a", "c"}));
-    window.lstFiles1ColumnClick(0);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b", "c"}));
-    window.lstFiles1ColumnClick(0);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"c", "b", "a"}));
-    window.lstFiles1ColumnClick(5);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b", "a", "c"}));
-    window.lstFiles1ColumnClick(2);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b", "c"}));
-    EXPECT_EQ(window.SortDirection, 1);
+    EXPECT_EQ(ui.lstFiles1->row(ui.lstFiles1->selectedRow()).FileName, "a");
+    window.resultLists().lstFiles1ColumnClick(4);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"b", "a", "c"}));
+    window.resultLists().lstFiles1ColumnClick(0);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"a", "b", "c"}));
+    window.resultLists().lstFiles1ColumnClick(0);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"c", "b", "a"}));
+    window.resultLists().lstFiles1ColumnClick(5);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"b", "a", "c"}));
+    window.resultLists().lstFiles1ColumnClick(2);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"a", "b", "c"}));
+    EXPECT_EQ(window.resultLists().SortDirection(), 1);
 }
 
 TEST_F(MainWindow, AClickOnAHeaderSortsAndKeepsTheSelectedRow) {
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     window.show();
-    window.lstFiles1->setEnabled(true);
-    window.lstFiles1->appendRows({fileRow("b", 1, 1, 1), fileRow("a", 1, 1, 1)});
-    window.lstFiles1->selectRow(0);
-    QHeaderView* header = window.lstFiles1->horizontalHeader();
+    ui.lstFiles1->setEnabled(true);
+    window.session().appendRows({fileRow("b", 1, 1, 1), fileRow("a", 1, 1, 1)});
+    ui.lstFiles1->selectRow(0);
+    QHeaderView* header = ui.lstFiles1->horizontalHeader();
     const QPoint nameColumn(header->sectionViewportPosition(0) + 5, header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, nameColumn);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a", "b"}));
-    ASSERT_EQ(window.lstFiles1->selectedRow(), 1);
-    EXPECT_EQ(window.lstFiles1->selectionModel()->selectedIndexes().size(), 6);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"a", "b"}));
+    ASSERT_EQ(ui.lstFiles1->selectedRow(), 1);
+    EXPECT_EQ(ui.lstFiles1->selectionModel()->selectedIndexes().size(), 6);
 }
 
 TEST_F(MainWindow, DeleteRemovesTheSelectedRowAndEmptiesTheMatchList) {
     TfrmMain window;
-    window.lstFiles1->setEnabled(true);
-    window.lstFiles1->appendRows({fileRow("a", 1, 1, 1), fileRow("b", 1, 1, 1)});
-    window.lstLines1->setLines({MatchLine{"1", "line", false}});
-    window.lblMatches->setText(QStringLiteral("Matches in: /data/a"));
+    const test::MainWindowControls ui(window);
+    ui.lstFiles1->setEnabled(true);
+    window.session().appendRows({fileRow("a", 1, 1, 1), fileRow("b", 1, 1, 1)});
+    ui.lstLines1->setLines({MatchLine{"1", "line", false}});
+    ui.lblMatches->setText(QStringLiteral("Matches in: /data/a"));
 
-    window.lstFiles1KeyUp(Qt::Key_Delete); // nothing selected: nothing happens
-    EXPECT_EQ(window.lstFiles1->count(), 2);
-    EXPECT_EQ(window.lstLines1->count(), 1);
+    window.resultLists().lstFiles1KeyUp(Qt::Key_Delete); // nothing selected: nothing happens
+    EXPECT_EQ(ui.lstFiles1->count(), 2);
+    EXPECT_EQ(ui.lstLines1->count(), 1);
 
-    window.lstFiles1->selectRow(0);
-    window.lstFiles1KeyUp(Qt::Key_Delete);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b"}));
-    EXPECT_EQ(window.lstLines1->count(), 0);
-    EXPECT_EQ(window.lstFiles1->selectedRow(), -1);
-    EXPECT_EQ(window.lblMatches->text(), QStringLiteral("Matches in: /data/a"));
+    ui.lstFiles1->selectRow(0);
+    window.resultLists().lstFiles1KeyUp(Qt::Key_Delete);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"b"}));
+    EXPECT_EQ(ui.lstLines1->count(), 0);
+    EXPECT_EQ(ui.lstFiles1->selectedRow(), -1);
+    EXPECT_EQ(ui.lblMatches->text(), QStringLiteral("Matches in: /data/a"));
 
-    window.lstFiles1->selectRow(0);
-    window.lstFiles1KeyUp(Qt::Key_Delete);
-    EXPECT_EQ(window.lstFiles1->count(), 0);
-    EXPECT_TRUE(window.lstFiles1->isEnabled());
+    ui.lstFiles1->selectRow(0);
+    window.resultLists().lstFiles1KeyUp(Qt::Key_Delete);
+    EXPECT_EQ(ui.lstFiles1->count(), 0);
+    EXPECT_TRUE(ui.lstFiles1->isEnabled());
 }
 
 TEST_F(MainWindow, EnterInTheSearchOrFileMaskBoxStartsTheSearch) {
@@ -405,22 +416,23 @@ TEST_F(MainWindow, EnterInTheSearchOrFileMaskBoxStartsTheSearch) {
     tree.write("a.txt", "hello\n");
     tree.write("b.log", "hello\n");
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     window.show();
-    ASSERT_TRUE(window.Dir1->setDirectory(tree.path()));
+    ASSERT_TRUE(ui.Dir1->setDirectory(tree.path()));
     const auto enterIn = [&window](QWidget* box) {
         QSignalSpy finished(&window, &TfrmMain::searchFinished);
         QTest::keyClick(box, Qt::Key_Return);
         EXPECT_TRUE(finished.count() == 1 || finished.wait(10000));
     };
 
-    window.cboSearch->setEditText(QStringLiteral("hello"));
-    enterIn(window.cboSearch->lineEdit());
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"a.txt", "b.log"}));
+    ui.cboSearch->setEditText(QStringLiteral("hello"));
+    enterIn(ui.cboSearch->lineEdit());
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"a.txt", "b.log"}));
 
-    window.txtFilespec->setText(QStringLiteral("*.log"));
-    enterIn(window.txtFilespec);
-    EXPECT_EQ(listedNames(*window.lstFiles1), (Names{"b.log"}));
-    EXPECT_EQ(window.cmdStop->toolTip(), QStringLiteral("Stop the search"));
+    ui.txtFilespec->setText(QStringLiteral("*.log"));
+    enterIn(ui.txtFilespec);
+    EXPECT_EQ(listedNames(*ui.lstFiles1), (Names{"b.log"}));
+    EXPECT_EQ(ui.cmdStop->toolTip(), QStringLiteral("Stop the search"));
 }
 
 namespace {
@@ -428,14 +440,15 @@ namespace {
 // Shows the window, searches dir for text and picks the one file found, so
 // that the match list holds its lines.
 void listLinesOfTheOnlyFile(TfrmMain& window, const std::string& dir, const char* text) {
+    const test::MainWindowControls ui(window);
     window.show();
-    ASSERT_TRUE(window.Dir1->setDirectory(dir));
-    window.cboSearch->setEditText(QString::fromUtf8(text));
+    ASSERT_TRUE(ui.Dir1->setDirectory(dir));
+    ui.cboSearch->setEditText(QString::fromUtf8(text));
     QSignalSpy finished(&window, &TfrmMain::searchFinished);
-    window.cmdSearchClick();
+    window.search().cmdSearchClick();
     ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
-    ASSERT_EQ(window.lstFiles1->count(), 1);
-    window.lstFiles1Click();
+    ASSERT_EQ(ui.lstFiles1->count(), 1);
+    window.resultLists().lstFiles1Click();
     QApplication::processEvents();
 }
 
@@ -450,9 +463,10 @@ TEST_F(MainWindow, PickedLinesShowWholeNumbersAndScrollSidewaysOnlyForLongLines)
         text += i == 120 ? "hello " + std::string(300, 'x') + "\n" : "hello\n";
     tree.write("many.txt", text);
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     ASSERT_NO_FATAL_FAILURE(listLinesOfTheOnlyFile(window, tree.path(), "hello"));
 
-    MatchListView& lines = *window.lstLines1;
+    MatchListView& lines = *ui.lstLines1;
     ASSERT_EQ(lines.count(), 150);
     const QFontMetrics metrics(lines.font());
     EXPECT_LE(lines.rowHeight(0), metrics.height() + 3) << "rows no taller than the font needs";
@@ -476,27 +490,29 @@ TEST_F(MainWindow, ShortLinesNeedNoSidewaysScrolling) {
         text += "hello\n";
     tree.write("short.txt", text);
     TfrmMain window;
+    const test::MainWindowControls ui(window);
     ASSERT_NO_FATAL_FAILURE(listLinesOfTheOnlyFile(window, tree.path(), "hello"));
-    EXPECT_TRUE(window.lstLines1->verticalScrollBar()->isVisible());
-    EXPECT_EQ(window.lstLines1->horizontalScrollBar()->maximum(), 0) << "nothing to scroll to";
+    EXPECT_TRUE(ui.lstLines1->verticalScrollBar()->isVisible());
+    EXPECT_EQ(ui.lstLines1->horizontalScrollBar()->maximum(), 0) << "nothing to scroll to";
 }
 
 TEST_F(MainWindow, RefreshAndDriveChangeMoveTheDirectoryList) {
     test::TempDir tree;
     const std::string folder = tree.mkdir("here");
     TfrmMain window;
-    ASSERT_TRUE(window.Dir1->setDirectory(folder));
+    const test::MainWindowControls ui(window);
+    ASSERT_TRUE(ui.Dir1->setDirectory(folder));
     tree.mkdir("here/new");
     window.Refresh1Click();
-    EXPECT_EQ(window.Dir1->Directory(), folder + "/");
-    window.Dir1->model()->fetchMore(window.Dir1->currentIndex());
-    EXPECT_EQ(window.Dir1->model()->rowCount(window.Dir1->currentIndex()), 1);
+    EXPECT_EQ(ui.Dir1->Directory(), folder + "/");
+    ui.Dir1->model()->fetchMore(ui.Dir1->currentIndex());
+    EXPECT_EQ(ui.Dir1->model()->rowCount(ui.Dir1->currentIndex()), 1);
 
     // Picking the drive again shows its current directory.
-    window.Dir1->setDirectory("/");
-    window.Dir1->setDirectory(folder);
+    ui.Dir1->setDirectory("/");
+    ui.Dir1->setDirectory(folder);
     window.Drive1Change();
-    EXPECT_EQ(window.Dir1->Directory(), folder + "/");
+    EXPECT_EQ(ui.Dir1->Directory(), folder + "/");
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
 #include "SimpleZip.h"
 #include "TempDir.h"
@@ -47,33 +48,35 @@ protected:
     test::TempDir tree;
     test::MessageBoxRecorder boxes;
     std::unique_ptr<TfrmMain> window;
+    test::MainWindowControls ui;
 
     void SetUp() override {
         qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
         window = std::make_unique<TfrmMain>();
+        ui = test::MainWindowControls(*window);
         window->show();
         boxes.clear();
         window->FormActivate(QLocale(QLocale::English, QLocale::UnitedStates));
-        ASSERT_TRUE(window->Dir1->setDirectory(tree.path()));
+        ASSERT_TRUE(ui.Dir1->setDirectory(tree.path()));
     }
 
     // Types the request and presses Search; true when a search started.
     bool search(const QString& text, const QString& specs = QStringLiteral("*.*")) {
-        window->cboSearch->setEditText(text);
-        window->txtFilespec->setText(specs);
-        window->cmdSearchClick();
-        return window->searchRunning();
+        ui.cboSearch->setEditText(text);
+        ui.txtFilespec->setText(specs);
+        window->search().cmdSearchClick();
+        return window->search().searchRunning();
     }
 
     void waitForEnd() {
-        if (!window->searchRunning()) return;
+        if (!window->search().searchRunning()) return;
         QSignalSpy finished(window.get(), &TfrmMain::searchFinished);
         ASSERT_TRUE(finished.wait(30000));
     }
 
     std::vector<std::string> listedNames() const {
         std::vector<std::string> names;
-        for (const FileResult& row : window->lstFiles1->rows())
+        for (const FileResult& row : ui.lstFiles1->rows())
             names.push_back(row.FileName);
         return names;
     }
@@ -83,36 +86,36 @@ TEST_F(WindowSearch, FillsTheRowsAndWritesTheExactSummary) {
     tree.write("a.txt", "hello\nworld hello\n");
     tree.write("b.txt", "nothing here\n");
     tree.write("sub/c.txt", "Hello again\n");
-    window->chkInclSub->setChecked(true);
+    ui.chkInclSub->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("hello"), QStringLiteral("*.txt")));
-    EXPECT_FALSE(window->cmdStop->isHidden());
-    EXPECT_EQ(window->cmdStop->pos(), window->cmdSearch->pos());
+    EXPECT_FALSE(ui.cmdStop->isHidden());
+    EXPECT_EQ(ui.cmdStop->pos(), ui.cmdSearch->pos());
     waitForEnd();
 
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_EQ(listedNames(), (std::vector<std::string>{"a.txt", "c.txt"}));
-    const FileResult& first = window->lstFiles1->row(0);
+    const FileResult& first = ui.lstFiles1->row(0);
     EXPECT_EQ(first.Directory, tree.path());
     EXPECT_EQ(first.Matches, 2);
     EXPECT_EQ(first.Type, QStringLiteral("T"));
     EXPECT_EQ(first.Size, 18);
     EXPECT_TRUE(first.DateTime.endsWith(QLatin1String("am")) ||
                 first.DateTime.endsWith(QLatin1String("pm")));
-    const QString summary = window->pnlStatus->text();
+    const QString summary = ui.pnlStatus->text();
     EXPECT_TRUE(summary.startsWith(
         QStringLiteral(" Found 3 matches in 2 files of 3 searched - elapsed time ")))
         << summary.toStdString();
     EXPECT_TRUE(summary.endsWith(QStringLiteral(" seconds")));
 
-    EXPECT_TRUE(window->cmdStop->isHidden());
-    EXPECT_TRUE(window->cmdPrint->isEnabled());
-    EXPECT_TRUE(window->chkSearchListed->isEnabled());
-    EXPECT_FALSE(window->chkSearchListed->isChecked());
-    EXPECT_EQ(window->lstFiles1->selectedRow(), 0);
+    EXPECT_TRUE(ui.cmdStop->isHidden());
+    EXPECT_TRUE(ui.cmdPrint->isEnabled());
+    EXPECT_TRUE(ui.chkSearchListed->isEnabled());
+    EXPECT_FALSE(ui.chkSearchListed->isChecked());
+    EXPECT_EQ(ui.lstFiles1->selectedRow(), 0);
     // Lines are listed only when the user picks the row.
-    EXPECT_EQ(window->lstLines1->count(), 0);
-    EXPECT_FALSE(window->lstLines1->isEnabled());
-    EXPECT_EQ(window->cboSearch->itemText(0), QStringLiteral("hello"));
+    EXPECT_EQ(ui.lstLines1->count(), 0);
+    EXPECT_FALSE(ui.lstLines1->isEnabled());
+    EXPECT_EQ(ui.cboSearch->itemText(0), QStringLiteral("hello"));
 }
 
 TEST_F(WindowSearch, PickingARowListsItsLinesAndAnyKeyReleaseListsThemAgain) {
@@ -120,39 +123,39 @@ TEST_F(WindowSearch, PickingARowListsItsLinesAndAnyKeyReleaseListsThemAgain) {
     tree.write("bin.dat", std::string("\x01\x02 the key is here \x03", 21));
     ASSERT_TRUE(search(QStringLiteral("key")));
     waitForEnd();
-    ASSERT_EQ(window->lstFiles1->count(), 2);
+    ASSERT_EQ(ui.lstFiles1->count(), 2);
 
-    window->lstFiles1->selectRow(0);
-    window->lstFiles1Click();
-    ASSERT_EQ(window->lstLines1->count(), 2);
-    EXPECT_EQ(window->lstLines1->lines()[0].LineNumber, "2");
-    EXPECT_EQ(window->lstLines1->lines()[0].Text, "two: KEY");
-    EXPECT_TRUE(window->lstLines1->isEnabled());
-    EXPECT_EQ(window->lstLines1->columnWidth(0), 45); // the screen is 800 wide
-    EXPECT_TRUE(window->lblMatches->isVisible());
-    EXPECT_EQ(window->lblMatches->text(),
+    ui.lstFiles1->selectRow(0);
+    window->resultLists().lstFiles1Click();
+    ASSERT_EQ(ui.lstLines1->count(), 2);
+    EXPECT_EQ(ui.lstLines1->lines()[0].LineNumber, "2");
+    EXPECT_EQ(ui.lstLines1->lines()[0].Text, "two: KEY");
+    EXPECT_TRUE(ui.lstLines1->isEnabled());
+    EXPECT_EQ(ui.lstLines1->columnWidth(0), 45); // the screen is 800 wide
+    EXPECT_TRUE(ui.lblMatches->isVisible());
+    EXPECT_EQ(ui.lblMatches->text(),
               QStringLiteral("Matches in: ") + QString::fromStdString(tree.path() + "a.txt"));
 
-    window->lstFiles1->selectRow(1);
-    window->lstFiles1KeyUp(Qt::Key_Shift);
-    ASSERT_EQ(window->lstLines1->count(), 1);
-    EXPECT_EQ(window->lstLines1->lines()[0].LineNumber, "");
-    EXPECT_EQ(window->lstLines1->columnWidth(0), 0);
+    ui.lstFiles1->selectRow(1);
+    window->resultLists().lstFiles1KeyUp(Qt::Key_Shift);
+    ASSERT_EQ(ui.lstLines1->count(), 1);
+    EXPECT_EQ(ui.lstLines1->lines()[0].LineNumber, "");
+    EXPECT_EQ(ui.lstLines1->columnWidth(0), 0);
 
     // Ticking case-sensitivity afterwards changes what is listed.
-    window->chkCase->setChecked(true);
-    window->cboSearch->setEditText(QStringLiteral("ignored until the next search"));
-    window->lstFiles1->selectRow(0);
-    window->lstFiles1Click();
-    ASSERT_EQ(window->lstLines1->count(), 1);
-    EXPECT_EQ(window->lstLines1->lines()[0].LineNumber, "3");
+    ui.chkCase->setChecked(true);
+    ui.cboSearch->setEditText(QStringLiteral("ignored until the next search"));
+    ui.lstFiles1->selectRow(0);
+    window->resultLists().lstFiles1Click();
+    ASSERT_EQ(ui.lstLines1->count(), 1);
+    EXPECT_EQ(ui.lstLines1->lines()[0].LineNumber, "3");
 }
 
 TEST_F(WindowSearch, RefusedInputIsToldAndLeavesThePreviousResults) {
     tree.write("a.txt", "alpha\n");
     ASSERT_TRUE(search(QStringLiteral("alpha")));
     waitForEnd();
-    ASSERT_EQ(window->lstFiles1->count(), 1);
+    ASSERT_EQ(ui.lstFiles1->count(), 1);
 
     EXPECT_FALSE(search(QString()));
     EXPECT_FALSE(search(QStringLiteral("alpha"), QString()));
@@ -169,11 +172,11 @@ TEST_F(WindowSearch, RefusedInputIsToldAndLeavesThePreviousResults) {
     EXPECT_EQ(boxes.boxes()[3].caption, QStringLiteral("Regular Expression Error"));
     EXPECT_FALSE(boxes.boxes()[3].text.isEmpty());
 
-    EXPECT_EQ(window->lstFiles1->count(), 1);
-    EXPECT_EQ(window->State.SearchPattern, "[unclosed");
-    EXPECT_EQ(window->State.TypedSearchText, "[unclosed");
-    EXPECT_TRUE(window->cmdStop->isHidden());
-    EXPECT_EQ(window->cboSearch->count(), 1);
+    EXPECT_EQ(ui.lstFiles1->count(), 1);
+    EXPECT_EQ(window->session().state().SearchPattern, "[unclosed");
+    EXPECT_EQ(window->session().state().TypedSearchText, "[unclosed");
+    EXPECT_TRUE(ui.cmdStop->isHidden());
+    EXPECT_EQ(ui.cboSearch->count(), 1);
 }
 
 TEST_F(WindowSearch, NoFilesFoundAndNoMatchesFound) {
@@ -184,21 +187,21 @@ TEST_F(WindowSearch, NoFilesFoundAndNoMatchesFound) {
     EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("No files found"));
     EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Message"));
     EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
-    EXPECT_FALSE(window->lstFiles1->isEnabled());
-    EXPECT_FALSE(window->chkSearchListed->isEnabled());
+    EXPECT_FALSE(ui.lstFiles1->isEnabled());
+    EXPECT_FALSE(ui.chkSearchListed->isEnabled());
 
     boxes.clear();
     ASSERT_TRUE(search(QStringLiteral("omega")));
     waitForEnd();
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("No matches found"));
-    EXPECT_FALSE(window->lstFiles1->isEnabled());
-    EXPECT_FALSE(window->cmdPrint->isEnabled());
+    EXPECT_FALSE(ui.lstFiles1->isEnabled());
+    EXPECT_FALSE(ui.cmdPrint->isEnabled());
 
     // Both file types left out: files exist, but none is searched.
     boxes.clear();
-    window->chkTextFiles->setChecked(false);
-    window->chkBinaryFiles->setChecked(false);
+    ui.chkTextFiles->setChecked(false);
+    ui.chkBinaryFiles->setChecked(false);
     ASSERT_TRUE(search(QStringLiteral("alpha")));
     waitForEnd();
     ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -209,12 +212,12 @@ TEST_F(WindowSearch, StopEndsTheSearchWithTheCountsReached) {
     for (int i = 0; i < 300; ++i)
         tree.write(numbered("f", i, ".txt"), "needle\n");
     ASSERT_TRUE(search(QStringLiteral("needle")));
-    window->cmdStopClick();
+    window->search().cmdStopClick();
     waitForEnd();
-    const QString summary = window->pnlStatus->text();
+    const QString summary = ui.pnlStatus->text();
     EXPECT_TRUE(summary.endsWith(QStringLiteral(" - search canceled"))) << summary.toStdString();
-    EXPECT_EQ(window->lstFiles1->count(), window->State.FilesWithMatches);
-    EXPECT_TRUE(window->cmdStop->isHidden());
+    EXPECT_EQ(ui.lstFiles1->count(), window->session().state().FilesWithMatches);
+    EXPECT_TRUE(ui.cmdStop->isHidden());
 }
 
 TEST_F(WindowSearch, RowsAndTheFileInWorkShowWhileTheSearchRuns) {
@@ -224,15 +227,15 @@ TEST_F(WindowSearch, RowsAndTheFileInWorkShowWhileTheSearchRuns) {
     const std::string big = tree.write("zz-big.dat", std::string("\0", 1));
     ASSERT_EQ(::truncate(big.c_str(), int64_t(64) << 30), 0);
     ASSERT_TRUE(search(QStringLiteral("needle")));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return window->lstFiles1->count() == 400; }, 30000));
-    EXPECT_TRUE(window->searchRunning()) << "the rows came before the end";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ui.lstFiles1->count() == 400; }, 30000));
+    EXPECT_TRUE(window->search().searchRunning()) << "the rows came before the end";
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return window->pnlStatus->text() == " Searching " + QString::fromStdString(big); },
+        [&] { return ui.pnlStatus->text() == " Searching " + QString::fromStdString(big); },
         30000));
-    window->cmdStopClick();
+    window->search().cmdStopClick();
     waitForEnd();
-    EXPECT_EQ(window->lstFiles1->count(), 400);
-    EXPECT_TRUE(window->pnlStatus->text().endsWith(QLatin1String(" - search canceled")));
+    EXPECT_EQ(ui.lstFiles1->count(), 400);
+    EXPECT_TRUE(ui.pnlStatus->text().endsWith(QLatin1String(" - search canceled")));
 }
 
 TEST_F(WindowSearch, AltSDuringASearchDoesNotStartASecondOne) {
@@ -241,14 +244,14 @@ TEST_F(WindowSearch, AltSDuringASearchDoesNotStartASecondOne) {
     ASSERT_TRUE(search(QStringLiteral("needle")));
     QSignalSpy finished(window.get(), &TfrmMain::searchFinished);
     QTest::keyClick(window.get(), Qt::Key_S, Qt::AltModifier);
-    window->cmdSearchClick();
+    window->search().cmdSearchClick();
     ASSERT_TRUE(finished.wait(30000));
     // A second search would be running now or would have ended.
     QCoreApplication::processEvents();
-    EXPECT_FALSE(window->searchRunning());
+    EXPECT_FALSE(window->search().searchRunning());
     EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(window->cboSearch->count(), 1);
-    EXPECT_EQ(window->lstFiles1->count(), 50);
+    EXPECT_EQ(ui.cboSearch->count(), 1);
+    EXPECT_EQ(ui.lstFiles1->count(), 50);
 }
 
 TEST_F(WindowSearch, ListedFilesOnlySearchesThePreviousRows) {
@@ -257,36 +260,36 @@ TEST_F(WindowSearch, ListedFilesOnlySearchesThePreviousRows) {
     tree.write("c.txt", "green\n");
     ASSERT_TRUE(search(QStringLiteral("red")));
     waitForEnd();
-    ASSERT_EQ(window->lstFiles1->count(), 2);
-    window->chkSearchListed->setChecked(true);
+    ASSERT_EQ(ui.lstFiles1->count(), 2);
+    ui.chkSearchListed->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("green"), QString()));
     waitForEnd();
     EXPECT_EQ(listedNames(), (std::vector<std::string>{"a.txt"}));
-    EXPECT_FALSE(window->chkSearchListed->isChecked());
+    EXPECT_FALSE(ui.chkSearchListed->isChecked());
 }
 
 TEST_F(WindowSearch, FileNamesThatAreNotUtf8AreShownAndListed) {
     tree.write("caf\xe9.txt", "coffee\n");
     ASSERT_TRUE(search(QStringLiteral("coffee")));
     waitForEnd();
-    ASSERT_EQ(window->lstFiles1->count(), 1);
-    EXPECT_EQ(window->lstFiles1->model()->index(0, 0).data().toString(),
+    ASSERT_EQ(ui.lstFiles1->count(), 1);
+    EXPECT_EQ(ui.lstFiles1->model()->index(0, 0).data().toString(),
               QStringLiteral("caf\u00e9.txt"));
-    window->lstFiles1->selectRow(0);
-    window->lstFiles1Click();
-    EXPECT_EQ(window->lstLines1->count(), 1);
+    ui.lstFiles1->selectRow(0);
+    window->resultLists().lstFiles1Click();
+    EXPECT_EQ(ui.lstLines1->count(), 1);
 }
 
 TEST_F(WindowSearch, ArchiveProblemsAreShownByTheWindowThread) {
     tree.write("broken.zip", "PK this is no archive");
     test::writeSimpleZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
-    window->chkSearchZip->setChecked(true);
+    ui.chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
     waitForEnd();
     ASSERT_FALSE(boxes.boxes().empty());
     EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Zip File Error"));
-    ASSERT_EQ(window->lstFiles1->count(), 1);
-    const FileResult& member = window->lstFiles1->row(0);
+    ASSERT_EQ(ui.lstFiles1->count(), 1);
+    const FileResult& member = ui.lstFiles1->row(0);
     EXPECT_EQ(member.FileName, "inner.txt");
     EXPECT_EQ(member.Directory, tree.file("good.zip"));
     EXPECT_FALSE(member.ExtractedPath.empty());
@@ -297,7 +300,7 @@ TEST_F(WindowSearch, ABoxOfTheSearchComesOnTheWindowThreadAfterTheRowsFoundBefor
     tree.write("b.txt", "needle\n");
     tree.write("broken.zip", "PK this is no archive");
     test::writeSimpleZip(tree.file("good.zip"), {{"inner.txt", "zipped needle\n"}});
-    window->chkSearchZip->setChecked(true);
+    ui.chkSearchZip->setChecked(true);
     struct Seen {
         bool windowThread;
         int rows;
@@ -308,8 +311,8 @@ TEST_F(WindowSearch, ABoxOfTheSearchComesOnTheWindowThreadAfterTheRowsFoundBefor
         setMessageBoxHandler([&](QObject* owner, const QString&, const QString& caption, unsigned) {
             EXPECT_EQ(owner, window.get());
             EXPECT_EQ(caption, QStringLiteral("Zip File Error"));
-            seen.push_back({QThread::currentThread() == window->thread(),
-                            window->lstFiles1->count(), window->pnlStatus->text()});
+            seen.push_back({QThread::currentThread() == window->thread(), ui.lstFiles1->count(),
+                            ui.pnlStatus->text()});
             return int(IDOK);
         });
     ASSERT_TRUE(search(QStringLiteral("needle")));
@@ -325,24 +328,24 @@ TEST_F(WindowSearch, ABoxOfTheSearchComesOnTheWindowThreadAfterTheRowsFoundBefor
 
 TEST_F(WindowSearch, ClosingDeletesTheExtractionFolders) {
     test::writeSimpleZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
-    window->chkSearchZip->setChecked(true);
+    ui.chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
     waitForEnd();
-    ASSERT_EQ(window->State.TempFolders.size(), 1u);
-    const std::string folder = window->State.TempFolders[0];
+    ASSERT_EQ(window->session().state().TempFolders.size(), 1u);
+    const std::string folder = window->session().state().TempFolders[0];
     ASSERT_TRUE(std::filesystem::exists(folder));
     window->close();
     EXPECT_FALSE(std::filesystem::exists(folder));
-    EXPECT_TRUE(window->State.TempFolders.empty());
+    EXPECT_TRUE(window->session().state().TempFolders.empty());
 }
 
 TEST_F(WindowSearch, AWindowDiscardedWithoutClosingDeletesItsExtractionFolders) {
     test::writeSimpleZip(tree.file("docs.zip"), {{"a.txt", "needle\n"}});
-    window->chkSearchZip->setChecked(true);
+    ui.chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
     waitForEnd();
-    ASSERT_EQ(window->State.TempFolders.size(), 1u);
-    const std::string folder = window->State.TempFolders[0];
+    ASSERT_EQ(window->session().state().TempFolders.size(), 1u);
+    const std::string folder = window->session().state().TempFolders[0];
     window.reset();
     EXPECT_FALSE(std::filesystem::exists(folder));
 }
@@ -351,15 +354,15 @@ TEST_F(WindowSearch, ClosingDuringASearchStopsItFirstAndLeavesNothingBehind) {
     for (int i = 0; i < 200; ++i)
         test::writeSimpleZip(tree.file(numbered("z", i, ".zip")), {{"a.txt", "needle\n"}});
     tree.write("broken.zip", "PK this is no archive");
-    window->chkSearchZip->setChecked(true);
+    ui.chkSearchZip->setChecked(true);
     ASSERT_TRUE(search(QStringLiteral("needle")));
     // Close while archives are being extracted.
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return window->pnlStatus->text().startsWith(QLatin1String("Extracting Zip file")); },
+        [&] { return ui.pnlStatus->text().startsWith(QLatin1String("Extracting Zip file")); },
         20000));
     window->close();
-    EXPECT_FALSE(window->searchRunning());
-    EXPECT_TRUE(window->State.TempFolders.empty());
+    EXPECT_FALSE(window->search().searchRunning());
+    EXPECT_TRUE(window->session().state().TempFolders.empty());
     EXPECT_TRUE(std::filesystem::is_empty(TempFolderPath())) << leftovers();
     // A box the search asked for while the window closed is never shown:
     // its threads are gone, so all it reported is posted by now.

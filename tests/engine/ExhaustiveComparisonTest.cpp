@@ -11,6 +11,7 @@
 #include "search/GrepEngine.h"
 #include "search/SearchHost.h"
 #include "search/SearchRun.h"
+#include "search/SearchSession.h"
 #include "search/SearchState.h"
 #include "search/TextDecoding.h"
 
@@ -342,12 +343,11 @@ TEST(ExhaustiveComparison, SearchesWithOneAndSeveralThreadsCountEveryFileRight) 
             request.SearchText = pattern;
             request.FileSpecs = "*.*";
             request.live->CaseSensitive = true;
-            SearchState state;
+            SearchSession session;
             Counts host;
-            beginSearch(state, request);
-            SearchRun(state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host,
-                      threads)
-                .run();
+            ASSERT_FALSE(session.begin(request));
+            session.run(host, MatchLimits().MaxMatchLen, QStringLiteral("yyyy/mm/dd  h:mm"),
+                        threads);
             EXPECT_EQ(host.rows, expected) << threads << " threads";
         }
     }

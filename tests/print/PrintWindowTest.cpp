@@ -1,10 +1,10 @@
+#include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/ReportPrinter.h"
-#include "print/PrintRequest.h"
 #include "print/TfrmPrint.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
@@ -105,14 +105,17 @@ protected:
     test::TempDir folder;
     test::MessageBoxRecorder boxes;
     std::unique_ptr<TfrmMain> window;
+    test::MainWindowControls ui;
     std::unique_ptr<TfrmPrint> dialog;
 
     void SetUp() override {
         qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
         window = std::make_unique<TfrmMain>();
+        ui = test::MainWindowControls(*window);
         window->show();
-        dialog = std::make_unique<TfrmPrint>(window->lstFiles1, window.get());
-        window->frmPrint = dialog.get();
+        dialog = std::make_unique<TfrmPrint>(
+            [this] { return window->resultLists().selectedRow() >= 0; }, window.get());
+        window->printing().setDialog(dialog.get());
         window->FormActivate(QLocale(QLocale::English, QLocale::UnitedStates));
         boxes.clear();
     }
@@ -124,26 +127,28 @@ protected:
 
     // A result list as the last search left it.
     void showResults(std::vector<FileResult> rows, const char* typed = "hello") {
-        window->State.TypedSearchText = typed;
-        window->State.SearchPattern = typed;
-        ASSERT_TRUE(window->Dir1->setDirectory("/"));
-        window->txtFilespec->setText(QStringLiteral("*.txt"));
-        window->lstFiles1->setRows(std::move(rows));
-        window->lstFiles1->setEnabled(true);
-        window->lstFiles1->selectRow(0);
-        window->cmdPrint->setEnabled(true);
+        SearchRequest request;
+        request.SearchText = typed;
+        request.FileSpecs = "*.txt";
+        ASSERT_FALSE(window->session().begin(request));
+        ASSERT_TRUE(ui.Dir1->setDirectory("/"));
+        ui.txtFilespec->setText(QStringLiteral("*.txt"));
+        window->session().appendRows(std::move(rows));
+        ui.lstFiles1->setEnabled(true);
+        ui.lstFiles1->selectRow(0);
+        ui.cmdPrint->setEnabled(true);
     }
 
     bool search(const QString& text) {
-        EXPECT_TRUE(window->Dir1->setDirectory(folder.path()));
-        window->cboSearch->setEditText(text);
-        window->txtFilespec->setText(QStringLiteral("*.*"));
-        window->cmdSearchClick();
-        if (window->searchRunning()) {
+        EXPECT_TRUE(ui.Dir1->setDirectory(folder.path()));
+        ui.cboSearch->setEditText(text);
+        ui.txtFilespec->setText(QStringLiteral("*.*"));
+        window->search().cmdSearchClick();
+        if (window->search().searchRunning()) {
             QSignalSpy finished(window.get(), &TfrmMain::searchFinished);
             if (!finished.wait(30000)) return false;
         }
-        return window->lstFiles1->count() > 0;
+        return ui.lstFiles1->count() > 0;
     }
 
     // Presses the main window's Print button; act works the dialog while it
@@ -153,7 +158,7 @@ protected:
             act(*dialog);
             if (dialog->isVisible()) dialog->reject();
         });
-        window->cmdPrintClick();
+        window->printing().cmdPrintClick();
     }
 
     // Print to File with the given option into path (the save dialog is
@@ -197,9 +202,9 @@ TEST_F(Printing, TheFileListExportMatchesTheExpectedTextByteForByte) {
 TEST_F(Printing, TheSelectedFileExportHoldsExactlyTheListedLines) {
     showResults(fixedRows());
     // The lines now shown, though the file behind them no longer exists.
-    window->lstLines1->setLines({{"12", "say hello to the world", false},
-                                 {"40", "\thello after a tab: kept apart", false},
-                                 {"41", "hello \xE2\x80\x94 in UTF-8", false}});
+    ui.lstLines1->setLines({{"12", "say hello to the world", false},
+                            {"40", "\thello after a tab: kept apart", false},
+                            {"41", "hello \xE2\x80\x94 in UTF-8", false}});
     EXPECT_EQ(exported(1), expectedFile("selected-file.txt"));
 }
 
@@ -208,7 +213,7 @@ TEST_F(Printing, TheAllFilesExportSearchesEveryFileAgain) {
     folder.write("b.txt", "just one hello\n");
     folder.write("c.dat", std::string("\x01\x02 binary hello here\0\0 and more", 32));
     ASSERT_TRUE(search(QStringLiteral("hello")));
-    ASSERT_TRUE(window->Dir1->setDirectory("/")); // a header independent of the folder
+    ASSERT_TRUE(ui.Dir1->setDirectory("/")); // a header independent of the folder
     EXPECT_EQ(exported(2), replaceAll(expectedFile("all-files.txt"), "@DIR@", folder.path()));
 }
 
@@ -216,19 +221,22 @@ TEST_F(Printing, AllFilesPrintsTheLinesFoundNowUnderThePresentLimits) {
     folder.write("a.txt", "hello 1\nhello 2\n");
     ASSERT_TRUE(search(QStringLiteral("hello")));
     folder.write("a.txt", "hello 1\nhello 2\nhello 3\nhello 4\n");
-    window->Settings.MaxMatches = 3;
+    window->settings().MaxMatches = 3;
     const std::string text = exported(2);
     EXPECT_TRUE(contains(text, "a.txt - 2 matches\n")) << text; // the count of the search
     EXPECT_TRUE(contains(text, "hello 3"));
     EXPECT_FALSE(contains(text, "hello 4"));
-    EXPECT_EQ(window->lstLines2->count(), 3);
+    size_t printedLines = 0; // of a.txt, the one file
+    for (size_t at = text.find("hello "); at != std::string::npos; at = text.find("hello ", at + 1))
+        ++printedLines;
+    EXPECT_EQ(printedLines, 3u);
 }
 
 TEST_F(Printing, TheHeaderFollowsTheDirectoryAndFileSpecButNotTheSearchBox) {
     showResults(fixedRows());
-    window->cboSearch->setEditText(QStringLiteral("typed after the search"));
-    window->txtFilespec->setText(QStringLiteral("*.log , *.txt"));
-    ASSERT_TRUE(window->Dir1->setDirectory(folder.path()));
+    ui.cboSearch->setEditText(QStringLiteral("typed after the search"));
+    ui.txtFilespec->setText(QStringLiteral("*.log , *.txt"));
+    ASSERT_TRUE(ui.Dir1->setDirectory(folder.path()));
     const std::string text = exported(0);
     EXPECT_EQ(text.substr(0, text.find("  ")),
               " Search for: \"hello\" in " + folder.path() + "*.log , *.txt");
@@ -236,7 +244,7 @@ TEST_F(Printing, TheHeaderFollowsTheDirectoryAndFileSpecButNotTheSearchBox) {
 
 TEST_F(Printing, FilesPrintInTheListsSortOrder) {
     showResults(fixedRows());
-    window->lstFiles1ColumnClick(2); // Matches, ascending
+    window->resultLists().lstFiles1ColumnClick(2); // Matches, ascending
     const std::string text = exported(0);
     const std::size_t readme = text.find("readme.txt");
     const std::size_t notes = text.find("notes.txt");
@@ -248,14 +256,14 @@ TEST_F(Printing, FilesPrintInTheListsSortOrder) {
 
 TEST_F(Printing, NoSelectedFileIsRefusedAndTheDialogStaysForAnotherChoice) {
     showResults(fixedRows());
-    window->lstFiles1->clearSelection();
+    ui.lstFiles1->clearSelection();
     const std::string path = folder.file("list.txt");
     bool stayedOpen = false;
     pressPrint([&](TfrmPrint& d) {
         d.setItemIndex(1);
         d.cmdPrint->click();
         stayedOpen = d.isVisible();
-        EXPECT_EQ(PrintOption, -1);
+        EXPECT_EQ(d.PrintOption(), -1);
         d.showSaveDialog = [&](QFileDialog&) {
             return std::optional<QString>(QString::fromStdString(path));
         };
@@ -278,10 +286,10 @@ TEST_F(Printing, CancelAndACancelledSaveDialogPrintNothing) {
     currentPrinter().setOutputFormat(QPrinter::PdfFormat);
     currentPrinter().setOutputFileName(QString::fromStdString(pdf));
     pressPrint([](TfrmPrint& d) { d.cmdCancel->click(); });
-    EXPECT_EQ(PrintOption, -1);
+    EXPECT_EQ(dialog->PrintOption(), -1);
     dialog->showSaveDialog = [](QFileDialog&) { return std::optional<QString>(); };
     pressPrint([](TfrmPrint& d) { d.cmdFile->click(); });
-    EXPECT_EQ(PrintOption, -1);
+    EXPECT_EQ(dialog->PrintOption(), -1);
     EXPECT_FALSE(dialog->isVisible());
     pressPrint([](TfrmPrint& d) { d.close(); });
     EXPECT_FALSE(std::filesystem::exists(pdf));
@@ -304,7 +312,7 @@ TEST_F(Printing, PrintToFileAddsTheExtensionAndAsksBeforeReplacingAFile) {
               QStringLiteral("old.txt already exists.\nDo you want to replace it?"));
     EXPECT_EQ(boxes.boxes()[0].flags & MB_YESNO, unsigned(MB_YESNO));
     EXPECT_EQ(test::readFile(folder.file("old.txt")), "keep me");
-    EXPECT_EQ(PrintFileName, folder.file("new.txt"));
+    EXPECT_EQ(dialog->PrintFileName(), folder.file("new.txt"));
     EXPECT_TRUE(contains(test::readFile(folder.file("new.txt")), "notes.txt"));
 
     boxes.clear();
@@ -425,7 +433,7 @@ TEST_F(Printing, TheFileListPrintsToPdfWithTheHeaderOnEveryPage) {
 
 TEST_F(Printing, TheSelectedFilePrintsToPdf) {
     showResults(fixedRows());
-    window->lstLines1->setLines(
+    ui.lstLines1->setLines(
         {{"12", "say hello to the world", false}, {"40", "another hello", false}});
     const std::string pdf = folder.file("selected.pdf");
     printToPdf(1, pdf);
@@ -489,10 +497,10 @@ TEST_F(Printing, EveryPressOfPrintTakesThePrintFontOfThePreferences) {
     const auto fontsOf = [](const std::string& pdf) {
         return test::runProgram("/usr/bin/pdffonts", {pdf}).out;
     };
-    window->Settings.PrintFontName = QStringLiteral("DejaVu Sans Mono");
+    window->settings().PrintFontName = QStringLiteral("DejaVu Sans Mono");
     printToPdf(0, folder.file("mono.pdf"));
-    window->Settings.PrintFontName = QStringLiteral("DejaVu Serif");
-    window->Settings.PrintFontSize = 12;
+    window->settings().PrintFontName = QStringLiteral("DejaVu Serif");
+    window->settings().PrintFontSize = 12;
     printToPdf(0, folder.file("serif.pdf"));
     const std::string mono = fontsOf(folder.file("mono.pdf"));
     const std::string serif = fontsOf(folder.file("serif.pdf"));
@@ -501,8 +509,9 @@ TEST_F(Printing, EveryPressOfPrintTakesThePrintFontOfThePreferences) {
     EXPECT_FALSE(contains(mono, "Serif"));
     EXPECT_TRUE(contains(serif, "DejaVuSerif-Bold")) << serif;
     EXPECT_FALSE(contains(serif, "Mono"));
-    for (const BandReport* report :
-         {static_cast<BandReport*>(&window->qrFiles), static_cast<BandReport*>(&window->qrMatches)})
+    const ResultsPrint& reports = window->printing().reports();
+    for (const BandReport* report : {static_cast<const BandReport*>(&reports.filesReport()),
+                                     static_cast<const BandReport*>(&reports.matchesReport())})
         for (const ReportField* field : report->fields()) {
             EXPECT_EQ(field->fontName, QStringLiteral("DejaVu Serif"));
             EXPECT_EQ(field->fontSize, 12);

@@ -43,8 +43,9 @@ TEST_F(MatchList, RowsAreAsTallAsTheFontNeeds) {
     EXPECT_GE(list.rowHeight(0), lineHeight);
     EXPECT_LE(list.rowHeight(0), lineHeight + 3) << "font lines of " << lineHeight;
 
-    FileListView files;
-    files.setRows({FileResult{}});
+    SearchSession session;
+    FileListView files(session);
+    session.appendRows({FileResult{}});
     const int fileLineHeight = QFontMetrics(files.font()).height();
     EXPECT_GE(files.rowHeight(0), fileLineHeight);
     EXPECT_LE(files.rowHeight(0), fileLineHeight + 3);

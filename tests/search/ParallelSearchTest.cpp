@@ -3,9 +3,7 @@
 #include "TempDir.h"
 #include "platform/MessageBoxA.h"
 #include "search/SearchHost.h"
-#include "search/SearchRun.h"
-#include "search/SearchState.h"
-#include "search/ZipPhase.h"
+#include "search/SearchSession.h"
 
 #include <cstring>
 #include <fcntl.h>
@@ -31,8 +29,8 @@ struct LoggingHost : SearchHost {
                       std::to_string(row.Size) + " | " + row.DateTime.toStdString() + " | " +
                       row.ExtractedPath);
     }
-    void fileSkipped(const std::string& path, int error) override {
-        log.push_back("skipped " + path + ": " + std::strerror(error));
+    void notSearched(const NotSearched& record) override {
+        log.push_back("skipped " + record.path + ": " + std::strerror(record.error));
     }
     int showMessage(const QString& text, const QString& caption, unsigned) override {
         log.push_back("box " + caption.toStdString() + ": " + text.toStdString());
@@ -42,7 +40,7 @@ struct LoggingHost : SearchHost {
 
 struct Outcome {
     std::vector<std::string> log;
-    SearchState state;
+    size_t tempFolders = 0;
 };
 
 Outcome search(test::MixedTree& tree, int threads, bool zip) {
@@ -55,18 +53,18 @@ Outcome search(test::MixedTree& tree, int threads, bool zip) {
     Outcome outcome;
     LoggingHost host;
     host.onMessages = tree.vanisher();
-    beginSearch(outcome.state, request);
-    SearchRun(outcome.state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host,
-              threads)
-        .run();
+    SearchSession session;
+    EXPECT_FALSE(session.begin(request));
+    session.run(host, MatchLimits().MaxMatchLen, QStringLiteral("yyyy/mm/dd  h:mm"), threads);
     outcome.log = std::move(host.log);
-    const SearchState& s = outcome.state;
+    const SearchState& s = session.state();
     outcome.log.push_back("counts " + std::to_string(s.FilesSearched) + " " +
                           std::to_string(s.FilesWithMatches) + " " +
                           std::to_string(s.TotalMatches));
     for (const std::string& archive : s.PendingZips)
         outcome.log.push_back("queued " + archive);
-    deleteTempFolders(outcome.state);
+    outcome.tempFolders = s.TempFolders.size();
+    session.deleteExtractionFolders();
     tree.restore();
     return outcome;
 }
@@ -94,7 +92,7 @@ TEST(ParallelSearch, AnyNumberOfThreadsTellsTheHostExactlyWhatOneThreadDoes) {
         for (const int threads : {2, 3, 8}) {
             const Outcome parallel = search(tree, threads, zip);
             EXPECT_EQ(parallel.log, single.log) << threads << " threads, zip " << zip;
-            EXPECT_EQ(parallel.state.TempFolders.size(), single.state.TempFolders.size());
+            EXPECT_EQ(parallel.tempFolders, single.tempFolders);
         }
     }
     EXPECT_TRUE(boxes.boxes().empty()) << "every box went through the host";
@@ -116,15 +114,16 @@ TEST(ParallelSearch, StopEndsTheFilesInWorkAndAFileCutShortGetsNoRow) {
     request.StartDirectory = dir.path();
     request.SearchText = "needle";
     request.FileSpecs = "*.*";
-    SearchState state;
-    beginSearch(state, request);
+    SearchSession session;
+    ASSERT_FALSE(session.begin(request));
     LoggingHost host;
     int calls = 0;
     // Stop while the big file is searched: the walk is at the files after it.
     host.onMessages = [&] {
-        if (++calls == 4) state.Canceled = true;
+        if (++calls == 4) session.cancel();
     };
-    SearchRun(state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host, 2).run();
+    session.run(host, MatchLimits().MaxMatchLen, QStringLiteral("yyyy/mm/dd  h:mm"), 2);
+    const SearchState& state = session.state();
 
     EXPECT_TRUE(state.Canceled);
     EXPECT_EQ(countStarting(host.log, "row a-big.dat"), 0u) << "cut short: no row";
@@ -132,5 +131,5 @@ TEST(ParallelSearch, StopEndsTheFilesInWorkAndAFileCutShortGetsNoRow) {
     EXPECT_EQ(size_t(state.FilesWithMatches), rows);
     EXPECT_EQ(state.TotalMatches, state.FilesWithMatches);
     EXPECT_LT(state.FilesSearched, 51);
-    EXPECT_EQ(searchSummary(state, 0, QLocale::c()).endsWith(" - search canceled"), true);
+    EXPECT_EQ(session.summary(QLocale::c()).endsWith(" - search canceled"), true);
 }

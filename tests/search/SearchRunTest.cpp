@@ -1,10 +1,8 @@
-#include "search/SearchRun.h"
-
 #include "TempDir.h"
 #include "search/GrepEngine.h"
 #include "search/MatchListing.h"
 #include "search/SearchHost.h"
-#include "search/SearchState.h"
+#include "search/SearchSession.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -28,9 +26,9 @@ struct RecordingHost : SearchHost {
 
 struct Search {
     SearchRequest request;
-    SearchState state;
+    SearchSession session;
+    const SearchState& state = session.state();
     RecordingHost host;
-    Settings settings = defaultSettings();
 
     Search(const std::string& dir, std::string text, std::string specs = "*.*") {
         request.StartDirectory = dir;
@@ -40,8 +38,9 @@ struct Search {
 
     std::vector<std::string> run(const std::vector<FileResult>& listed = {}) {
         host.rows.clear();
-        beginSearch(state, request);
-        SearchRun(state, request, settings, QStringLiteral("yyyy/mm/dd  h:mm"), host).run(listed);
+        session.appendRows(listed);
+        EXPECT_FALSE(session.begin(request));
+        session.run(host, MatchLimits().MaxMatchLen, QStringLiteral("yyyy/mm/dd  h:mm"));
         std::vector<std::string> names;
         for (const FileResult& row : host.rows)
             names.push_back(row.FileName + ":" + std::to_string(row.Matches) +
@@ -147,7 +146,7 @@ TEST(SearchRun, StopEndsTheWalkAndCountsWhatWasReached) {
     Search s(dir.path(), "hit");
     int files = 0;
     s.host.onMessages = [&] {
-        if (++files == 4) s.state.Canceled = true;
+        if (++files == 4) s.session.cancel();
     };
     s.run();
     EXPECT_TRUE(s.state.Canceled);

@@ -1,3 +1,4 @@
+#include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
@@ -54,10 +55,12 @@ protected:
     test::ScriptedDialogs dialogs;
     QByteArray previousStore = qgetenv("FERROLUX_REGISTRY");
     std::unique_ptr<TfrmMain> window;
+    test::MainWindowControls ui;
 
     void SetUp() override {
         qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
         window = std::make_unique<TfrmMain>();
+        ui = test::MainWindowControls(*window);
     }
     void TearDown() override {
         window.reset();
@@ -79,8 +82,9 @@ protected:
 
     // The dialog over settings loaded from the store, as File / Preferences shows it.
     std::unique_ptr<TfrmPreferences> open() {
-        window->LoadSettings(false);
-        auto dialog = std::make_unique<TfrmPreferences>(window->Settings, *window);
+        window->storedSettings().LoadSettings(false);
+        auto dialog =
+            std::make_unique<TfrmPreferences>(window->settings(), window->storedSettings());
         dialog->show();
         return dialog;
     }
@@ -203,9 +207,9 @@ TEST_F(PreferencesDialog, OkStoresAllThirteenValuesWithLimitsClampedAndAppliesTh
     expected.MatchFontName = QStringLiteral("DejaVu Sans Mono");
     expected.MatchFontSize = 9;
     EXPECT_EQ(readStoredSettings(), expected);
-    EXPECT_EQ(window->Settings, expected);
+    EXPECT_EQ(window->settings(), expected);
     EXPECT_FALSE(HintSwitch::instance().hintsShown());
-    EXPECT_EQ(window->lstLines1->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(ui.lstLines1->font().family(), QStringLiteral("DejaVu Sans Mono"));
     // All thirteen are written, the unchanged defaults too.
     for (const char* name :
          {"MaxMatchLen", "MaxMatches", "ShowHint", "Editor", "StartupDir", "MatchFontName",
@@ -219,8 +223,8 @@ TEST_F(PreferencesDialog, OkTakesTypedLimitsWithinTheSpinRange) {
     typeInto(dialog->txtMaxMatchLen, QStringLiteral("9999"));
     typeInto(dialog->txtMaxMatches, QString()); // not a number
     dialog->cmdOKClick();
-    EXPECT_EQ(window->Settings.MaxMatchLen, 2000);
-    EXPECT_EQ(window->Settings.MaxMatches, 1);
+    EXPECT_EQ(window->settings().MaxMatchLen, 2000);
+    EXPECT_EQ(window->settings().MaxMatches, 1);
 
     auto again = open();
     again->txtMaxMatchLen->setValue(49);
@@ -280,7 +284,7 @@ TEST_F(PreferencesDialog, AFailedWriteKeepsTheDialogOpenAndTheStoreAsItWas) {
                                                                 "'MaxMatchLen'")});
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(storeFile(), before);
-    EXPECT_EQ(window->Settings.MaxMatchLen, 777) << "kept in memory for this run";
+    EXPECT_EQ(window->settings().MaxMatchLen, 777) << "kept in memory for this run";
     EXPECT_FALSE(HintSwitch::instance().hintsShown());
 }
 
@@ -333,7 +337,7 @@ TEST_F(PreferencesDialog, LeavingTheBoxesRunsTheirChecks) {
     dialog->txtStartupDir->setFocus();
     dialog->txtStartupDir->setText(QStringLiteral("/typed/start"));
     dialog->txtEditor->setFocus(); // leaves the directory box
-    EXPECT_EQ(window->Settings.StartupDir, QStringLiteral("/typed/start"));
+    EXPECT_EQ(window->settings().StartupDir, QStringLiteral("/typed/start"));
 
     dialog->txtEditor->clear();
     dialog->chkShowHint->setFocus(); // leaves the editor box
@@ -346,25 +350,25 @@ TEST_F(PreferencesDialog, FontChoiceTakesFaceAndSizeAndCancelChangesNothing) {
     dialog->cmdMatchFont->click();
     ASSERT_EQ(dialogs.fontPresets.size(), 1u);
     EXPECT_EQ(dialogs.fontPresets[0].pointSize(), 11);
-    EXPECT_EQ(window->Settings.MatchFontName, QStringLiteral("Fixedsys"))
+    EXPECT_EQ(window->settings().MatchFontName, QStringLiteral("Fixedsys"))
         << "the stored name stays, though the preset showed a stand-in face";
-    EXPECT_EQ(window->Settings.MatchFontSize, 11);
+    EXPECT_EQ(window->settings().MatchFontSize, 11);
     EXPECT_EQ(dialog->lblMatchFont->text(), QStringLiteral("Fixedsys, 11 points"));
 
     QFont chosen(QStringLiteral("DejaVu Serif"), 20);
     chosen.setBold(true);
     dialogs.fontAnswer = chosen;
     dialog->cmdPrintFont->click();
-    EXPECT_EQ(window->Settings.PrintFontName, QStringLiteral("DejaVu Serif"));
-    EXPECT_EQ(window->Settings.PrintFontSize, 12) << "sizes stop at 12";
+    EXPECT_EQ(window->settings().PrintFontName, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(window->settings().PrintFontSize, 12) << "sizes stop at 12";
     EXPECT_EQ(dialog->lblPrintFont->text(), QStringLiteral("DejaVu Serif, 12 points"));
     EXPECT_EQ(dialog->lblPrintFont->font().family(), QStringLiteral("DejaVu Serif"));
     EXPECT_FALSE(dialog->lblPrintFont->font().bold()) << "only face and size are taken";
 
     dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans Mono"), 6);
     dialog->cmdViewerFont->click();
-    EXPECT_EQ(window->Settings.ViewerFontSize, 8);
-    EXPECT_EQ(window->Settings.MatchFontName, QStringLiteral("Fixedsys")) << "other pairs stay";
+    EXPECT_EQ(window->settings().ViewerFontSize, 8);
+    EXPECT_EQ(window->settings().MatchFontName, QStringLiteral("Fixedsys")) << "other pairs stay";
 }
 
 // The platform's font dialog, confirmed as it opened: the stored face is not
@@ -382,15 +386,15 @@ TEST_F(PreferencesDialog, OkInTheFontDialogWithoutChoosingKeepsTheStoredName) {
     dialog->cmdViewerFont->click();
     setPreferenceDialogs(scripted);
     EXPECT_FALSE(shownFace.isEmpty());
-    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("Fixedsys"))
+    EXPECT_EQ(window->settings().ViewerFontName, QStringLiteral("Fixedsys"))
         << "shown as " << shownFace.toStdString();
-    EXPECT_EQ(window->Settings.ViewerFontSize, 11);
+    EXPECT_EQ(window->settings().ViewerFontSize, 11);
     EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
 
     // A face picked in the dialog is taken by its name.
     dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Serif"), 11);
     dialog->cmdViewerFont->click();
-    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("DejaVu Serif"));
+    EXPECT_EQ(window->settings().ViewerFontName, QStringLiteral("DejaVu Serif"));
 }
 
 TEST_F(PreferencesDialog, ColourChoiceIsStoredAsRedGreenBlueAndCancelChangesNothing) {
@@ -399,11 +403,11 @@ TEST_F(PreferencesDialog, ColourChoiceIsStoredAsRedGreenBlueAndCancelChangesNoth
     dialog->cmdHighColor->click();
     ASSERT_EQ(dialogs.colorPresets.size(), 1u);
     EXPECT_EQ(dialogs.colorPresets[0], QColor(255, 0, 0));
-    EXPECT_EQ(window->Settings.ViewerHighColor, 255);
+    EXPECT_EQ(window->settings().ViewerHighColor, 255);
 
     dialogs.colorAnswer = QColor(0x12, 0x34, 0x56);
     dialog->cmdTextColor->click();
-    EXPECT_EQ(window->Settings.ViewerTextColor, 0x00563412);
+    EXPECT_EQ(window->settings().ViewerTextColor, 0x00563412);
     EXPECT_EQ(colourAt(dialog->edtSample, 0), QColor(0x12, 0x34, 0x56));
     EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(255, 0, 0));
 }
@@ -421,13 +425,13 @@ TEST_F(PreferencesDialog, CancelKeepsInMemoryChoicesWithoutWriting) {
 
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(storeFile(), std::string()) << "nothing written";
-    EXPECT_EQ(window->Settings.ViewerFontName, QStringLiteral("DejaVu Sans Mono"));
-    EXPECT_EQ(window->Settings.ViewerHighColor, 0x00FF0000);
-    EXPECT_EQ(window->Settings.StartupDir, QStringLiteral("/new/start"));
-    EXPECT_EQ(window->Settings.MaxMatches, 500);
+    EXPECT_EQ(window->settings().ViewerFontName, QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(window->settings().ViewerHighColor, 0x00FF0000);
+    EXPECT_EQ(window->settings().StartupDir, QStringLiteral("/new/start"));
+    EXPECT_EQ(window->settings().MaxMatches, 500);
 
     // The next dialog shows the choices and OK stores them.
-    auto next = std::make_unique<TfrmPreferences>(window->Settings, *window);
+    auto next = std::make_unique<TfrmPreferences>(window->settings(), window->storedSettings());
     next->show();
     EXPECT_EQ(next->lblViewerFont->text(), QStringLiteral("DejaVu Sans Mono, 10 points"));
     next->cmdOKClick();
@@ -448,7 +452,7 @@ TEST_F(PreferencesDialog, BrowsingFillsTheBoxes) {
     dialogs.directoryAnswer = QStringLiteral("/picked/dir");
     dialog->cmdBrowseStartupDir->click();
     EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/picked/dir"));
-    EXPECT_EQ(window->Settings.StartupDir, QStringLiteral("/picked/dir")) << "counts at once";
+    EXPECT_EQ(window->settings().StartupDir, QStringLiteral("/picked/dir")) << "counts at once";
 
     dialog->txtEditor->setText(QStringLiteral("/usr/bin/vi -p"));
     dialogs.editorAnswer = QStringLiteral("/opt/My Editor/ed");

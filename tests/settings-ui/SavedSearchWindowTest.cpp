@@ -1,3 +1,4 @@
+#include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
@@ -38,6 +39,7 @@ protected:
     test::MessageBoxRecorder boxes;
     QByteArray previousStore = qgetenv("FERROLUX_REGISTRY");
     TfrmMain window;
+    const test::MainWindowControls ui{window};
 
     void SetUp() override {
         qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
@@ -46,10 +48,10 @@ protected:
 
     void fillSearch(const std::string& directory, const QString& searchText,
                     const QString& fileSpec, const SearchOptionBoxes& options) {
-        ASSERT_TRUE(window.Dir1->setDirectory(directory));
-        window.cboSearch->setEditText(searchText);
-        window.txtFilespec->setText(fileSpec);
-        window.setOptionBoxes(options);
+        ASSERT_TRUE(ui.Dir1->setDirectory(directory));
+        ui.cboSearch->setEditText(searchText);
+        ui.txtFilespec->setText(fileSpec);
+        window.storedSettings().setOptionBoxes(options);
     }
 
     std::vector<QString> captionsAndTexts() const {
@@ -61,7 +63,7 @@ protected:
 
     // A retrieve dialog as the user sees it once it is shown.
     std::unique_ptr<TfrmSearches> openRetrieve() {
-        auto dialog = std::make_unique<TfrmSearches>(window);
+        auto dialog = std::make_unique<TfrmSearches>(window.storedSettings());
         dialog->show();
         return dialog;
     }
@@ -79,7 +81,7 @@ TEST_F(SavedSearchWindow, NonAsciiSearchWithEveryOptionRoundTripsThroughTheDialo
     const QString searchText = QStringLiteral("caf\u00e9 \u00c0\u0100|na\u00efve");
     fillSearch(saved, searchText, QStringLiteral("   "),
                {true, true, true, true, true, true, true});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     EXPECT_EQ(captionsAndTexts(), std::vector<QString>{QStringLiteral("Message:Search saved")});
 
     // The window moves on to something else before the search is retrieved.
@@ -95,41 +97,41 @@ TEST_F(SavedSearchWindow, NonAsciiSearchWithEveryOptionRoundTripsThroughTheDialo
     dialog->cmdRetrieveClick();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(window.Dir1->Directory(), saved);
-    EXPECT_EQ(window.Drive1->currentDirectory(), saved) << "the drive box follows";
-    EXPECT_EQ(window.cboSearch->currentText(), searchText);
-    EXPECT_EQ(window.txtFilespec->text(), QStringLiteral("   "));
-    for (QCheckBox* box : {window.chkTextFiles, window.chkBinaryFiles, window.chkInclSub,
-                           window.chkSearchZip, window.chkCase, window.chkWord, window.chkLiteral})
+    EXPECT_EQ(ui.Dir1->Directory(), saved);
+    EXPECT_EQ(ui.Drive1->currentDirectory(), saved) << "the drive box follows";
+    EXPECT_EQ(ui.cboSearch->currentText(), searchText);
+    EXPECT_EQ(ui.txtFilespec->text(), QStringLiteral("   "));
+    for (QCheckBox* box : {ui.chkTextFiles, ui.chkBinaryFiles, ui.chkInclSub, ui.chkSearchZip,
+                           ui.chkCase, ui.chkWord, ui.chkLiteral})
         EXPECT_TRUE(box->isChecked()) << box->objectName().toStdString();
     EXPECT_EQ(boxes.boxes().size(), 1u) << "no further message";
 }
 
 TEST_F(SavedSearchWindow, ASearchWithoutOptionsUnticksTheBoxesAndLeavesListedAlone) {
     fillSearch(tree.path(), QStringLiteral("needle"), QStringLiteral("*.txt"), {});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     fillSearch("/", QStringLiteral("x"), QStringLiteral("*.*"),
                {true, true, true, true, true, true, true});
-    window.chkSearchListed->setEnabled(true);
-    window.chkSearchListed->setChecked(true);
+    ui.chkSearchListed->setEnabled(true);
+    ui.chkSearchListed->setChecked(true);
 
     auto dialog = openRetrieve();
     ASSERT_EQ(dialog->lstSearches->rowCount(), 1);
     EXPECT_EQ(row(*dialog, 0).at(3), QString());
     dialog->cmdRetrieveClick();
-    const SearchOptionBoxes now = window.optionBoxes();
+    const SearchOptionBoxes now = window.storedSettings().optionBoxes();
     EXPECT_EQ(optionLettersFor(now), QString());
-    EXPECT_TRUE(window.chkSearchListed->isChecked()) << "not part of a saved search";
-    EXPECT_EQ(window.cboSearch->currentText(), QStringLiteral("needle"));
+    EXPECT_TRUE(ui.chkSearchListed->isChecked()) << "not part of a saved search";
+    EXPECT_EQ(ui.cboSearch->currentText(), QStringLiteral("needle"));
 }
 
 TEST_F(SavedSearchWindow, IdenticalSavesGiveIdenticalRowsNewestFirst) {
     fillSearch(tree.path(), QStringLiteral("first"), QStringLiteral("*.txt"),
                {.textFiles = true, .binaryFiles = true});
-    window.SaveSearch1Click();
-    window.SaveSearch1Click();
-    window.cboSearch->setEditText(QStringLiteral("second"));
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
+    ui.cboSearch->setEditText(QStringLiteral("second"));
+    window.storedSettings().SaveSearch1Click();
 
     auto dialog = openRetrieve();
     ASSERT_EQ(dialog->lstSearches->rowCount(), 3);
@@ -138,8 +140,8 @@ TEST_F(SavedSearchWindow, IdenticalSavesGiveIdenticalRowsNewestFirst) {
     EXPECT_EQ(row(*dialog, 1), (QStringList{text(tree.path()), "*.txt", "first", "XB"}));
 
     // Nothing is kept between activations: the list is read again.
-    window.cboSearch->setEditText(QStringLiteral("third"));
-    window.SaveSearch1Click();
+    ui.cboSearch->setEditText(QStringLiteral("third"));
+    window.storedSettings().SaveSearch1Click();
     QApplication::setActiveWindow(&window);
     QApplication::setActiveWindow(dialog.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
@@ -151,9 +153,9 @@ TEST_F(SavedSearchWindow, BlankSearchTextOrFileSpecIsNotSaved) {
     const QString refusal =
         QStringLiteral("Error:Search text and/ or file specification is blank - cannot save");
     fillSearch(tree.path(), QString(), QStringLiteral("*.txt"), {});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     fillSearch(tree.path(), QStringLiteral("x"), QString(), {});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     EXPECT_EQ(captionsAndTexts(), (std::vector<QString>{refusal, refusal}));
     EXPECT_TRUE(readSavedSearches(RegistryStore::standard()).empty());
 }
@@ -161,7 +163,7 @@ TEST_F(SavedSearchWindow, BlankSearchTextOrFileSpecIsNotSaved) {
 TEST_F(SavedSearchWindow, ADirectoryWhoseNameIsNotTextIsNotSaved) {
     const std::string odd = tree.mkdir("caf\xe9") + "/";
     fillSearch(odd, QStringLiteral("x"), QStringLiteral("*.txt"), {});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Error"));
     EXPECT_TRUE(readSavedSearches(RegistryStore::standard()).empty());
@@ -169,13 +171,13 @@ TEST_F(SavedSearchWindow, ADirectoryWhoseNameIsNotTextIsNotSaved) {
 
 TEST_F(SavedSearchWindow, AStoreThatRefusesTheWriteKeepsTheOldList) {
     fillSearch(tree.path(), QStringLiteral("kept"), QStringLiteral("*.txt"), {});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     boxes.clear();
     // The store is replaced through a temporary file beside it; a folder in
     // its place makes every write fail.
     store.mkdir("store.reg.tmp");
-    window.cboSearch->setEditText(QStringLiteral("lost"));
-    window.SaveSearch1Click();
+    ui.cboSearch->setEditText(QStringLiteral("lost"));
+    window.storedSettings().SaveSearch1Click();
     EXPECT_EQ(captionsAndTexts(),
               std::vector<QString>{QStringLiteral("Error:Failed to set data for 'Searches'")});
     const std::vector<SavedSearch> stored = readSavedSearches(RegistryStore::standard());
@@ -186,7 +188,7 @@ TEST_F(SavedSearchWindow, AStoreThatRefusesTheWriteKeepsTheOldList) {
 TEST_F(SavedSearchWindow, AVanishedDirectoryOrNoSelectionChangesNothing) {
     const std::string gone = tree.mkdir("gone") + "/";
     fillSearch(gone, QStringLiteral("old"), QStringLiteral("*.log"), {.literal = true});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     std::filesystem::remove(gone);
     fillSearch(tree.path(), QStringLiteral("current"), QStringLiteral("*.txt"),
                {.caseSensitive = true});
@@ -201,26 +203,26 @@ TEST_F(SavedSearchWindow, AVanishedDirectoryOrNoSelectionChangesNothing) {
     EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK | MB_ICONWARNING));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(dialog->lstSearches->isEnabled());
-    EXPECT_EQ(window.Dir1->Directory(), tree.path());
-    EXPECT_EQ(window.cboSearch->currentText(), QStringLiteral("current"));
-    EXPECT_EQ(window.txtFilespec->text(), QStringLiteral("*.txt"));
-    EXPECT_EQ(optionLettersFor(window.optionBoxes()), QStringLiteral("C"));
+    EXPECT_EQ(ui.Dir1->Directory(), tree.path());
+    EXPECT_EQ(ui.cboSearch->currentText(), QStringLiteral("current"));
+    EXPECT_EQ(ui.txtFilespec->text(), QStringLiteral("*.txt"));
+    EXPECT_EQ(optionLettersFor(window.storedSettings().optionBoxes()), QStringLiteral("C"));
 }
 
 TEST_F(SavedSearchWindow, DoubleClickingARowRetrievesIt) {
     fillSearch(tree.path(), QStringLiteral("older"), QStringLiteral("*.a"), {});
-    window.SaveSearch1Click();
+    window.storedSettings().SaveSearch1Click();
     fillSearch(tree.path(), QStringLiteral("newer"), QStringLiteral("*.b"), {});
-    window.SaveSearch1Click();
-    window.cboSearch->setEditText(QString());
+    window.storedSettings().SaveSearch1Click();
+    ui.cboSearch->setEditText(QString());
 
     auto dialog = openRetrieve();
     QTableWidget* list = dialog->lstSearches;
     const QRect second = list->visualItemRect(list->item(1, 0));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
-    EXPECT_EQ(window.cboSearch->currentText(), QStringLiteral("older"));
-    EXPECT_EQ(window.txtFilespec->text(), QStringLiteral("*.a"));
+    EXPECT_EQ(ui.cboSearch->currentText(), QStringLiteral("older"));
+    EXPECT_EQ(ui.txtFilespec->text(), QStringLiteral("*.a"));
     EXPECT_FALSE(dialog->isVisible());
 }
 
@@ -275,10 +277,10 @@ TEST_F(SavedSearchWindow, MenuItemsOpenModalDialogsThatFreeThemselves) {
     };
     QPointer<QWidget> retrieve;
     closeFromInside("ferrolux::TfrmSearches", retrieve);
-    window.RetrieveSearch1->trigger();
+    ui.action("RetrieveSearch1")->trigger();
     QPointer<QWidget> preferences;
     closeFromInside("ferrolux::TfrmPreferences", preferences);
-    window.Preferences1->trigger();
+    ui.action("Preferences1")->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(retrieve.isNull());
     EXPECT_TRUE(preferences.isNull());

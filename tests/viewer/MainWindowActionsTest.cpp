@@ -1,3 +1,4 @@
+#include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
@@ -49,13 +50,15 @@ protected:
     test::TempDir files;
     test::MessageBoxRecorder boxes;
     std::unique_ptr<TfrmMain> window;
+    test::MainWindowControls ui;
 
     void SetUp() override {
         qputenv("FERROLUX_REGISTRY", QByteArray::fromStdString(store.file("store.reg")));
         window = std::make_unique<TfrmMain>();
+        ui = test::MainWindowControls(*window);
         window->show();
         boxes.clear();
-        ASSERT_TRUE(window->Dir1->setDirectory(files.path()));
+        ASSERT_TRUE(ui.Dir1->setDirectory(files.path()));
     }
 
     // One listed text file with "needle" on lines 2 and 4, selected.
@@ -67,10 +70,13 @@ protected:
         row.Matches = 2;
         row.Type = QStringLiteral("T");
         row.Size = 32;
-        window->lstFiles1->setRows({row});
-        window->lstFiles1->selectRow(0);
-        window->State.SearchPattern = "needle";
-        window->lstLines1->setLines({{"2", "needle two"}, {"4", "needle four"}});
+        SearchRequest search; // the pattern the lines and the viewer use
+        search.SearchText = "needle";
+        search.FileSpecs = "*.*";
+        ASSERT_FALSE(window->session().begin(search));
+        window->session().appendRows({row});
+        ui.lstFiles1->selectRow(0);
+        ui.lstLines1->setLines({{"2", "needle two"}, {"4", "needle four"}});
     }
 };
 
@@ -79,8 +85,8 @@ TEST_F(MainWindowActions, AnEditorThatFailsOrCannotStartIsReportedWithItsCommand
     const std::string editor = files.write("failing-editor", "#!/bin/sh\nexit 3\n");
     ::chmod(editor.c_str(), 0755);
     const QString notes = QString::fromStdString(files.path()) + QStringLiteral("notes.txt");
-    window->Settings.Editor = QString::fromStdString(editor);
-    window->Edit1Click();
+    window->settings().Editor = QString::fromStdString(editor);
+    window->fileActions().actions().Edit1Click();
     ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.boxes().empty(); }, 10000));
     EXPECT_TRUE(
         boxes.boxes()[0].text.contains(QString::fromStdString(editor) + QLatin1Char(' ') + notes))
@@ -88,8 +94,8 @@ TEST_F(MainWindowActions, AnEditorThatFailsOrCannotStartIsReportedWithItsCommand
     EXPECT_TRUE(boxes.boxes()[0].text.endsWith(QStringLiteral("exit status 3.")));
 
     boxes.clear();
-    window->Settings.Editor = QStringLiteral("/no/such/editor --new-window");
-    window->Edit1Click();
+    window->settings().Editor = QStringLiteral("/no/such/editor --new-window");
+    window->fileActions().actions().Edit1Click();
     ASSERT_TRUE(QTest::qWaitFor([this] { return !boxes.boxes().empty(); }, 10000));
     EXPECT_TRUE(
         boxes.boxes()[0].text.contains(QStringLiteral("/no/such/editor --new-window ") + notes))
@@ -106,7 +112,7 @@ TEST_F(MainWindowActions, AFailingDesktopOpenerIsReportedWithItsCommand) {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin.path()) + ":" + path);
     listOneFile();
-    window->Open1Click();
+    window->fileActions().actions().Open1Click();
     const bool told = QTest::qWaitFor([this] { return !boxes.boxes().empty(); }, 10000);
     qputenv("PATH", path);
     ASSERT_TRUE(told);
@@ -120,7 +126,7 @@ TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
     listOneFile();
     QString title;
     int caretLine = -1;
-    EXPECT_TRUE(withModal<TfrmViewer>([&] { window->View1->trigger(); },
+    EXPECT_TRUE(withModal<TfrmViewer>([&] { ui.action("View1")->trigger(); },
                                       [&](TfrmViewer& viewer) {
                                           title = viewer.windowTitle();
                                           caretLine = int(viewer.edtFile->lineOf(
@@ -129,14 +135,14 @@ TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
     EXPECT_EQ(title, QStringLiteral("File Viewer - ") + QString::fromStdString(files.path()) +
                          QStringLiteral("notes.txt"));
     EXPECT_EQ(caretLine, 0);
-    EXPECT_EQ(window->CurrentFilePath(), files.path() + "notes.txt");
+    EXPECT_EQ(window->fileActions().actions().CurrentFilePath, files.path() + "notes.txt");
 }
 
 TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
     listOneFile();
-    window->lstLines1->selectRow(1);
+    ui.lstLines1->selectRow(1);
     int caretLine = -1;
-    EXPECT_TRUE(withModal<TfrmViewer>([&] { window->lstLines1DblClick(); },
+    EXPECT_TRUE(withModal<TfrmViewer>([&] { window->fileActions().actions().lstLines1DblClick(); },
                                       [&](TfrmViewer& viewer) {
                                           caretLine = int(viewer.edtFile->lineOf(
                                               viewer.edtFile->caretPosition()));
@@ -145,25 +151,25 @@ TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
 }
 
 TEST_F(MainWindowActions, ChoosingAnExpressionAppendsItsToken) {
-    window->cboSearch->setEditText(QStringLiteral("abc"));
-    window->cboRegExp->setCurrentIndex(5);
-    EXPECT_EQ(window->cboSearch->currentText(), QStringLiteral("abc[]"));
-    window->cboRegExp->setCurrentIndex(-1); // a new search clears the list
-    EXPECT_EQ(window->cboSearch->currentText(), QStringLiteral("abc[]"));
-    window->cboRegExp->setCurrentIndex(11);
-    QTest::keyClick(window->cboRegExp, Qt::Key_Down);
-    EXPECT_EQ(window->cboSearch->currentText(), QStringLiteral("abc[]\\<\\>"));
+    ui.cboSearch->setEditText(QStringLiteral("abc"));
+    ui.cboRegExp->setCurrentIndex(5);
+    EXPECT_EQ(ui.cboSearch->currentText(), QStringLiteral("abc[]"));
+    ui.cboRegExp->setCurrentIndex(-1); // a new search clears the list
+    EXPECT_EQ(ui.cboSearch->currentText(), QStringLiteral("abc[]"));
+    ui.cboRegExp->setCurrentIndex(11);
+    QTest::keyClick(ui.cboRegExp, Qt::Key_Down);
+    EXPECT_EQ(ui.cboSearch->currentText(), QStringLiteral("abc[]\\<\\>"));
 }
 
 TEST_F(MainWindowActions, RightButtonInTheDirectoryTreeListsItsFiles) {
     files.write("a.txt", "");
     files.write("b.txt", "");
-    window->txtFilespec->setText(QStringLiteral("*.*"));
-    QWidget* tree = window->Dir1->viewport();
+    ui.txtFilespec->setText(QStringLiteral("*.*"));
+    QWidget* tree = ui.Dir1->viewport();
     EXPECT_FALSE(withModal<TfrmDirListing>([&] { QTest::mousePress(tree, Qt::LeftButton); },
                                            [](TfrmDirListing&) {}));
     // The left button picks a folder in the tree as usual.
-    ASSERT_TRUE(window->Dir1->setDirectory(files.path()));
+    ASSERT_TRUE(ui.Dir1->setDirectory(files.path()));
     QStringList listed;
     EXPECT_TRUE(withModal<TfrmDirListing>([&] { QTest::mousePress(tree, Qt::RightButton); },
                                           [&](TfrmDirListing& listing) {
@@ -173,8 +179,8 @@ TEST_F(MainWindowActions, RightButtonInTheDirectoryTreeListsItsFiles) {
                                               listing.cmdSelectClick();
                                           }));
     EXPECT_EQ(listed, (QStringList{"a.txt", "b.txt"}));
-    EXPECT_EQ(window->txtFilespec->text(), QStringLiteral("*.*,a.txt"));
-    EXPECT_EQ(window->Dir1->Directory(), files.path()); // the press did not move the tree
+    EXPECT_EQ(ui.txtFilespec->text(), QStringLiteral("*.*,a.txt"));
+    EXPECT_EQ(ui.Dir1->Directory(), files.path()); // the press did not move the tree
 }
 
 } // namespace

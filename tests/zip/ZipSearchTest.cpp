@@ -5,8 +5,7 @@
 #include "search/GrepEngine.h"
 #include "search/MatchListing.h"
 #include "search/SearchHost.h"
-#include "search/SearchRun.h"
-#include "search/SearchState.h"
+#include "search/SearchSession.h"
 #include "search/ZipPhase.h"
 
 #include <functional>
@@ -56,14 +55,12 @@ protected:
         request.live->IncludeSubdirectories = true;
     }
 
-    ~ZipSearchTest() override { deleteTempFolders(state); }
-
     const std::vector<FileResult>& search(const std::vector<FileResult>& listed = {}) {
         host.rows.clear();
         host.statuses.clear();
-        beginSearch(state, request);
-        SearchRun(state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host)
-            .run(listed);
+        session.appendRows(listed);
+        EXPECT_FALSE(session.begin(request));
+        session.run(host, MatchLimits().MaxMatchLen, QStringLiteral("yyyy/mm/dd  h:mm"));
         return host.rows;
     }
 
@@ -77,7 +74,8 @@ protected:
 
     TempDir dir;
     SearchRequest request;
-    SearchState state;
+    SearchSession session; // deletes the extraction folders when done
+    const SearchState& state = session.state();
     RecordingHost host;
     test::MessageBoxRecorder boxes;
 };
@@ -169,7 +167,7 @@ TEST_F(ZipSearchTest, AfterStopTheArchivesAreExtractedButNothingOfThemIsListed) 
     const std::string b = archive("B.ZIP", {plainEntry("b.txt", "needle")});
     dir.write("z.txt", "needle");
     host.onMessages = [&] {
-        if (state.PendingZips.size() == 2) state.Canceled = true; // Stop once both are queued
+        if (state.PendingZips.size() == 2) session.cancel(); // Stop once both are queued
     };
     const auto& rows = search();
     EXPECT_EQ(rows.size(), 1u);
@@ -250,16 +248,14 @@ TEST(ZipSearchSwappedParent, TheOtherFolderIsNeitherWrittenNorListed) {
         request.SearchText = "needle";
         request.FileSpecs = "*.txt";
         request.live->SearchZipFiles = true;
-        SearchState state;
+        SearchSession session;
         std::string listed;
         for (const bool listedOnly : {false, true}) {
             request.ListedFilesOnly = listedOnly;
-            const std::vector<FileResult> earlier = host.rows;
+            session.appendRows(host.rows);
             host.rows.clear();
-            beginSearch(state, request);
-            SearchRun(state, request, defaultSettings(), QStringLiteral("yyyy/mm/dd  h:mm"), host,
-                      1)
-                .run(earlier);
+            if (session.begin(request)) _exit(3);
+            session.run(host, MatchLimits().MaxMatchLen, QStringLiteral("yyyy/mm/dd  h:mm"), 1);
             for (const FileResult& row : host.rows)
                 listed += row.FileName + " " + std::to_string(row.Matches) + "\n";
         }

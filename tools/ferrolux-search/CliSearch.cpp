@@ -3,13 +3,8 @@
 #include "OutputEscaping.h"
 #include "platform/MessageBoxA.h"
 #include "search/DateDisplay.h"
-#include "search/GrepEngine.h"
-#include "search/MatchListing.h"
-#include "search/PatternPreparation.h"
 #include "search/SearchHost.h"
-#include "search/SearchRun.h"
-#include "search/SearchState.h"
-#include "search/ZipPhase.h"
+#include "search/SearchSession.h"
 #include "settings/SettingsStore.h"
 
 #include <QLocale>
@@ -26,9 +21,9 @@ void printLine(std::FILE* stream, const QString& text) {
 // Writes each file row as it is found, followed by its lines when asked.
 class CliHost : public SearchHost {
 public:
-    CliHost(const CliOptions& options, const CliStreams& streams, const SearchState& state,
-            const Settings& settings)
-        : options_(options), streams_(streams), state_(state), settings_(settings) {}
+    CliHost(const CliOptions& options, const CliStreams& streams, SearchSession& session,
+            const MatchLimits& limits)
+        : options_(options), streams_(streams), session_(session), limits_(limits) {}
 
     void processPendingMessages() override {
         if (streams_.beforeEachEntry) streams_.beforeEachEntry();
@@ -45,10 +40,10 @@ public:
         if (options_.listLines) writeLines(row);
     }
 
-    void fileSkipped(const std::string& path, int error) override {
+    void notSearched(const NotSearched& record) override {
         if (!options_.verbose) return;
-        std::fprintf(streams_.err, "ferrolux-search: %s: %s\n", escapeField(path).c_str(),
-                     std::strerror(error));
+        std::fprintf(streams_.err, "ferrolux-search: %s: %s\n", escapeField(record.path).c_str(),
+                     std::strerror(record.error));
     }
 
     // A box becomes a line on stderr: the text alone, as a tool prints it.
@@ -59,10 +54,7 @@ public:
 
 private:
     void writeLines(const FileResult& row) {
-        const int caseFlag = options_.caseSensitive ? GrepTrue : GrepFalse;
-        for (const MatchLine& match :
-             listFileMatches(lister_, row, state_.SearchPattern, caseFlag, settings_.MaxMatches,
-                             settings_.MaxMatchLen)) {
+        for (const MatchLine& match : session_.lines(row, options_.caseSensitive, limits_)) {
             std::string line = '\t' + match.LineNumber + '\t' +
                                (match.CutBefore ? "\xE2\x80\xA6" : "") + escapeField(match.Text) +
                                (match.Truncated ? "\xE2\x80\xA6" : "") + '\n';
@@ -72,9 +64,8 @@ private:
 
     const CliOptions& options_;
     const CliStreams& streams_;
-    const SearchState& state_;
-    const Settings& settings_;
-    GrepEngine lister_;
+    SearchSession& session_;
+    const MatchLimits& limits_;
 };
 
 SearchRequest requestFrom(const CliOptions& options) {
@@ -95,45 +86,33 @@ SearchRequest requestFrom(const CliOptions& options) {
 }
 
 // The limits come from the stored preferences unless the options say otherwise.
-Settings settingsFor(const CliOptions& options) {
-    Settings settings = readStoredSettings();
-    if (options.maxMatches) settings.MaxMatches = *options.maxMatches;
-    if (options.maxMatchLen) settings.MaxMatchLen = *options.maxMatchLen;
-    return settings;
+MatchLimits limitsFor(const CliOptions& options) {
+    const Settings settings = readStoredSettings();
+    return {options.maxMatches.value_or(settings.MaxMatches),
+            options.maxMatchLen.value_or(settings.MaxMatchLen)};
 }
 
 } // namespace
 
 int runCliSearch(const CliOptions& options, const CliStreams& streams) {
-    const SearchRequest request = requestFrom(options);
-    SearchState state;
-    state.SearchPattern = state.TypedSearchText = request.SearchText;
-    if (const std::optional<Refusal> refusal = validateRequest(request, GrepEngine())) {
+    SearchSession session;
+    if (const std::optional<Refusal> refusal = session.begin(requestFrom(options))) {
         printLine(streams.err, refusal->text);
         return kRefused;
     }
-    beginSearch(state, request);
-
-    const Settings settings = settingsFor(options);
-    const QString dateFormat = chooseDateDisplayFormat(QLocale::system());
-    CliHost host(options, streams, state, settings);
+    const MatchLimits limits = limitsFor(options);
+    CliHost host(options, streams, session, limits);
     const int threads = options.threads > 0 ? options.threads : defaultSearchThreads();
-    SearchRun(state, request, settings, dateFormat, host, threads).run();
+    session.run(host, limits.MaxMatchLen, chooseDateDisplayFormat(QLocale::system()), threads);
     std::fflush(streams.out);
-    deleteTempFolders(state); // the rows and lines are written: the copies are done with
+    // The rows and lines are written: the extracted copies are done with.
+    session.deleteExtractionFolders();
 
-    const QString summary = searchSummary(state, tickCount() - state.StartTicks, QLocale::system());
-    const auto message = [&](const char* text) {
-        host.showMessage(QString::fromLatin1(text), QStringLiteral("Message"),
-                         MB_OK | MB_ICONINFORMATION);
-    };
-    if (state.FilesSearched == 0)
-        message("No files found");
-    else if (state.TotalMatches <= 0)
-        message("No matches found");
-    printLine(streams.err, summary);
+    if (const QString message = outcomeMessage(session.outcome()); !message.isEmpty())
+        printLine(streams.err, message);
+    printLine(streams.err, session.summary());
     std::fflush(streams.err);
-    return state.TotalMatches > 0 ? kFoundMatches : kNoMatches;
+    return session.outcome() == SearchOutcome::MatchesFound ? kFoundMatches : kNoMatches;
 }
 
 } // namespace ferrolux

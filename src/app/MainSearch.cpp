@@ -1,0 +1,129 @@
+#include "app/MainSearch.h"
+
+#include "app/SearchController.h"
+#include "platform/MessageBoxA.h"
+#include "platform/ui/DirectoryListBox.h"
+#include "results/FileListView.h"
+#include "results/MatchListView.h"
+#include "search/SearchSession.h"
+#include "settings/Settings.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace ferrolux {
+
+MainSearch::MainSearch(QWidget* window, SearchSession& session, const Settings& settings,
+                       const QString& dateDisplayFormat, const SearchControls& controls,
+                       const ResultControls& results, std::function<void()> ended)
+    : window_(window), session_(session), settings_(settings),
+      dateDisplayFormat_(dateDisplayFormat), controls_(controls), results_(results),
+      ended_(std::move(ended)), liveOptions_(std::make_shared<LiveOptions>()) {
+    const auto live = [this](QCheckBox* box, std::atomic<bool> LiveOptions::*option) {
+        QObject::connect(box, &QCheckBox::toggled, window_,
+                         [live = liveOptions_, option](bool on) { (*live).*option = on; });
+        (*liveOptions_).*option = box->isChecked();
+    };
+    live(controls_.chkInclSub, &LiveOptions::IncludeSubdirectories);
+    live(controls_.chkCase, &LiveOptions::CaseSensitive);
+    live(controls_.chkSearchZip, &LiveOptions::SearchZipFiles);
+    live(controls_.chkTextFiles, &LiveOptions::TextFiles);
+    live(controls_.chkBinaryFiles, &LiveOptions::BinaryFiles);
+    SearchView view;
+    view.showStatus = [this](const QString& text) { results_.pnlStatus->setText(text); };
+    view.ended = [this] { endSearch(); };
+    controller_ = new SearchController(window_, session_, std::move(view));
+}
+
+MainSearch::~MainSearch() {
+    stopForClose();
+}
+
+SearchRequest MainSearch::readRequest() const {
+    SearchRequest request;
+    request.SearchText = controls_.cboSearch->currentText().toStdString();
+    request.FileSpecs = controls_.txtFilespec->text().toStdString();
+    request.StartDirectory = controls_.Dir1->Directory();
+    request.WholeWords = controls_.chkWord->isChecked();
+    request.Literal = controls_.chkLiteral->isChecked();
+    request.ListedFilesOnly = controls_.chkSearchListed->isChecked();
+    request.live = liveOptions_;
+    return request;
+}
+
+void MainSearch::cmdSearchClick() {
+    // Alt+S still reaches the Search button under Stop: one search at a time.
+    if (searchRunning()) return;
+    if (const std::optional<Refusal> refusal = session_.begin(readRequest())) {
+        MessageBoxA(window_, refusal->text, refusal->caption, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
+    showBusyState();
+    resetForSearch();
+    controller_->start(settings_.MaxMatchLen, dateDisplayFormat_);
+}
+
+void MainSearch::showBusyState() {
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    controls_.cmdStop->move(controls_.cmdSearch->pos());
+    controls_.cmdStop->show();
+    controls_.cmdStop->raise();
+    results_.lblMatches->hide();
+}
+
+void MainSearch::resetForSearch() {
+    controls_.cboRegExp->setCurrentIndex(-1);
+    results_.lstFiles1->setEnabled(true);
+    results_.lstLines1->setEnabled(false);
+    results_.lstLines1->clearLines();
+    controls_.cmdPrint->setEnabled(false);
+    // The history keeps every search, repeats included.
+    const QString typed = controls_.cboSearch->currentText();
+    controls_.cboSearch->insertItem(0, typed);
+    controls_.cboSearch->setEditText(typed);
+}
+
+void MainSearch::cmdStopClick() {
+    controller_->cancel();
+}
+
+bool MainSearch::searchRunning() const {
+    return controller_->running();
+}
+
+void MainSearch::endSearch() {
+    results_.pnlStatus->setText(session_.summary());
+    results_.pnlStatus->repaint();
+    controls_.cmdStop->hide();
+    QGuiApplication::restoreOverrideCursor();
+    showOutcome();
+    controls_.chkSearchListed->setChecked(false);
+    if (ended_) ended_();
+}
+
+void MainSearch::showOutcome() {
+    const SearchOutcome outcome = session_.outcome();
+    if (outcome != SearchOutcome::MatchesFound) {
+        MessageBoxA(window_, outcomeMessage(outcome), QStringLiteral("Message"),
+                    MB_OK | MB_ICONINFORMATION);
+        results_.lstFiles1->setEnabled(false);
+        controls_.chkSearchListed->setEnabled(false);
+        return;
+    }
+    controls_.chkSearchListed->setEnabled(true);
+    results_.lstFiles1->setFocus();
+    results_.lstFiles1->selectRow(0);
+    controls_.cmdPrint->setEnabled(true);
+}
+
+void MainSearch::stopForClose() {
+    if (!controller_->running()) return;
+    controller_->abandon();
+    QGuiApplication::restoreOverrideCursor();
+}
+
+} // namespace ferrolux
