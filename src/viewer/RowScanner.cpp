@@ -33,18 +33,19 @@ size_t findLineBreak(const char* p, size_t n) {
     return n;
 }
 
-// Where a run longer than a row is cut: after MaxRowBytes bytes, or before
-// the lead byte of a UTF-8 sequence that would straddle that point.
-size_t cutPoint(std::string_view bytes) {
-    const size_t p = MaxRowBytes;
-    if (!isContinuation(static_cast<unsigned char>(bytes[p]))) return p;
-    for (size_t q = p - 1; q + 3 >= p; --q) {
-        const auto c = static_cast<unsigned char>(bytes[q]);
-        if (isContinuation(c)) continue;
-        const size_t length = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
-        return q + length > p ? q : p;
-    }
-    return p;
+// Bytes a row of MaxRowCharacters characters can take.
+constexpr size_t MaxRowBytes = 4 * MaxRowCharacters;
+
+// Where a run is cut that holds more than MaxRowCharacters characters: before
+// the lead byte of the character after them. The run's size when it holds
+// no more.
+size_t cutPoint(std::string_view run) {
+    if (run.size() <= MaxRowCharacters) return run.size();
+    size_t characters = 0;
+    for (size_t i = 0; i < run.size(); ++i)
+        if (!isContinuation(static_cast<unsigned char>(run[i])) && characters++ == MaxRowCharacters)
+            return i;
+    return run.size();
 }
 
 } // namespace
@@ -55,6 +56,11 @@ size_t rowEndIn(std::string_view bytes, bool atEnd, size_t& breakLength, bool& c
     // A break right after a full row still ends that row.
     const size_t searched = std::min(bytes.size(), MaxRowBytes + 1);
     const size_t i = findLineBreak(bytes.data(), searched);
+    const size_t cut = cutPoint(bytes.substr(0, i));
+    if (cut < i) return cut;
+    // So many bytes without a break are a row however few characters they
+    // count (bytes that are not UTF-8).
+    if (i > MaxRowBytes) return MaxRowBytes;
     if (i < searched) {
         if (bytes[i] == '\n') {
             breakLength = 1;
@@ -67,7 +73,6 @@ size_t rowEndIn(std::string_view bytes, bool atEnd, size_t& breakLength, bool& c
         }
         return i;
     }
-    if (bytes.size() > MaxRowBytes) return cutPoint(bytes);
     complete = atEnd;
     return bytes.size();
 }

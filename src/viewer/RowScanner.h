@@ -8,10 +8,14 @@ namespace ferrolux {
 
 // A row is what the viewer draws as one line when word wrap is off: the text
 // between two line breaks (LF, CR LF or a lone CR), or a piece of at most
-// MaxRowBytes bytes of a longer run. Each row on screen is laid out whole,
-// and a screen of rows ten times as long took a quarter of a second. A long
-// run is cut before a UTF-8 sequence that would straddle the cut.
-constexpr size_t MaxRowBytes = 2000;
+// MaxRowCharacters characters of a longer line, marked where it was cut.
+// The viewer lays a row out in pieces and draws only what is in sight; a
+// row this long takes some 20 ms to lay out to its end in plain text and
+// about 0.2 s in mixed CJK text drawn from a fallback font
+// (bench/viewer-long-lines.sh). A UTF-8 sequence is one character (any
+// other byte one too, though one of 80 to BF counts as none: at most four
+// bytes a character), and a line is cut before the lead byte of a character.
+constexpr size_t MaxRowCharacters = 100000;
 
 // One row: its text is [start, end); the next row starts at next (after the
 // line break, if any). line is the 0-based line that holds it, counted the

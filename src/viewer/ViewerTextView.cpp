@@ -1,6 +1,7 @@
 #include "viewer/ViewerTextView.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QScrollBar>
 #include <QTextLayout>
@@ -13,10 +14,14 @@ namespace {
 
 // As a plain text control: tab stops every 80 pixels.
 constexpr qreal TabStop = 80;
-// Wide enough for any row without word wrap (rows are at most MaxRowBytes).
-constexpr qreal UnwrappedWidth = 1e7;
-// Rows kept laid out besides those on screen.
+// Rows kept laid out besides those on screen, and the characters they may
+// hold at most (a long row's layout takes some tens of bytes a character).
 constexpr int64_t CachedAround = 300;
+constexpr qsizetype CachedCharacters = qsizetype(1) << 20;
+// What one paint spends laying rows out before it leaves the rest to the next.
+constexpr qint64 PaintBudgetMs = 30;
+// Drawn after a row that is cut from a longer line.
+const QString CutMark = QStringLiteral("\u00BB");
 
 bool before(const ViewerTextView::LinePos& a, const ViewerTextView::LinePos& b) {
     return a.row < b.row || (a.row == b.row && a.sub < b.sub);
@@ -91,23 +96,9 @@ void ViewerTextView::setWordWrap(bool wrap) {
 
 // --- rows -------------------------------------------------------------------
 
-std::unique_ptr<QTextLayout> ViewerTextView::layOut(const QString& text) const {
-    auto layout = std::make_unique<QTextLayout>(text, font());
-    QTextOption option;
-    option.setWrapMode(wrap_ ? QTextOption::WrapAtWordBoundaryOrAnywhere : QTextOption::NoWrap);
-    option.setTabStopDistance(TabStop);
-    layout->setTextOption(option);
-    layout->setCacheEnabled(true);
-    const qreal width = wrap_ ? std::max(1, viewport()->width() - 2 * Margin) : UnwrappedWidth;
-    layout->beginLayout();
-    for (int i = 0;; ++i) {
-        QTextLine line = layout->createLine();
-        if (!line.isValid()) break;
-        line.setLineWidth(width);
-        line.setPosition(QPointF(0, i * lineHeight_));
-    }
-    layout->endLayout();
-    return layout;
+std::unique_ptr<RowLayout> ViewerTextView::layOut(const QString& text) const {
+    const qreal width = wrap_ ? std::max(1, viewport()->width() - 2 * Margin) : 0;
+    return std::make_unique<RowLayout>(text, font(), TabStop, width, lineHeight_);
 }
 
 void ViewerTextView::cacheRows(int64_t first, int64_t count) const {
@@ -128,7 +119,7 @@ void ViewerTextView::cacheRows(int64_t first, int64_t count) const {
 }
 
 // Rows are laid out when they are drawn or the caret moves in them.
-const QTextLayout& ViewerTextView::layoutOf(const Row& row) const {
+const RowLayout& ViewerTextView::layoutOf(const Row& row) const {
     if (!row.layout) row.layout = layOut(row.text.text);
     return *row.layout;
 }
@@ -156,11 +147,23 @@ void ViewerTextView::dropLayouts() {
 }
 
 void ViewerTextView::trimCache() const {
-    const int64_t keepFrom = top_.row - CachedAround;
-    const int64_t keepTo = top_.row + visibleLineCount() + CachedAround;
-    if (int64_t(rows_.size()) <= keepTo - keepFrom) return;
-    rows_.erase(rows_.begin(), rows_.lower_bound(keepFrom));
-    rows_.erase(rows_.upper_bound(keepTo), rows_.end());
+    const int64_t firstShown = top_.row;
+    const int64_t lastShown = top_.row + visibleLineCount();
+    rows_.erase(rows_.begin(), rows_.lower_bound(firstShown - CachedAround));
+    rows_.erase(rows_.upper_bound(lastShown + CachedAround), rows_.end());
+    qsizetype characters = 0;
+    for (const auto& [number, r] : rows_)
+        characters += r.text.text.size();
+    // Long rows: the rows farthest from the screen go first.
+    while (characters > CachedCharacters && !rows_.empty()) {
+        const auto first = rows_.begin();
+        const auto last = std::prev(rows_.end());
+        const bool dropFirst = firstShown - first->first >= last->first - lastShown;
+        const auto victim = dropFirst ? first : last;
+        if (victim->first >= firstShown && victim->first <= lastShown) break;
+        characters -= victim->second.text.text.size();
+        rows_.erase(victim);
+    }
 }
 
 int ViewerTextView::lineCountOf(int64_t number) const {
@@ -270,7 +273,7 @@ ViewerTextView::LinePos ViewerTextView::linePosOf(int64_t offset) const {
     if (!r) return {};
     if (!wrap_) return {number, 0};
     const qsizetype character = r->text.characterAt(int32_t(offset - r->span.start));
-    return {number, std::max(0, layoutOf(*r).lineForTextPosition(int(character)).lineNumber())};
+    return {number, layoutOf(*r).lineOf(int(character))};
 }
 
 std::optional<int> ViewerTextView::screenLineOf(int64_t offset) const {
@@ -344,6 +347,34 @@ std::vector<std::pair<qsizetype, qsizetype>> ViewerTextView::colouredRuns(int64_
     return runs;
 }
 
+bool ViewerTextView::isCut(int64_t number, const Row& r) const {
+    return !r.span.endsLine() && !(known_.complete && number == known_.rows - 1);
+}
+
+std::optional<QRectF> ViewerTextView::cutMark(int64_t number, const Row& r, const QPointF& origin,
+                                              const QRectF& clip) const {
+    if (!isCut(number, r)) return std::nullopt;
+    const RowLayout& layout = layoutOf(r);
+    // A row not laid out to its end after all that is in sight ends out of sight.
+    layout.layOutTo(clip.right() - origin.x());
+    if (!layout.laidOutToEnd()) return std::nullopt;
+    const int last = layout.lineCount() - 1;
+    const qreal x = origin.x() + layout.cursorToX(last, int(r.text.text.size())) + 1;
+    const QRectF mark(x, origin.y() + last * lineHeight_,
+                      QFontMetricsF(font()).horizontalAdvance(CutMark), lineHeight_);
+    return mark.intersects(clip) ? std::optional(mark) : std::nullopt;
+}
+
+std::optional<QRectF> ViewerTextView::cutMarkRect(int64_t number) const {
+    const Row* r = row(number);
+    if (!r || number < top_.row) return std::nullopt;
+    const int64_t lines = distance(top_, {number, 0}, visibleLineCount());
+    if (lines >= visibleLineCount()) return std::nullopt;
+    const qreal left = Margin - (wrap_ ? 0 : horizontalScrollBar()->value());
+    return cutMark(number, *r, QPointF(left, Margin + lines * lineHeight_),
+                   QRectF(viewport()->rect()));
+}
+
 QList<QTextLayout::FormatRange> ViewerTextView::formatsFor(int64_t number, const Row& r) const {
     QList<QTextLayout::FormatRange> formats;
     QTextCharFormat matched;
@@ -376,14 +407,31 @@ void ViewerTextView::paintEvent(QPaintEvent* event) {
     painter.setPen(palette().color(QPalette::Text));
     const qreal left = Margin - (wrap_ ? 0 : horizontalScrollBar()->value());
     const CaretPlace caret = hasFocus() && caretShown_ ? caretPlace() : CaretPlace{};
+    QElapsedTimer spent;
+    spent.start();
+    layoutPending_ = false;
     int y = Margin;
     for (int64_t number = top_.row; y < viewport()->height(); ++number) {
         const Row* r = row(number);
         if (!r) break;
         const int sub = number == top_.row ? top_.sub : 0;
         const QPointF origin(left, y - sub * lineHeight_);
+        // Long rows far to the right take a while to lay out: past the
+        // budget they wait for the next paint, so the window keeps answering.
+        if (!layoutOf(*r).laidOutTo(event->rect().right() - left) &&
+            spent.elapsed() > PaintBudgetMs) {
+            layoutPending_ = true;
+            y += (lineCountOf(number) - sub) * lineHeight_;
+            continue;
+        }
         layoutOf(*r).draw(&painter, origin, formatsFor(number, *r), event->rect());
-        if (!wrap_) widestRow_ = std::max(widestRow_, layoutOf(*r).maximumWidth());
+        if (!wrap_) widestRow_ = std::max(widestRow_, layoutOf(*r).width());
+        if (const std::optional<QRectF> mark = cutMark(number, *r, origin, event->rect())) {
+            painter.save();
+            painter.setPen(palette().color(QPalette::PlaceholderText));
+            painter.drawText(*mark, Qt::AlignLeft | Qt::AlignVCenter, CutMark);
+            painter.restore();
+        }
         if (caret.valid && caret.line.row == number) {
             const QRectF bar(left + caret.x, origin.y() + caret.line.sub * lineHeight_, 1,
                              lineHeight_);
@@ -391,15 +439,28 @@ void ViewerTextView::paintEvent(QPaintEvent* event) {
         }
         y += (lineCountOf(number) - sub) * lineHeight_;
     }
+    if (layoutPending_ && !layoutTimer_.isActive()) layoutTimer_.start(0, this);
 }
 
 // --- events -----------------------------------------------------------------
 
 void ViewerTextView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    if (wrap_) rows_.clear();
+    if (!wrap_ || !reader_) {
+        maxTop_.reset();
+        setTopLine(top_);
+        return;
+    }
+    // Wrapped anew, a row's lines hold other text: the text at the top stays
+    // at the top, and a caret in sight stays in sight.
+    const bool caretShown = screenLineOf(caret_).has_value();
+    const Row* r = row(top_.row);
+    const int64_t topOffset =
+        r ? r->span.start + r->text.byteAt(layoutOf(*r).lineStart(top_.sub)) : 0;
+    rows_.clear();
     maxTop_.reset();
-    setTopLine(top_);
+    setTopLine(linePosOf(topOffset));
+    if (caretShown) ensureCaretVisible();
 }
 
 void ViewerTextView::changeEvent(QEvent* event) {

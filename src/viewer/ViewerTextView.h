@@ -1,5 +1,6 @@
 #pragma once
 
+#include "viewer/RowLayout.h"
 #include "viewer/RowReader.h"
 #include "viewer/RowText.h"
 #include "viewer/ViewerMatching.h"
@@ -79,6 +80,12 @@ public:
     std::vector<std::pair<qsizetype, qsizetype>> colouredRuns(int64_t row) const;
     // The 0-based line (line feeds counted) that holds an offset.
     int64_t lineOf(int64_t offset) const;
+    // Where the mark after a row cut from a longer line is drawn in the
+    // viewport, while that place is in sight.
+    std::optional<QRectF> cutMarkRect(int64_t row) const;
+    // Rows on screen are still being laid out (a paint lays out what it can
+    // in a short time, and paints again for the rest).
+    bool layoutPending() const { return layoutPending_; }
 
 signals:
     // The user moved the caret or scrolled.
@@ -107,14 +114,14 @@ private:
     struct Row {
         RowSpan span;
         RowText text;
-        mutable std::unique_ptr<QTextLayout> layout; // made when first needed
+        mutable std::unique_ptr<RowLayout> layout; // made when first needed
     };
 
     const Row* row(int64_t number) const;
     const Row* rowHolding(int64_t offset, int64_t* number) const;
     void cacheRows(int64_t first, int64_t count) const;
-    std::unique_ptr<QTextLayout> layOut(const QString& text) const;
-    const QTextLayout& layoutOf(const Row& row) const;
+    std::unique_ptr<RowLayout> layOut(const QString& text) const;
+    const RowLayout& layoutOf(const Row& row) const;
     void dropLayouts();
     void trimCache() const;
     int lineCountOf(int64_t row) const;
@@ -149,6 +156,10 @@ private:
     void scrollDuringDrag();
     void restartBlink();
     QList<QTextLayout::FormatRange> formatsFor(int64_t number, const Row& row) const;
+    // A row that ends where a longer line was cut, not at a line break.
+    bool isCut(int64_t number, const Row& row) const;
+    std::optional<QRectF> cutMark(int64_t number, const Row& row, const QPointF& origin,
+                                  const QRectF& clip) const;
 
     std::shared_ptr<const RowReader> reader_;
     mutable std::map<int64_t, Row> rows_;
@@ -174,6 +185,8 @@ private:
     bool caretShown_ = true;
     QBasicTimer blinkTimer_;
     QBasicTimer dragTimer_;
+    QBasicTimer layoutTimer_;
+    bool layoutPending_ = false;
     bool selecting_ = false;
     QPoint dragPoint_;
 };

@@ -28,25 +28,21 @@ ViewerTextView::CaretPlace ViewerTextView::caretPlace() const {
     int64_t number = 0;
     const Row* r = rowHolding(caret_, &number);
     if (!r) return {};
-    const QTextLayout& layout = layoutOf(*r);
+    const RowLayout& layout = layoutOf(*r);
     const int character = int(r->text.characterAt(int32_t(caret_ - r->span.start)));
-    QTextLine line = wrap_ ? layout.lineForTextPosition(character) : layout.lineAt(0);
-    if (!line.isValid()) line = layout.lineAt(0);
-    if (caretAtLineEnd_ && character == line.textStart()) {
+    const int line = layout.lineOf(character);
+    if (caretAtLineEnd_ && character == layout.lineStart(line)) {
         // Drawn at the end of the line before, when that line runs on into this one.
-        if (line.lineNumber() > 0) {
-            const QTextLine previous = layout.lineAt(line.lineNumber() - 1);
-            return {{number, previous.lineNumber()}, previous.cursorToX(character), true};
-        }
+        if (line > 0) return {{number, line - 1}, layout.cursorToX(line - 1, character), true};
         const Row* previous = number > 0 ? row(number - 1) : nullptr;
         if (previous && !previous->span.endsLine() && previous->span.end == caret_) {
-            const QTextLine last = layoutOf(*previous).lineAt(layoutOf(*previous).lineCount() - 1);
-            return {{number - 1, last.lineNumber()},
-                    last.cursorToX(int(previous->text.text.size())),
-                    true};
+            const RowLayout& before = layoutOf(*previous);
+            const int last = before.lineCount() - 1;
+            return {
+                {number - 1, last}, before.cursorToX(last, int(previous->text.text.size())), true};
         }
     }
-    return {{number, line.lineNumber()}, line.cursorToX(character), true};
+    return {{number, line}, layout.cursorToX(line, character), true};
 }
 
 ViewerTextView::Hit ViewerTextView::hitAt(const QPoint& point) const {
@@ -55,15 +51,15 @@ ViewerTextView::Hit ViewerTextView::hitAt(const QPoint& point) const {
     const LinePos pos = advance(top_, screenLine);
     const Row* r = row(pos.row);
     if (!r) return {};
-    const QTextLine line = layoutOf(*r).lineAt(pos.sub);
+    const RowLayout& layout = layoutOf(*r);
     const qreal x = point.x() - Margin + (wrap_ ? 0 : horizontalScrollBar()->value());
     // Below the last line: its end.
     const bool below = distance(top_, lastLine(), screenLine + 1) < screenLine;
-    const int lineEnd = line.textStart() + line.textLength();
-    const int character = below ? lineEnd : line.xToCursor(x);
-    const bool runsOn = pos.sub + 1 < layoutOf(*r).lineCount() || !r->span.endsLine();
+    const int lineEnd = layout.lineEnd(pos.sub);
+    const int character = below ? lineEnd : layout.xToCursor(pos.sub, x);
+    const bool runsOn = pos.sub + 1 < layout.lineCount() || !r->span.endsLine();
     return {r->span.start + r->text.byteAt(character),
-            runsOn && character == lineEnd && character > line.textStart()};
+            runsOn && character == lineEnd && character > layout.lineStart(pos.sub)};
 }
 
 void ViewerTextView::setCaretPosition(int64_t offset, bool keepAnchor) {
@@ -123,22 +119,22 @@ void ViewerTextView::moveByLines(int64_t lines, bool keepAnchor) {
     const LinePos target = advance(place.line, lines);
     const Row* r = row(target.row);
     if (!r) return;
-    const QTextLine line = layoutOf(*r).lineAt(target.sub);
-    const int character = line.xToCursor(x);
-    const int lineEnd = line.textStart() + line.textLength();
-    const bool runsOn = target.sub + 1 < layoutOf(*r).lineCount() || !r->span.endsLine();
+    const RowLayout& layout = layoutOf(*r);
+    const int character = layout.xToCursor(target.sub, x);
+    const int lineEnd = layout.lineEnd(target.sub);
+    const bool runsOn = target.sub + 1 < layout.lineCount() || !r->span.endsLine();
     preferredX_ = x;
     moveCaret(r->span.start + r->text.byteAt(character), keepAnchor, true,
-              runsOn && character == lineEnd && character > line.textStart());
+              runsOn && character == lineEnd && character > layout.lineStart(target.sub));
 }
 
 void ViewerTextView::moveToLineEdge(bool end, bool keepAnchor) {
     const CaretPlace place = caretPlace();
     const Row* r = place.valid ? row(place.line.row) : nullptr;
     if (!r) return;
-    const QTextLine line = layoutOf(*r).lineAt(place.line.sub);
-    const int character = end ? line.textStart() + line.textLength() : line.textStart();
-    const bool runsOn = place.line.sub + 1 < layoutOf(*r).lineCount() || !r->span.endsLine();
+    const RowLayout& layout = layoutOf(*r);
+    const int character = end ? layout.lineEnd(place.line.sub) : layout.lineStart(place.line.sub);
+    const bool runsOn = place.line.sub + 1 < layout.lineCount() || !r->span.endsLine();
     moveCaret(r->span.start + r->text.byteAt(character), keepAnchor, false, end && runsOn);
 }
 
@@ -338,6 +334,9 @@ void ViewerTextView::timerEvent(QTimerEvent* event) {
         viewport()->update();
     } else if (event->timerId() == dragTimer_.timerId()) {
         scrollDuringDrag();
+    } else if (event->timerId() == layoutTimer_.timerId()) {
+        layoutTimer_.stop();
+        viewport()->update();
     } else {
         QAbstractScrollArea::timerEvent(event);
     }

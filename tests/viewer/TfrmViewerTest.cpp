@@ -583,8 +583,62 @@ TEST_F(ViewerTest, ALargeBinaryFileKeepsItsMatchesInPlace) {
     EXPECT_EQ(coloured.count(QStringLiteral("key")), 150);
 }
 
+TEST_F(ViewerTest, ALongLineIsOneRowScrolledSideways) {
+    const std::string longLine = std::string(99000, 'x') + " needle";
+    auto viewer = open("long.txt", "first\n" + longLine + "\nlast\n");
+    ViewerTextView& text = *viewer->edtFile;
+    EXPECT_EQ(text.rowCount(), 4);
+    EXPECT_EQ(text.rowText(1), QString::fromStdString(longLine));
+    EXPECT_EQ(colouredRows(*viewer), std::vector<int64_t>{1});
+    EXPECT_EQ(text.cutMarkRect(1), std::nullopt);
+    // End goes to the end of the line and the view follows it sideways.
+    text.setCaretPosition(rowStart(*viewer, 1));
+    key(*viewer, Qt::Key_End);
+    EXPECT_EQ(text.caretPosition(), 6 + int64_t(longLine.size()));
+    EXPECT_TRUE(text.screenLineOf(text.caretPosition()).has_value());
+    EXPECT_GT(text.horizontalScrollBar()->value(), 0);
+    EXPECT_LE(text.horizontalScrollBar()->value(), text.horizontalScrollBar()->maximum());
+}
+
+// Past the length that still paints at once a line is cut into rows, and
+// the place of each cut is marked after the row's last character.
+TEST_F(ViewerTest, ALineLongerThanARowIsCutWithAMark) {
+    const int64_t full = int64_t(MaxRowCharacters);
+    auto viewer = open("cut.txt", std::string(size_t(full + 10), 'x') + "\nshort\n");
+    ViewerTextView& text = *viewer->edtFile;
+    ASSERT_EQ(text.rowCount(), 4);
+    EXPECT_EQ(text.rowText(0).size(), full);
+    key(*viewer, Qt::Key_End); // to the end of the first row, where it was cut
+    const std::optional<QRectF> mark = text.cutMarkRect(0);
+    ASSERT_TRUE(mark.has_value());
+    EXPECT_EQ(text.cutMarkRect(1), std::nullopt);
+    EXPECT_EQ(text.cutMarkRect(2), std::nullopt);
+    // Something is drawn there, and not in the text's colour.
+    const QImage image = text.viewport()->grab().toImage();
+    const qreal ratio = image.devicePixelRatio();
+    const QColor base = text.palette().color(QPalette::Base);
+    int drawn = 0;
+    for (int y = qFloor(mark->top() * ratio); y < qCeil(mark->bottom() * ratio); ++y)
+        for (int x = qFloor(mark->left() * ratio); x < qCeil(mark->right() * ratio); ++x)
+            drawn += image.rect().contains(x, y) && image.pixelColor(x, y) != base;
+    EXPECT_GT(drawn, 3);
+}
+
+// Binary mode wraps long runs itself: a run has no breaks but its own, and
+// a match is coloured whole wherever it lies.
+TEST_F(ViewerTest, BinaryModeBreaksOnlyWhereTheTextBreaks) {
+    host.pattern = "key";
+    const std::string run = std::string(1999, 'a') + "key" + std::string(3000, 'a');
+    auto viewer = open("run.bin", "\x01" + run + "\nend", 0, "B");
+    ViewerTextView& text = *viewer->edtFile;
+    EXPECT_EQ(text.rowCount(), 2);
+    EXPECT_EQ(text.rowText(0), QString::fromStdString(run));
+    EXPECT_EQ(colouredTexts(*viewer), QStringList{"key"});
+    EXPECT_EQ(text.cutMarkRect(0), std::nullopt);
+}
+
 TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
-    const int64_t row = int64_t(MaxRowBytes);
+    const int64_t row = int64_t(MaxRowCharacters);
     const std::string longLine = std::string(size_t(2 * row + row / 2), 'x') + " needle";
     auto viewer =
         open("long.txt",
@@ -614,7 +668,7 @@ TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
 
 TEST_F(ViewerTest, ABinaryFileWithoutLineBreaksIsShownInRows) {
     host.pattern = "key";
-    const int64_t at = int64_t(2 * MaxRowBytes + MaxRowBytes / 2);
+    const int64_t at = int64_t(2 * MaxRowCharacters + MaxRowCharacters / 2);
     const std::string bytes = "\x01" + std::string(size_t(at), 'a') + "key" + std::string(100, 'a');
     auto viewer = open("long.bin", bytes, 0, "B");
     EXPECT_EQ(viewer->edtFile->rowCount(), 3);

@@ -68,10 +68,11 @@ TEST(Rows, AFinalLineBreakLeavesAnEmptyLastRow) {
 }
 
 TEST(Rows, ALongRunIsCutIntoRowsOfTheSameLine) {
-    const std::string text = "a\n" + std::string(2 * MaxRowBytes + 5, 'x') + "\nb";
+    const size_t full = MaxRowCharacters;
+    const std::string text = "a\n" + std::string(2 * full + 5, 'x') + "\nb";
     const auto rows = scanAll(text);
     ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[1].end - rows[1].start, int64_t(MaxRowBytes));
+    EXPECT_EQ(rows[1].end - rows[1].start, int64_t(full));
     EXPECT_EQ(rows[3].end - rows[3].start, 5);
     EXPECT_EQ(linesOf(rows), (std::vector<int64_t>{0, 1, 1, 1, 2}));
     EXPECT_FALSE(rows[1].endsLine());
@@ -80,23 +81,35 @@ TEST(Rows, ALongRunIsCutIntoRowsOfTheSameLine) {
 }
 
 TEST(Rows, ABreakRightAfterAFullRowEndsThatRow) {
-    const std::string text = std::string(MaxRowBytes, 'x') + "\r\ny";
+    const std::string text = std::string(MaxRowCharacters, 'x') + "\r\ny";
     EXPECT_EQ(textsOf(text, scanAll(text)),
-              (std::vector<std::string>{std::string(MaxRowBytes, 'x'), "y"}));
+              (std::vector<std::string>{std::string(MaxRowCharacters, 'x'), "y"}));
 }
 
-TEST(Rows, ACutNeverSplitsAUtf8Sequence) {
-    // "é" (C3 A9) and U+1F600 (four bytes) across the cut.
-    for (const std::string character : {"\xC3\xA9", "\xF0\x9F\x98\x80"}) {
-        const std::string text = std::string(MaxRowBytes - 1, 'x') + character + "tail";
-        const auto rows = scanAll(text);
-        ASSERT_EQ(rows.size(), 2u);
-        EXPECT_EQ(rows[0].end, int64_t(MaxRowBytes - 1));
-        EXPECT_EQ(textsOf(text, rows)[1], character + "tail");
+// A row holds MaxRowCharacters characters however many bytes they take, and
+// is cut before the lead byte of the next one.
+TEST(Rows, ARowIsCutAfterItsCharactersNeverInsideOne) {
+    const size_t full = MaxRowCharacters;
+    struct Case {
+        std::string character; // the row's last character
+        std::string next;
+    };
+    for (const Case& c : {Case{"\xC3\xA9", "tail"}, Case{"\xF0\x9F\x98\x80", "tail"},
+                          Case{"\xE9", "\xE9\xE9z"}, Case{"\xE6\x97\xA5", "\xE6\x97\xA5"}}) {
+        const std::string text = std::string(full - 1, 'x') + c.character + c.next;
+        const auto texts = textsOf(text, scanAll(text));
+        ASSERT_EQ(texts.size(), 2u);
+        EXPECT_EQ(texts[0], std::string(full - 1, 'x') + c.character);
+        EXPECT_EQ(texts[1], c.next);
     }
-    // Bytes that are not UTF-8 are cut where the row is full.
-    const std::string latin = std::string(MaxRowBytes - 1, 'x') + "\xE9\xE9\xE9" + "z";
-    EXPECT_EQ(scanAll(latin)[0].end, int64_t(MaxRowBytes));
+    // A line of three-byte characters: rows three times as long in bytes.
+    std::string wide;
+    for (size_t i = 0; i < full + 2; ++i)
+        wide += "\xE6\x97\xA5";
+    EXPECT_EQ(scanAll(wide)[0].end, int64_t(3 * full));
+    // Bytes that count as no character still make a row of bounded size.
+    const std::string odd(4 * full + 10, '\x80');
+    EXPECT_EQ(scanAll(odd)[0].end, int64_t(4 * full));
 }
 
 TEST(Rows, WithoutTheTextsEndARowEndsOnlyWhereItsBreakIsSeen) {
@@ -118,7 +131,7 @@ TEST(RowIndex, BuiltFromPiecesOfAnySizeItFindsTheSameRows) {
         text += std::string(size_t(i % 37), 'a' + char(i % 26)) + (i % 5 == 0   ? "\r\n"
                                                                    : i % 7 == 0 ? "\r"
                                                                                 : "\n");
-    text += std::string(3 * MaxRowBytes, 'z') + "\r";
+    text += std::string(3 * MaxRowCharacters, 'z') + "\r";
     const auto expected = scanAll(text);
     for (size_t piece : {size_t(1), size_t(7), size_t(4096), text.size()}) {
         IndexedText indexed(text, piece);
