@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QWindow>
+#include <algorithm>
 #include <cstring>
 
 namespace ferrolux {
@@ -26,6 +27,8 @@ constexpr int TextAboveButtons = 15;
 
 // How often the window takes in what the loading threads found.
 constexpr int ProgressMs = 20;
+// How often the file is checked for a change on disk.
+constexpr int ChangeCheckMs = 500;
 
 QColor fromColorRef(int32_t bgr) {
     return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
@@ -72,6 +75,11 @@ TfrmViewer::TfrmViewer(QWidget* owner, const ViewerSource& source, const ViewerR
     progressTimer_.setSingleShot(true);
     progressTimer_.setInterval(ProgressMs);
     connect(&progressTimer_, &QTimer::timeout, this, &TfrmViewer::takeProgress);
+    changeTimer_.setInterval(ChangeCheckMs);
+    connect(&changeTimer_, &QTimer::timeout, this, &TfrmViewer::reloadIfChanged);
+    // A key or a click acts on the text as it is now.
+    edtFile->installEventFilter(this);
+    edtFile->viewport()->installEventFilter(this);
 
     move(0, 0);
     applyScreenLayout(0);
@@ -152,6 +160,24 @@ void TfrmViewer::FormShow() {
     job.maxMatches = settings.MaxMatches;
     job.maxMatchLen = settings.MaxMatchLen;
     open(job);
+    changeTimer_.start();
+}
+
+bool TfrmViewer::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::MouseButtonPress)
+        reloadIfChanged();
+    return QDialog::eventFilter(watched, event);
+}
+
+void TfrmViewer::reloadIfChanged() {
+    if (!file_ || !file_->changedOnDisk()) return;
+    restoreCaret_ = edtFile->caretPosition();
+    restoreScreenLine_ = edtFile->screenLineOf(restoreCaret_).value_or(0);
+    restorePending_ = true;
+    table_.count = 0;
+    loaded_ = false;
+    open(job_);
+    targetPending_ = false;
 }
 
 void TfrmViewer::FormResize() {
@@ -174,6 +200,7 @@ void TfrmViewer::applyViewerSettings(const Settings& settings) {
 }
 
 void TfrmViewer::open(const ViewerJob& job) {
+    job_ = job;
     edtFile->setWordWrap(job.binary);
     edtFile->setWholeLineMatches(!job.binary);
     int error = 0;
@@ -212,6 +239,12 @@ void TfrmViewer::takeProgress() {
     edtFile->addMatches(progress.matches);
     if (targetPending_) placeAtTarget(progress.index, progress.finished);
     if (!progress.finished) return;
+    if (restorePending_) {
+        restorePending_ = false;
+        const int64_t caret = std::min(restoreCaret_, progress.index.knownEnd.offset);
+        edtFile->setCaretPosition(caret);
+        edtFile->scrollToShow(caret, restoreScreenLine_);
+    }
     loaded_ = true;
     setBusy(false);
     emit loaded();
@@ -275,6 +308,7 @@ void TfrmViewer::moveToMatch(bool forward) {
     const std::optional<int> screenLine = edtFile->screenLineOf(caret);
     edtFile->setCaretPosition(target);
     edtFile->scrollToShow(target, screenLine.value_or(0));
+    edtFile->ensureCaretVisible(); // sideways too
 }
 
 void TfrmViewer::setBusy(bool busy) {

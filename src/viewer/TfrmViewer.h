@@ -54,6 +54,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
 
@@ -68,13 +69,21 @@ private:
     void placeAtTarget(const RowIndex::State& index, bool finished);
     void moveToMatch(bool forward);
     void setBusy(bool busy);
+    // A file changed on disk since it was opened is opened again, the caret
+    // kept where it was as far as the text now reaches.
+    void reloadIfChanged();
 
     const ViewerSource& source_;
     ViewerMatchTable& table_;
     std::string CurrentFilePath;
     int32_t TargetMatch;
     std::unique_ptr<ViewerFile> file_;
+    ViewerJob job_;
     QTimer progressTimer_;
+    QTimer changeTimer_;
+    bool restorePending_ = false;
+    int64_t restoreCaret_ = 0;
+    int restoreScreenLine_ = 0;
     bool shown_ = false;
     bool busy_ = false;
     bool targetPending_ = false;

@@ -9,6 +9,7 @@
 #include "viewer/ViewerMatchTable.h"
 
 #include <cerrno>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace ferrolux {
@@ -37,6 +38,9 @@ std::unique_ptr<ViewerFile> ViewerFile::open(const ViewerJob& job, std::function
         return nullptr;
     }
     error = 0;
+    struct stat info {};
+    ::fstat(fd.get(), &info);
+    UniqueFd watched(::dup(fd.get()));
     const int searchFd = ::dup(fd.get()); // the engine's file search owns its own
     std::shared_ptr<const ViewerText> text;
     if (job.binary) {
@@ -48,6 +52,9 @@ std::unique_ptr<ViewerFile> ViewerFile::open(const ViewerJob& job, std::function
     }
     std::unique_ptr<ViewerFile> viewed(
         new ViewerFile(std::move(text), job.binary, std::move(notify)));
+    viewed->watched_ = std::move(watched);
+    viewed->openedSize_ = info.st_size;
+    viewed->openedTime_ = info.st_mtim;
     viewed->start(job, searchFd);
     return viewed;
 }
@@ -136,6 +143,13 @@ void ViewerFile::findBinaryMatches(const ViewerJob& job) {
             addMatch({match.windowOffset + int64_t(match.start), int64_t(match.end - match.start)});
             return ++count < limit;
         });
+}
+
+bool ViewerFile::changedOnDisk() const {
+    struct stat info {};
+    if (!watched_ || ::fstat(watched_.get(), &info) != 0) return false;
+    return info.st_size != openedSize_ || info.st_mtim.tv_sec != openedTime_.tv_sec ||
+           info.st_mtim.tv_nsec != openedTime_.tv_nsec;
 }
 
 void ViewerFile::addMatch(const FoundMatch& match) {

@@ -6,6 +6,7 @@
 #include "viewer/ViewerText.h"
 
 #include <atomic>
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -46,6 +47,10 @@ public:
 
     std::shared_ptr<const RowReader> reader() const { return reader_; }
 
+    // Whether the file's size or modification time is no longer what it was
+    // when it was opened: what is shown may no longer be what is there.
+    bool changedOnDisk() const;
+
     struct Progress {
         // Matches found since the last ask that fall in rows already indexed.
         std::vector<FoundMatch> matches;
@@ -78,6 +83,10 @@ private:
     std::vector<FoundMatch> pending_; // found, not yet handed to the window
     size_t handed_ = 0;
     bool matchesDone_ = false;
+
+    UniqueFd watched_; // the opened file, for changedOnDisk
+    int64_t openedSize_ = 0;
+    timespec openedTime_{};
 
     std::thread indexThread_;
     std::thread matchThread_;

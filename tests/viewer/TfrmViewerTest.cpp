@@ -451,6 +451,46 @@ TEST_F(ViewerTest, BinaryModeReadsTheRecordedSizeOrWhatIsLeft) {
     EXPECT_EQ(colouredTexts(*shrunk), QStringList{"tail"});
 }
 
+// A file cut short (or grown) while it is shown: the viewer notices and
+// shows what is there now, the caret kept as far as the text reaches.
+TEST_F(ViewerTest, AFileThatChangesWhileShownIsShownAsItIsNow) {
+    auto viewer = open("t.txt", numberedLines(300, {100, 250}, "\n"));
+    ViewerTextView& text = *viewer->edtFile;
+    putCaret(*viewer, 200);
+    const std::string left = numberedLines(10, {4}, "\n");
+    dir.write("t.txt", left); // in place: the same file, cut short
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return viewer->isLoaded() && text.rowCount() == 11; }, 10000));
+    EXPECT_EQ(text.caretPosition(), int64_t(left.size()));
+    EXPECT_EQ(colouredRows(*viewer), std::vector<int64_t>{3});
+    EXPECT_EQ(text.verticalScrollBar()->maximum(), std::max(0, 11 - text.visibleLineCount()));
+    key(*viewer, Qt::Key_Home, Qt::ControlModifier);
+    key(*viewer, Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(text.caretPosition(), int64_t(left.size()));
+    key(*viewer, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(text.selectedText(), QString::fromStdString(left));
+    // Grown: the new lines are shown too.
+    dir.write("t.txt", left + "line 11 needle\n");
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return viewer->isLoaded() && text.rowCount() == 12; }, 10000));
+    EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{3, 10}));
+}
+
+// Previous and Next bring the caret into sight sideways as well.
+TEST_F(ViewerTest, SteppingToAMatchScrollsSidewaysToIt) {
+    auto viewer = open("t.txt", std::string(3000, 'x') + "\nshort\nneedle one\nx\nneedle two\n");
+    ViewerTextView& text = *viewer->edtFile;
+    key(*viewer, Qt::Key_End);
+    ASSERT_GT(text.horizontalScrollBar()->value(), 0);
+    viewer->cmdNextClick();
+    EXPECT_EQ(caretRow(*viewer), 2);
+    EXPECT_EQ(text.horizontalScrollBar()->value(), 0);
+    text.horizontalScrollBar()->setValue(text.horizontalScrollBar()->maximum());
+    viewer->cmdNextClick();
+    EXPECT_EQ(caretRow(*viewer), 4);
+    EXPECT_EQ(text.horizontalScrollBar()->value(), 0);
+}
+
 TEST_F(ViewerTest, ATextFileThatShrankSinceTheSearchShowsWhatIsLeft) {
     // The search saw 40 lines, the match list line 30; 10 lines are left.
     dir.write("t.txt", numberedLines(10, {4}, "\n"));
