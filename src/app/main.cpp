@@ -5,6 +5,7 @@
 #include "app/TfrmMain.h"
 #include "app/TfrmSplash.h"
 #include "platform/files/TempFolders.h"
+#include "platform/posix/Descriptors.h"
 #include "platform/ui/QtMessageBox.h"
 #include "platform/ui/ScreenFonts.h"
 #include "print/TfrmPrint.h"
@@ -15,6 +16,7 @@
 int main(int argc, char** argv) {
     using namespace ferrolux;
     preparePrivateFolders(); // before any thread starts
+    raiseOpenFileLimit();
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Ferrolux"));
     QGuiApplication::setDesktopFileName(QStringLiteral("ferrolux"));

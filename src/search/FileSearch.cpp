@@ -1,6 +1,7 @@
 #include "search/FileSearch.h"
 
 #include "engine/ByteSource.h"
+#include "platform/posix/Descriptors.h"
 #include "platform/posix/OpenPath.h"
 #include "platform/posix/UniqueFd.h"
 #include "search/BinaryScan.h"
@@ -48,6 +49,12 @@ ssize_t readFully(int fd, char* into, size_t size) {
 // A file opened for the search, with its first bytes read already.
 class FileSearch::OpenedFile {
 public:
+    ~OpenedFile() {
+        if (!fd) return;
+        fd.reset();
+        descriptorReturned(); // a walk may wait for one
+    }
+
     UniqueFd fd;
     struct stat info {};
     const char* head = nullptr;
@@ -116,14 +123,15 @@ FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions&
     // Never blocks: a FIFO or device that took a regular file's place is
     // refused, and a read that would wait (/proc/kmsg) fails with EAGAIN.
     OpenedFile file;
-    file.fd.reset(openRegularFile(path, file.info));
+    file.fd.reset(openWaitingForDescriptor([&] { return openRegularFile(path, file.info); }));
     return searchOpenedOrTell(file, options);
 }
 
 FileOutcome FileSearch::searchAt(int dirFd, const char* name, const FileSearchOptions& options) {
     if (canceled()) return {};
     OpenedFile file;
-    file.fd.reset(openRegularFileAt(dirFd, name, file.info));
+    file.fd.reset(
+        openWaitingForDescriptor([&] { return openRegularFileAt(dirFd, name, file.info); }));
     return searchOpenedOrTell(file, options);
 }
 

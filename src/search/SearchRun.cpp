@@ -1,6 +1,7 @@
 #include "search/SearchRun.h"
 
 #include "platform/files/TempFolders.h"
+#include "platform/posix/Descriptors.h"
 #include "search/DateDisplay.h"
 #include "search/FileMask.h"
 #include "search/PatternPreparation.h"
@@ -103,6 +104,7 @@ SearchRun::SearchRun(SearchState& state, const SearchRequest& request, int32_t m
     for (int i = 0; i < threads; ++i)
         searches_.push_back(
             std::make_unique<FileSearch>(state_.SearchPattern, maxMatchLen, &state_.Canceled));
+    Tree1.setFolderBudget(folderDescriptorBudget(threads));
     Tree1.ProcessMessages = [this] { host_.processPendingMessages(); };
     Tree1.OnDirectoryFound = [this](TTreeScanner&) { Tree1DirectoryFound(); };
     Tree1.OnFileFound = [this](TTreeScanner&) { Tree1FileFound(); };
@@ -211,7 +213,8 @@ void SearchRun::search(int worker, WalkItem& item) {
     } else if (const std::string folder = item.path.substr(0, nameStart(item.path));
                isExtractionFolder(folder)) {
         // Never along the path of an extracted copy (see scanFrom).
-        const UniqueFd opened(openExtractionFolder(folder));
+        const UniqueFd opened(
+            openWaitingForDescriptor([&] { return openExtractionFolder(folder); }));
         item.outcome = opened ? files.searchAt(opened.get(), name, item.options)
                               : FileOutcome{FileOutcome::Kind::Unreadable, errno};
     } else {

@@ -1,5 +1,6 @@
 #include "search/TTreeScanner.h"
 
+#include "platform/posix/Descriptors.h"
 #include "platform/posix/OpenPath.h"
 #include "search/FileMask.h"
 
@@ -9,7 +10,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace ferrolux {
 namespace {
@@ -18,45 +18,33 @@ enum class EntryKind { File, Directory, Other };
 
 // Regular files and links to them are files; links to directories are not
 // entered, so a walk never loops and never leaves the tree.
-EntryKind kindOf(int dirFd, const dirent& entry) {
-    if (entry.d_type == DT_REG) return EntryKind::File;
-    if (entry.d_type == DT_DIR) return EntryKind::Directory;
-    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return EntryKind::Other;
+EntryKind kindOf(int dirFd, const DirectoryEntries::Entry& entry) {
+    if (entry.type == DT_REG) return EntryKind::File;
+    if (entry.type == DT_DIR) return EntryKind::Directory;
+    if (entry.type != DT_LNK && entry.type != DT_UNKNOWN) return EntryKind::Other;
     struct stat st {};
-    if (::fstatat(dirFd, entry.d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Other;
+    if (::fstatat(dirFd, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0) return EntryKind::Other;
     if (S_ISDIR(st.st_mode)) return EntryKind::Directory;
     if (S_ISREG(st.st_mode)) return EntryKind::File;
-    if (!S_ISLNK(st.st_mode) || ::fstatat(dirFd, entry.d_name, &st, 0) != 0)
-        return EntryKind::Other;
+    if (!S_ISLNK(st.st_mode) || ::fstatat(dirFd, entry.name, &st, 0) != 0) return EntryKind::Other;
     return S_ISREG(st.st_mode) ? EntryKind::File : EntryKind::Other;
 }
 
-// Folders held open for files still waiting to be searched, in all walks: a
-// bounded number, so that a tree of one-file folders and a wide window of
-// files ahead never run the process out of descriptors. Past it, files are
-// opened by their path.
-constexpr int kMostSharedFolders = 128;
-std::atomic<int> sharedFolders{0};
+// A subdirectory was listed as a directory: if a link took its place since,
+// it is not followed.
+constexpr int kSubdirectoryFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int kStartFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-// A copy of fd that lives as long as its last holder; null past the bound.
-std::shared_ptr<const UniqueFd> shareDescriptor(int fd) {
-    if (sharedFolders.fetch_add(1) >= kMostSharedFolders) {
-        --sharedFolders;
-        return nullptr;
-    }
-    const int copy = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
-    if (copy < 0) {
-        --sharedFolders;
-        return nullptr;
-    }
-    return std::shared_ptr<const UniqueFd>(new UniqueFd(copy), [](const UniqueFd* folder) {
+// Folders held open by all walks, for pending files and for the way back up.
+std::atomic<int> heldFolders{0};
+
+std::shared_ptr<const UniqueFd> holdFolder(int fd) {
+    ++heldFolders;
+    return std::shared_ptr<const UniqueFd>(new UniqueFd(fd), [](const UniqueFd* folder) {
         delete folder;
-        --sharedFolders;
+        --heldFolders;
+        descriptorReturned();
     });
-}
-
-bool isDotOrDotDot(const char* name) {
-    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
 std::string currentDirectory() {
@@ -78,13 +66,35 @@ std::string withTrailingSlash(std::string dir) {
 
 } // namespace
 
+// A folder whose subdirectories are being walked.
+struct TTreeScanner::Level {
+    std::shared_ptr<const UniqueFd> folder; // null once not needed, or closed for the budget
+    std::string::size_type pathLength = 0;  // its path's length in fileFound_, with the "/"
+    std::vector<std::string> subdirectories;
+    size_t next = 0; // the subdirectory to enter next
+    dev_t device = 0;
+    ino_t inode = 0; // with the device: the same folder, when it is opened again by path
+};
+
+TTreeScanner::TTreeScanner() : folderBudget_(folderDescriptorBudget(1)) {}
+
+TTreeScanner::~TTreeScanner() = default;
+
 void TTreeScanner::Scan() {
     searchInProgress_ = true;
-    fileFound_.clear();
     if (initialDirectory_.empty()) initialDirectory_ = currentDirectory();
     initialDirectory_ = withTrailingSlash(initialDirectory_);
     KeepScanning = true;
-    ScanDirectory(initialDirectory_, initialFolder_);
+    levels_.clear();
+    closedBelow_ = 0;
+    fileFound_ = initialDirectory_;
+    if (announce()) enter(openStart());
+    while (!levels_.empty()) {
+        if (levels_.back().next < levels_.back().subdirectories.size())
+            enterNext();
+        else
+            leave();
+    }
     searchInProgress_ = false;
 }
 
@@ -92,45 +102,130 @@ bool TTreeScanner::fits(const char* name) const {
     return ExactFileName ? fileMask_ == name : fitsFileMask(name, fileMask_);
 }
 
-// opened: the directory, open, or -1 to open it by its path.
-void TTreeScanner::ScanDirectory(const std::string& dir, int opened) {
+// Pending input first; then, unless the walk was stopped, the directory in
+// fileFound_ is announced.
+bool TTreeScanner::announce() {
     if (ProcessMessages) ProcessMessages();
-    if (!KeepScanning) return;
-    fileFound_ = dir;
+    if (!KeepScanning) return false;
     if (OnDirectoryFound) OnDirectoryFound(*this);
+    return true;
+}
 
+void TTreeScanner::enterNext() {
+    Level& parent = levels_.back();
+    const std::string& name = parent.subdirectories[parent.next++];
+    fileFound_.resize(parent.pathLength);
+    fileFound_ += name;
+    fileFound_ += '/';
+    if (!announce()) return;
+    const int fd = openSubdirectory(parent, name);
+    const int error = errno;
+    if (parent.next == parent.subdirectories.size()) parent.folder.reset(); // done with it
+    errno = error;
+    enter(fd);
+}
+
+// Lists the folder in fileFound_, open as fd (-1: it could not be opened,
+// errno tells why), reports its files and, when it has subdirectories, makes
+// it the deepest level.
+void TTreeScanner::enter(int fd) {
     std::vector<std::string> files, subdirectories;
-    // A descriptor of its own: one shared with `opened` would share its
-    // read position, and every Scan lists the directory from its start.
-    const int fd = opened >= 0 ? ::openat(opened, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                               : openPath(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* listing = fd >= 0 ? ::fdopendir(fd) : nullptr;
-    if (!listing) {
-        if (fd >= 0) ::close(fd);
-        if (OnUnreadableDirectory) OnUnreadableDirectory(dir, errno);
+    struct stat info {};
+    const bool listed = fd >= 0 && ::fstat(fd, &info) == 0 &&
+                        entries_.read(fd, [&](const DirectoryEntries::Entry& entry) {
+                            const EntryKind kind = kindOf(fd, entry);
+                            if (kind == EntryKind::Directory)
+                                subdirectories.emplace_back(entry.name);
+                            else if (kind == EntryKind::File && fits(entry.name))
+                                files.emplace_back(entry.name);
+                        });
+    std::shared_ptr<const UniqueFd> folder;
+    if (listed) {
+        folder = holdFolder(fd);
     } else {
-        while (const dirent* entry = ::readdir(listing)) {
-            if (isDotOrDotDot(entry->d_name)) continue;
-            const EntryKind kind = kindOf(fd, *entry);
-            if (kind == EntryKind::Directory)
-                subdirectories.emplace_back(entry->d_name);
-            else if (kind == EntryKind::File && fits(entry->d_name))
-                files.emplace_back(entry->d_name);
-        }
-        if (!files.empty()) directory_ = shareDescriptor(fd);
-        ::closedir(listing);
+        // What was read before an error is walked all the same.
+        const int error = errno;
+        if (fd >= 0) ::close(fd);
+        if (OnUnreadableDirectory) OnUnreadableDirectory(fileFound_, error);
     }
     nameOrder_.sort(files);
     nameOrder_.sort(subdirectories);
 
+    const std::string::size_type pathLength = fileFound_.size();
+    if (heldFolders.load() <= folderBudget_) directory_ = folder;
     for (const std::string& file : files) {
-        fileFound_ = dir + file;
+        fileFound_ += file;
         if (OnFileFound) OnFileFound(*this);
+        fileFound_.resize(pathLength);
     }
-    directory_.reset(); // the subdirectories' walk does not need it open
-    for (const std::string& subdirectory : subdirectories)
-        ScanDirectory(dir + subdirectory + '/', -1);
+    directory_.reset(); // the subdirectories' walk does not need it shared
+
+    if (subdirectories.empty()) {
+        if (OnDirectoryDone) OnDirectoryDone(*this);
+        return;
+    }
+    levels_.push_back(Level{std::move(folder), pathLength, std::move(subdirectories), 0,
+                            info.st_dev, info.st_ino});
+    keepWithinBudget();
+}
+
+void TTreeScanner::leave() {
+    fileFound_.resize(levels_.back().pathLength);
+    levels_.pop_back();
+    closedBelow_ = std::min(closedBelow_, levels_.size());
     if (OnDirectoryDone) OnDirectoryDone(*this);
+}
+
+int TTreeScanner::openSubdirectory(Level& parent, const std::string& name) {
+    if (!parent.folder && !reopen(parent)) return -1;
+    const int fd = ::openat(parent.folder->get(), name.c_str(), kSubdirectoryFlags);
+    if (fd >= 0 || !outOfDescriptors(errno)) return fd;
+    // Out of descriptors: the levels above can be opened again by path later.
+    closeHeldLevels();
+    return openWaitingForDescriptor(
+        [&] { return ::openat(parent.folder->get(), name.c_str(), kSubdirectoryFlags); });
+}
+
+// A descriptor of its own, also when the start folder is open already: each
+// Scan lists it from its start.
+int TTreeScanner::openStart() {
+    return openWaitingForDescriptor([&] {
+        return initialFolder_ >= 0 ? ::openat(initialFolder_, ".", kStartFlags)
+                                   : openPath(initialDirectory_, kStartFlags);
+    });
+}
+
+// Opens a level closed for the budget again by its path; it must still be
+// the folder it was.
+bool TTreeScanner::reopen(Level& level) {
+    const bool start = &level == &levels_.front();
+    // Without the "/", a link that took the folder's place is not followed.
+    const std::string path = fileFound_.substr(0, level.pathLength - (start ? 0 : 1));
+    const int fd =
+        start ? openStart()
+              : openWaitingForDescriptor([&] { return openPath(path, kSubdirectoryFlags); });
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || info.st_dev != level.device || info.st_ino != level.inode) {
+        ::close(fd);
+        errno = ENOENT;
+        return false;
+    }
+    level.folder = holdFolder(fd);
+    closedBelow_ = std::min(closedBelow_, size_t(&level - levels_.data()));
+    return true;
+}
+
+// Past the budget, the levels nearest the top give up their folders: the
+// walk comes back to them last.
+void TTreeScanner::keepWithinBudget() {
+    while (heldFolders.load() > folderBudget_ && closedBelow_ + 1 < levels_.size())
+        levels_[closedBelow_++].folder.reset();
+}
+
+void TTreeScanner::closeHeldLevels() {
+    for (; closedBelow_ + 1 < levels_.size(); ++closedBelow_)
+        levels_[closedBelow_].folder.reset();
 }
 
 } // namespace ferrolux

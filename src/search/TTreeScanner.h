@@ -1,11 +1,14 @@
 #pragma once
 
+#include "platform/posix/DirectoryEntries.h"
 #include "platform/posix/UniqueFd.h"
 #include "search/NameOrder.h"
 
 #include <functional>
 #include <memory>
 #include <string>
+#include <sys/types.h>
+#include <vector>
 
 namespace ferrolux {
 
@@ -13,14 +16,18 @@ namespace ferrolux {
 // contents, the files of a directory (fitting FileMask, in the locale's
 // collation without regard to case) before its subdirectories. Paths are
 // bytes; only regular files (or links to them) are reported and links to
-// directories are never entered.
+// directories are never entered. Each folder is opened from its parent's
+// descriptor, so a level costs the same at any depth.
 class TTreeScanner {
 public:
     using NotifyEvent = std::function<void(TTreeScanner& sender)>;
 
+    TTreeScanner();
+    ~TTreeScanner();
+
     NotifyEvent OnDirectoryFound; // FileFound() holds the directory, ending in "/"
-    NotifyEvent OnDirectoryDone;
-    NotifyEvent OnFileFound; // FileFound() holds the file's full path
+    NotifyEvent OnDirectoryDone;  // FileFound() holds the directory again
+    NotifyEvent OnFileFound;      // FileFound() holds the file's full path
 
     // Called before each directory so the owner can handle pending input.
     std::function<void()> ProcessMessages;
@@ -41,11 +48,17 @@ public:
     // unless told otherwise).
     void setCollationLocale(const QLocale& locale) { nameOrder_ = NameOrder(locale); }
 
+    // How many folders may be open at once, by all walks together: for the
+    // files waiting to be searched in them and for the way back up. Past it
+    // files are opened by their path, and a folder left open for its
+    // remaining subdirectories is closed and opened by path again when the
+    // walk comes back to it. By default sized from the limit on open files.
+    void setFolderBudget(int folders) { folderBudget_ = folders; }
+
     const std::string& FileFound() const { return fileFound_; }
     // While a file is reported: its directory, open, so that the file can be
     // opened by name; whoever keeps a share keeps it open. Null when the
-    // descriptor could not be shared, or when 128 folders are held open
-    // already (by all walks together).
+    // folders open already use up the budget.
     const std::shared_ptr<const UniqueFd>& Directory() const { return directory_; }
     bool SearchInProgress() const { return searchInProgress_; }
     const std::string& InitialDirectory() const { return initialDirectory_; }
@@ -61,16 +74,30 @@ public:
     void setFileMask(std::string mask) { fileMask_ = std::move(mask); }
 
 private:
-    void ScanDirectory(const std::string& dir, int opened);
+    struct Level;
+
+    bool announce();
+    void enterNext();
+    void enter(int fd);
+    void leave();
+    int openStart();
+    int openSubdirectory(Level& parent, const std::string& name);
+    bool reopen(Level& level);
+    void keepWithinBudget();
+    void closeHeldLevels();
     bool fits(const char* name) const;
 
-    std::string fileFound_;
+    std::string fileFound_; // the folder being walked; a file's name is added while it is reported
+    std::vector<Level> levels_; // the folders whose subdirectories are being walked
+    size_t closedBelow_ = 0;    // levels under this index hold no folder open
     std::shared_ptr<const UniqueFd> directory_;
     std::string initialDirectory_;
     int initialFolder_ = -1;
     std::string fileMask_;
     bool searchInProgress_ = false;
+    int folderBudget_;
     NameOrder nameOrder_;
+    DirectoryEntries entries_;
 };
 
 } // namespace ferrolux

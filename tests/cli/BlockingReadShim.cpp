@@ -7,6 +7,9 @@
 // - FERROLUX_TEST_HANG_NAME is a file name: the first read of any file of
 //   that name writes "hanging" to stderr and then waits for ever (until a
 //   signal ends the process), so a test can act on a search in progress.
+// - FERROLUX_TEST_SLOW_READ_US makes every read of a regular file take that
+//   many microseconds longer, as from a slow disk: the walk runs far ahead
+//   of the threads that search.
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -54,9 +57,17 @@ ssize_t wouldBlock(int fd) {
         ::pause();
 }
 
+void slowDown(int fd) {
+    static const char* const delay = std::getenv("FERROLUX_TEST_SLOW_READ_US");
+    struct stat st {};
+    if (delay && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode))
+        ::usleep(useconds_t(std::atol(delay)));
+}
+
 // Whether a read of fd is answered here instead, and with what.
 bool interferes(int fd, ssize_t& result) {
     if (hasTheHangingName(fd)) hang();
+    slowDown(fd);
     if (!isTheBlockingFile(fd)) return false;
     result = wouldBlock(fd);
     return true;

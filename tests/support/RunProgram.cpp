@@ -3,6 +3,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -44,7 +45,7 @@ void drain(int outFd, int errFd, ProgramResult& result) {
 } // namespace
 
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& workingDirectory) {
+                         const std::string& workingDirectory, OpenFileLimit limit) {
     int out[2], err[2];
     if (::pipe(out) != 0 || ::pipe(err) != 0) return {};
     const pid_t pid = ::fork();
@@ -54,6 +55,10 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
         ::close(out[0]);
         ::close(err[0]);
         if (!workingDirectory.empty() && ::chdir(workingDirectory.c_str()) != 0) ::_exit(127);
+        if (limit.soft > 0) {
+            const rlimit files{limit.soft, limit.hard};
+            if (::setrlimit(RLIMIT_NOFILE, &files) != 0) ::_exit(127);
+        }
         execOrExit(program, arguments);
     }
     ::close(out[1]);

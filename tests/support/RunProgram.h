@@ -11,10 +11,16 @@ struct ProgramResult {
     std::string err;
 };
 
+// A limit on open files for the program (0: as this process has it).
+struct OpenFileLimit {
+    unsigned long soft = 0;
+    unsigned long hard = 0;
+};
+
 // Runs a program with arguments (no shell), optionally in a working
 // directory, and collects its exit code and both output streams.
 ProgramResult runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                         const std::string& workingDirectory = {});
+                         const std::string& workingDirectory = {}, OpenFileLimit limit = {});
 
 // A program started in the background, for tests that act on it while it
 // runs (send it a signal once it has said something on stderr).

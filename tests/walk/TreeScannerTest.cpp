@@ -235,6 +235,7 @@ TEST(TreeScanner, FewFoldersAreHeldOpenHoweverManyFilesWait) {
     for (int i = 0; i < 300; ++i)
         dir.write(std::string("d").append(std::to_string(i)).append("/f.txt"), "x");
     TTreeScanner scanner;
+    scanner.setFolderBudget(40);
     std::vector<std::shared_ptr<const ferrolux::UniqueFd>> held;
     int files = 0;
     scanner.OnFileFound = [&](TTreeScanner& s) {
@@ -245,8 +246,54 @@ TEST(TreeScanner, FewFoldersAreHeldOpenHoweverManyFilesWait) {
     scanner.setFileMask("*.txt");
     scanner.Scan();
     EXPECT_EQ(files, 300);
-    EXPECT_EQ(held.size(), 128u);
+    // The start folder, held for its subdirectories, counts until the last.
+    EXPECT_EQ(held.size(), 40u);
     held.clear();
     scanner.Scan();
-    EXPECT_EQ(held.size(), 128u) << "shares let go are shared again";
+    EXPECT_EQ(held.size(), 40u) << "shares let go are shared again";
+}
+
+// However few folders may stay open, the walk is the same: a level given up
+// for the budget is opened again by path when the walk comes back to it.
+TEST(TreeScanner, AnyFolderBudgetWalksTheSameTree) {
+    TempDir dir;
+    std::string level;
+    for (int depth = 0; depth < 12; ++depth) {
+        dir.write(level + "f.txt", "x");
+        dir.write(level + "leaf/g.txt", "x"); // walked after "deeper"
+        level += "deeper/";
+    }
+    for (int i = 0; i < 20; ++i)
+        dir.write("wide/d" + std::to_string(i) + "/h.txt", "x");
+    Recorder unlimited(dir.path());
+    const Events expected = unlimited.scan("*.txt");
+    ASSERT_EQ(expected.size(), 89u);
+    for (int budget : {0, 1, 2, 5}) {
+        Recorder r(dir.path());
+        r.scanner.setFolderBudget(budget);
+        EXPECT_EQ(r.scan("*.txt"), expected) << "budget " << budget;
+    }
+}
+
+// A folder given up for the budget and replaced meanwhile is not walked
+// again under its old path: its remaining subdirectories cannot be read.
+TEST(TreeScanner, AFolderReplacedWhileClosedIsNotEntered) {
+    TempDir dir;
+    dir.write("a/b/d/x.txt", "x");
+    dir.write("a/c/y.txt", "y");
+    Recorder r(dir.path());
+    r.scanner.setFolderBudget(0);
+    std::vector<std::string> unreadable;
+    r.scanner.OnUnreadableDirectory = [&](const std::string& path, int) {
+        unreadable.push_back(path.substr(dir.path().size()));
+    };
+    r.scanner.OnDirectoryFound = [&](TTreeScanner& s) {
+        r.events.push_back("D " + s.FileFound().substr(dir.path().size()));
+        if (s.FileFound() != dir.file("a/b/d/")) return;
+        ASSERT_EQ(::rename(dir.file("a").c_str(), dir.file("old").c_str()), 0);
+        dir.write("a/c/other.txt", "o");
+    };
+    EXPECT_EQ(r.scan("*.txt"),
+              (Events{"D ", "D a/", "D a/b/", "D a/b/d/", "F a/b/d/x.txt", "D a/c/"}));
+    EXPECT_EQ(unreadable, (Events{"a/c/"}));
 }

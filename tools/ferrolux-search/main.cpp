@@ -2,6 +2,7 @@
 #include "CliSearch.h"
 #include "platform/MessageBoxA.h"
 #include "platform/files/TempFolders.h"
+#include "platform/posix/Descriptors.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -9,7 +10,8 @@
 using namespace ferrolux;
 
 int main(int argc, char** argv) {
-    preparePrivateFolders();          // before any thread starts
+    preparePrivateFolders(); // before any thread starts
+    raiseOpenFileLimit();
     QCoreApplication app(argc, argv); // locale and text codecs as the application has them
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const CliParse parsed = parseCommandLine(arguments);
