@@ -66,8 +66,10 @@ ProgramResult runProgram(const std::string& program, const std::vector<std::stri
     ProgramResult result;
     drain(out[0], err[0], result);
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.peakKiB = usage.ru_maxrss;
     return result;
 }
 

@@ -9,6 +9,7 @@ struct ProgramResult {
     int exitCode = -1; // -1 when the program did not exit normally
     std::string out;
     std::string err;
+    long peakKiB = 0; // the program's peak resident memory
 };
 
 // A limit on open files for the program (0: as this process has it).

@@ -1,10 +1,14 @@
-// A search under a low limit on open files still searches every file.
+// The walk of the command line under hostile trees: a low limit on open
+// files, great depth.
 #include "RunProgram.h"
 #include "TempDir.h"
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace ferrolux::test;
 
@@ -68,10 +72,13 @@ TEST(CliDescriptorLimit, EveryFileIsSearchedUnderALowLimit) {
         OpenFileLimit limit;
         const char* threads;
     } cases[] = {
-        {{64, 64}, "1"},   {{64, 64}, "8"}, {{128, 128}, "1"},
-        {{128, 128}, "8"}, {{12, 12}, "8"}, // fewer than the threads need at once: they wait for
-                                            // each other
-        {{64, 0}, "8"}, // a soft limit of 64 under the hard one: raised at start
+        {{64, 64}, "1"},
+        {{64, 64}, "8"},
+        {{128, 128}, "1"},
+        {{128, 128}, "8"},
+        {{12, 12}, "8"}, // fewer than the threads need at once: they wait for
+                         // each other
+        {{64, 0}, "8"},  // a soft limit of 64 under the hard one: raised at start
     };
     for (const auto& c : cases) {
         OpenFileLimit limit = c.limit;
@@ -88,4 +95,38 @@ TEST(CliDescriptorLimit, EveryFileIsSearchedUnderALowLimit) {
                                     " searched";
         EXPECT_EQ(r.err.rfind(summary, 0), 0u) << label << "\n" << r.err;
     }
+}
+
+// Each level of a deep tree costs the same: no path is rebuilt per level, so
+// 10,000 levels take little more memory than one.
+TEST(CliWalk, ATreeTenThousandLevelsDeepIsWalkedInLittleMemory) {
+    TempDir dir;
+    dir.write("shallow/bottom.txt", "needle\n");
+    ASSERT_EQ(::mkdir(dir.file("deep").c_str(), 0700), 0);
+    int fd = ::open(dir.file("deep").c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int level = 0; level < 10000; ++level) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0700), 0) << level;
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+    }
+    const int file = ::openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(file, 0);
+    ASSERT_EQ(::write(file, "needle\n", 7), 7);
+    ::close(file);
+    ::close(fd);
+
+    const ProgramResult shallow =
+        runProgram(FERROLUX_SEARCH_EXE, {"-r", "needle", dir.file("shallow")});
+    ASSERT_EQ(shallow.exitCode, 0) << shallow.err;
+    const ProgramResult deep = runProgram(FERROLUX_SEARCH_EXE, {"-r", "needle", dir.file("deep")});
+    ASSERT_EQ(deep.exitCode, 0) << deep.err;
+    ASSERT_EQ(countLines(deep.out), 1u);
+    const std::string row = deep.out.substr(0, deep.out.find('\t'));
+    EXPECT_EQ(row, "bottom.txt");
+    EXPECT_GT(deep.out.size(), 20000u) << "the row's directory holds the whole path";
+    EXPECT_LT(deep.peakKiB - shallow.peakKiB, 32 * 1024)
+        << "peak " << deep.peakKiB << " KiB against " << shallow.peakKiB << " KiB";
 }
