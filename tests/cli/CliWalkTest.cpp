@@ -57,7 +57,7 @@ size_t countLines(const std::string& text) {
 
 } // namespace
 
-TEST(CliDescriptorLimit, EveryFileIsSearchedUnderALowLimit) {
+TEST(CliWalk, EveryFileIsSearchedUnderALowLimit) {
     TempDir dir;
     makeTree(dir);
     ScopedEnvironment environment;
