@@ -124,7 +124,7 @@ FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions&
     // refused, and a read that would wait (/proc/kmsg) fails with EAGAIN.
     OpenedFile file;
     file.fd.reset(openWaitingForDescriptor([&] { return openRegularFile(path, file.info); }));
-    return searchOpenedOrTell(file, options);
+    return searchOpenedOrTell(file, std::string_view(path).substr(path.rfind('/') + 1), options);
 }
 
 FileOutcome FileSearch::searchAt(int dirFd, const char* name, const FileSearchOptions& options) {
@@ -132,16 +132,35 @@ FileOutcome FileSearch::searchAt(int dirFd, const char* name, const FileSearchOp
     OpenedFile file;
     file.fd.reset(
         openWaitingForDescriptor([&] { return openRegularFileAt(dirFd, name, file.info); }));
-    return searchOpenedOrTell(file, options);
+    return searchOpenedOrTell(file, name, options);
 }
 
-// Searches a file that was opened, or tells why it could not be (errno).
-FileOutcome FileSearch::searchOpenedOrTell(OpenedFile& file, const FileSearchOptions& options) {
-    if (file.fd) return searchOpened(file, options);
+// Searches a file that was opened, or tells why it could not be (errno) or
+// must not be read.
+FileOutcome FileSearch::searchOpenedOrTell(OpenedFile& file, std::string_view name,
+                                           const FileSearchOptions& options) {
     FileOutcome outcome;
-    outcome.kind = FileOutcome::Kind::Unreadable;
-    outcome.error = errno;
+    if (!file.fd) {
+        outcome.kind = FileOutcome::Kind::Unreadable;
+        outcome.error = errno;
+    } else if (isKernelStreamFile(file, name)) {
+        outcome.kind = FileOutcome::Kind::StreamFile;
+    } else {
+        outcome = searchOpened(file, options);
+    }
     return outcome;
+}
+
+// Decided before the first read: one read of the kernel log takes its
+// messages from everyone else.
+bool FileSearch::isKernelStreamFile(const OpenedFile& file, std::string_view name) {
+    if (!deviceKnown_ || file.info.st_dev != device_) {
+        device_ = file.info.st_dev;
+        fileSystem_ = fileSystemKind(file.fd.get());
+        deviceKnown_ = true;
+    }
+    if (fileSystem_ == FileSystemKind::Stored) return false;
+    return isKernelStream({fileSystem_, ::lseek(file.fd.get(), 0, SEEK_CUR) >= 0, name});
 }
 
 FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& options) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Searcher.h"
+#include "platform/posix/FileSystems.h"
 #include "search/GrepEngine.h"
 
 #include <atomic>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace ferrolux {
 
@@ -26,6 +28,7 @@ struct FileOutcome {
     enum class Kind {
         Canceled,   // Stop came before the file was opened: ignored, not counted
         Unreadable, // could not be opened or read; `error` tells why
+        StreamFile, // a kernel file whose reading takes what it delivers: not read
         Archive,    // an archive; `queueArchive` when it starts with "PK"
         Filtered,   // left out by the Text/Binary boxes: not counted
         Searched,   // counted; `cutShort` when Stop ended the count early
@@ -57,7 +60,9 @@ private:
     class OpenedFile;
 
     FileOutcome searchOpened(OpenedFile& file, const FileSearchOptions& options);
-    FileOutcome searchOpenedOrTell(OpenedFile& file, const FileSearchOptions& options);
+    FileOutcome searchOpenedOrTell(OpenedFile& file, std::string_view name,
+                                   const FileSearchOptions& options);
+    bool isKernelStreamFile(const OpenedFile& file, std::string_view name);
     std::optional<int64_t> countText(OpenedFile& file, bool caseSensitive);
     std::optional<int64_t> countBinary(OpenedFile& file, bool caseSensitive);
     const engine::PatternHandle& linePattern(bool caseSensitive);
@@ -70,6 +75,10 @@ private:
     engine::PatternHandle linePatterns_[2]; // case-insensitive, case-sensitive
     bool compiled_[2] = {false, false};
     std::unique_ptr<char[]> head_; // the first bytes of the file, read once
+    // The file system of the last file's device: asked once per device.
+    dev_t device_ = 0;
+    FileSystemKind fileSystem_ = FileSystemKind::Stored;
+    bool deviceKnown_ = false;
 };
 
 // The number of threads a search uses by default: one per core.

@@ -236,6 +236,8 @@ void SearchRun::release(WalkItem& item) {
         return;
     case FileOutcome::Kind::Unreadable:
         return recordNotSearched({item.path, notSearchedReasonFor(outcome.error), outcome.error});
+    case FileOutcome::Kind::StreamFile:
+        return recordNotSearched({item.path, NotSearchedReason::StreamFile, ESPIPE});
     case FileOutcome::Kind::Archive:
         if (outcome.queueArchive) state_.PendingZips.push_back(item.path);
         return;

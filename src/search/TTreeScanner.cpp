@@ -129,16 +129,21 @@ void TTreeScanner::enterNext() {
 // errno tells why), reports its files and, when it has subdirectories, makes
 // it the deepest level.
 void TTreeScanner::enter(int fd) {
-    std::vector<std::string> files, subdirectories;
     struct stat info {};
-    const bool listed = fd >= 0 && ::fstat(fd, &info) == 0 &&
-                        entries_.read(fd, [&](const DirectoryEntries::Entry& entry) {
-                            const EntryKind kind = kindOf(fd, entry);
-                            if (kind == EntryKind::Directory)
-                                subdirectories.emplace_back(entry.name);
-                            else if (kind == EntryKind::File && fits(entry.name))
-                                files.emplace_back(entry.name);
-                        });
+    const bool opened = fd >= 0 && ::fstat(fd, &info) == 0;
+    if (opened && isVirtualMountPoint(info, fd)) {
+        ::close(fd);
+        if (OnDirectoryDone) OnDirectoryDone(*this);
+        return;
+    }
+    std::vector<std::string> files, subdirectories;
+    const bool listed = opened && entries_.read(fd, [&](const DirectoryEntries::Entry& entry) {
+        const EntryKind kind = kindOf(fd, entry);
+        if (kind == EntryKind::Directory)
+            subdirectories.emplace_back(entry.name);
+        else if (kind == EntryKind::File && fits(entry.name))
+            files.emplace_back(entry.name);
+    });
     std::shared_ptr<const UniqueFd> folder;
     if (listed) {
         folder = holdFolder(fd);
@@ -167,6 +172,17 @@ void TTreeScanner::enter(int fd) {
     levels_.push_back(Level{std::move(folder), pathLength, std::move(subdirectories), 0,
                             info.st_dev, info.st_ino});
     keepWithinBudget();
+}
+
+// A folder on another device than its parent's is a mount point. The start
+// folder decides whether the virtual ones are walked.
+bool TTreeScanner::isVirtualMountPoint(const struct ::stat& folder, int fd) {
+    if (levels_.empty()) {
+        startIsVirtual_ = virtualMounts_.isVirtual(folder.st_dev, fd);
+        return false;
+    }
+    return !startIsVirtual_ && folder.st_dev != levels_.back().device &&
+           virtualMounts_.isVirtual(folder.st_dev, fd);
 }
 
 void TTreeScanner::leave() {

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "platform/posix/DirectoryEntries.h"
+#include "platform/posix/FileSystems.h"
 #include "platform/posix/UniqueFd.h"
 #include "search/NameOrder.h"
 
 #include <functional>
 #include <memory>
 #include <string>
-#include <sys/types.h>
+#include <sys/stat.h>
 #include <vector>
 
 namespace ferrolux {
@@ -17,7 +18,9 @@ namespace ferrolux {
 // collation without regard to case) before its subdirectories. Paths are
 // bytes; only regular files (or links to them) are reported and links to
 // directories are never entered. Each folder is opened from its parent's
-// descriptor, so a level costs the same at any depth.
+// descriptor, so a level costs the same at any depth. The mount points of
+// the kernel's virtual file systems (proc, sysfs, devtmpfs, ...) are not
+// entered unless the walk started inside one.
 class TTreeScanner {
 public:
     using NotifyEvent = std::function<void(TTreeScanner& sender)>;
@@ -79,6 +82,7 @@ private:
     bool announce();
     void enterNext();
     void enter(int fd);
+    bool isVirtualMountPoint(const struct ::stat& folder, int fd);
     void leave();
     int openStart();
     int openSubdirectory(Level& parent, const std::string& name);
@@ -95,6 +99,8 @@ private:
     int initialFolder_ = -1;
     std::string fileMask_;
     bool searchInProgress_ = false;
+    bool startIsVirtual_ = false;
+    VirtualMounts virtualMounts_;
     int folderBudget_;
     NameOrder nameOrder_;
     DirectoryEntries entries_;

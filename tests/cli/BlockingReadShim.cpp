@@ -10,14 +10,20 @@
 // - FERROLUX_TEST_SLOW_READ_US makes every read of a regular file take that
 //   many microseconds longer, as from a slow disk: the walk runs far ahead
 //   of the threads that search.
+// - FERROLUX_TEST_PROC_FOLDER names a folder whose files act like proc's:
+//   fstatfs says proc, a file named by FERROLUX_TEST_NO_SEEK_NAME cannot
+//   seek, and reading "kmsg" or that file ends the process at once with
+//   status 96 (it would have taken data from the kernel's other readers).
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace {
@@ -64,9 +70,39 @@ void slowDown(int fd) {
         ::usleep(useconds_t(std::atol(delay)));
 }
 
+std::string pathOf(int fd) {
+    char path[PATH_MAX];
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(link.c_str(), path, sizeof path);
+    return length > 0 ? std::string(path, size_t(length)) : std::string();
+}
+
+// The name of fd's file when it lies in the folder acting as proc.
+bool inProcFolder(int fd, std::string& name) {
+    static const char* folder = std::getenv("FERROLUX_TEST_PROC_FOLDER");
+    if (!folder) return false;
+    const std::string path = pathOf(fd);
+    const std::string prefix = std::string(folder) + "/";
+    if (path.compare(0, prefix.size(), prefix) != 0) return false;
+    name = path.substr(path.rfind('/') + 1);
+    return true;
+}
+
+bool cannotSeek(int fd) {
+    static const char* noSeek = std::getenv("FERROLUX_TEST_NO_SEEK_NAME");
+    std::string name;
+    return noSeek && inProcFolder(fd, name) && name == noSeek;
+}
+
+void neverReadKernelStreams(int fd) {
+    std::string name;
+    if (inProcFolder(fd, name) && (name == "kmsg" || cannotSeek(fd))) ::_exit(96);
+}
+
 // Whether a read of fd is answered here instead, and with what.
 bool interferes(int fd, ssize_t& result) {
     if (hasTheHangingName(fd)) hang();
+    neverReadKernelStreams(fd);
     slowDown(fd);
     if (!isTheBlockingFile(fd)) return false;
     result = wouldBlock(fd);
@@ -98,5 +134,38 @@ ssize_t pread64(int fd, void* buffer, size_t size, off64_t offset) {
     static const auto real = next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
     ssize_t result = 0;
     return interferes(fd, result) ? result : real(fd, buffer, size, offset);
+}
+}
+
+extern "C" {
+
+int fstatfs(int fd, struct statfs* info) {
+    static const auto real = next<int (*)(int, struct statfs*)>("fstatfs");
+    const int result = real(fd, info);
+    std::string name;
+    if (result == 0 && inProcFolder(fd, name)) info->f_type = PROC_SUPER_MAGIC;
+    return result;
+}
+
+int fstatfs64(int fd, struct statfs64* info) {
+    static const auto real = next<int (*)(int, struct statfs64*)>("fstatfs64");
+    const int result = real(fd, info);
+    std::string name;
+    if (result == 0 && inProcFolder(fd, name)) info->f_type = PROC_SUPER_MAGIC;
+    return result;
+}
+
+off_t lseek(int fd, off_t offset, int whence) {
+    static const auto real = next<off_t (*)(int, off_t, int)>("lseek");
+    if (!cannotSeek(fd)) return real(fd, offset, whence);
+    errno = ESPIPE;
+    return -1;
+}
+
+off64_t lseek64(int fd, off64_t offset, int whence) {
+    static const auto real = next<off64_t (*)(int, off64_t, int)>("lseek64");
+    if (!cannotSeek(fd)) return real(fd, offset, whence);
+    errno = ESPIPE;
+    return -1;
 }
 }

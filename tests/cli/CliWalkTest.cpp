@@ -130,3 +130,77 @@ TEST(CliWalk, ATreeTenThousandLevelsDeepIsWalkedInLittleMemory) {
     EXPECT_LT(deep.peakKiB - shallow.peakKiB, 32 * 1024)
         << "peak " << deep.peakKiB << " KiB against " << shallow.peakKiB << " KiB";
 }
+
+// In a folder that acts as proc (through the shim), the kernel log and a
+// file that cannot seek are never read, and --verbose says so; the other
+// files of the folder are searched.
+TEST(CliWalk, KernelStreamFilesAreNeverRead) {
+    TempDir dir;
+    dir.write("proc/status", "needle\n");
+    dir.write("proc/kmsg", "needle\n");
+    dir.write("proc/pipe", "needle\n");
+    ScopedEnvironment environment;
+    environment.set("LD_PRELOAD", BLOCKING_READ_SHIM);
+    environment.set("FERROLUX_TEST_PROC_FOLDER", dir.file("proc"));
+    environment.set("FERROLUX_TEST_NO_SEEK_NAME", "pipe");
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    environment.set("ASAN_OPTIONS", std::string(asan ? asan : "") + ":verify_asan_link_order=0");
+    for (const char* threads : {"1", "2"}) {
+        const ProgramResult r = runProgram(
+            FERROLUX_SEARCH_EXE, {"--verbose", "-j", threads, "needle", dir.file("proc")});
+        ASSERT_EQ(r.exitCode, 0) << "96: a kernel stream was read\n" << r.err;
+        ASSERT_EQ(countLines(r.out), 1u) << r.out;
+        EXPECT_EQ(r.out.substr(0, r.out.find('\t')), "status");
+        for (const char* name : {"kmsg", "pipe"})
+            EXPECT_NE(r.err.find(dir.file("proc/") + name + ": "), std::string::npos)
+                << name << "\n"
+                << r.err;
+        EXPECT_NE(r.err.find(" Found 1 match in 1 file of 1 searched"), std::string::npos) << r.err;
+    }
+}
+
+// A search does not walk into the kernel's virtual file systems mounted in
+// its tree (proc, sysfs, devtmpfs), unless it starts inside one; a tmpfs
+// holds stored files and is searched. Mounting needs root and a mount
+// namespace of the test's own, so that nothing is seen outside it.
+TEST(CliWalk, KernelFileSystemsAreNotEntered) {
+    const char* unshare = "/usr/bin/unshare";
+    if (::geteuid() != 0 || ::access(unshare, X_OK) != 0)
+        GTEST_SKIP() << "mounting needs root and unshare";
+    TempDir dir;
+    dir.write("plain/a.txt", "needle\n");
+    for (const char* mountPoint : {"proc", "sys", "dev", "shm"})
+        dir.mkdir(mountPoint);
+    const auto inNamespace = [&](const std::vector<std::string>& search) {
+        std::vector<std::string> arguments = {
+            "--mount",
+            "--propagation",
+            "private",
+            "--",
+            "/bin/sh",
+            "-c",
+            "mount -t proc proc \"$1/proc\" && mount -t sysfs sysfs \"$1/sys\" && "
+            "mount -t devtmpfs devtmpfs \"$1/dev\" && mount -t tmpfs tmpfs \"$1/shm\" || exit 77; "
+            "echo needle > \"$1/shm/b.txt\"; shift; exec \"$@\"",
+            "sh",
+            dir.path(),
+            FERROLUX_SEARCH_EXE};
+        arguments.insert(arguments.end(), search.begin(), search.end());
+        return runProgram(unshare, arguments);
+    };
+    const ProgramResult walked = inNamespace({"-r", "needle", dir.path()});
+    if (walked.exitCode == 77) GTEST_SKIP() << "no mount namespace here: " << walked.err;
+    ASSERT_EQ(walked.exitCode, 0) << walked.err;
+    std::vector<std::string> names;
+    std::istringstream rows(walked.out);
+    for (std::string row; std::getline(rows, row);)
+        names.push_back(row.substr(0, row.find('\t')));
+    EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "b.txt"})) << walked.out;
+    EXPECT_NE(walked.err.find(" of 2 searched"), std::string::npos) << walked.err;
+
+    const ProgramResult inside =
+        inNamespace({"-r", "--files", "status", "Name:", dir.file("proc/self")});
+    EXPECT_EQ(inside.exitCode, 0) << inside.err;
+    EXPECT_NE(inside.out.find("status\t" + dir.file("proc/self/")), std::string::npos)
+        << inside.out;
+}
