@@ -51,6 +51,7 @@ SearchRequest MainSearch::readRequest() const {
     request.WholeWords = controls_.chkWord->isChecked();
     request.Literal = controls_.chkLiteral->isChecked();
     request.ListedFilesOnly = controls_.chkSearchListed->isChecked();
+    request.FoldersToSkip = settings_.FoldersToSkip.toStdString();
     request.live = liveOptions_;
     return request;
 }

@@ -106,4 +106,20 @@ bool hasFileExtension(std::string_view name, std::string_view extension) {
                       [](char a, char b) { return foldAscii(a) == foldAscii(b); });
 }
 
+std::vector<std::string> maskList(std::string_view list) {
+    std::vector<std::string> masks;
+    const auto blank = [](char c) { return (unsigned char)c <= ' '; };
+    while (!list.empty()) {
+        const std::string_view::size_type comma = list.find(',');
+        std::string_view item = list.substr(0, comma);
+        list = comma == std::string_view::npos ? std::string_view() : list.substr(comma + 1);
+        while (!item.empty() && blank(item.front()))
+            item.remove_prefix(1);
+        while (!item.empty() && blank(item.back()))
+            item.remove_suffix(1);
+        if (!item.empty()) masks.emplace_back(item);
+    }
+    return masks;
+}
+
 } // namespace ferrolux

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ferrolux {
 
@@ -16,6 +17,10 @@ bool fitsFileMask(std::string_view name, std::string_view mask);
 // stands for the same letter: "straße" gives "STRAßE", not "STRASSE", and the
 // dotless "ı" stays (its capital "I" is the dotted i's).
 std::string upperCaseMask(std::string_view mask);
+
+// The masks of a comma-separated list (" .git , build* "), each trimmed of
+// blanks and control characters; empty items are left out.
+std::vector<std::string> maskList(std::string_view list);
 
 // Whether a name ends in an ASCII extension such as ".zip", in any letter
 // case. Only ASCII letters fold: "notes.zıp" (dotless i) is no archive.

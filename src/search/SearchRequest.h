@@ -22,6 +22,7 @@ struct SearchRequest {
     std::string SearchText;     // UTF-8, as typed
     std::string FileSpecs;      // comma-separated masks, as typed
     std::string StartDirectory; // bytes
+    std::string FoldersToSkip;  // comma-separated folder masks the walk leaves out
     bool WholeWords = false;
     bool Literal = false;
     bool ListedFilesOnly = false;

@@ -105,6 +105,7 @@ SearchRun::SearchRun(SearchState& state, const SearchRequest& request, int32_t m
         searches_.push_back(
             std::make_unique<FileSearch>(state_.SearchPattern, maxMatchLen, &state_.Canceled));
     Tree1.setFolderBudget(folderDescriptorBudget(threads));
+    Tree1.FoldersToSkip = maskList(request_.FoldersToSkip);
     Tree1.ProcessMessages = [this] { host_.processPendingMessages(); };
     Tree1.OnDirectoryFound = [this](TTreeScanner&) { Tree1DirectoryFound(); };
     Tree1.OnFileFound = [this](TTreeScanner&) { Tree1FileFound(); };

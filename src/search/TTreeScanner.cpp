@@ -4,6 +4,7 @@
 #include "platform/posix/OpenPath.h"
 #include "search/FileMask.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <dirent.h>
@@ -102,6 +103,11 @@ bool TTreeScanner::fits(const char* name) const {
     return ExactFileName ? fileMask_ == name : fitsFileMask(name, fileMask_);
 }
 
+bool TTreeScanner::skipped(const char* folder) const {
+    return std::any_of(FoldersToSkip.begin(), FoldersToSkip.end(),
+                       [&](const std::string& mask) { return fitsFileMask(folder, mask); });
+}
+
 // Pending input first; then, unless the walk was stopped, the directory in
 // fileFound_ is announced.
 bool TTreeScanner::announce() {
@@ -139,9 +145,9 @@ void TTreeScanner::enter(int fd) {
     std::vector<std::string> files, subdirectories;
     const bool listed = opened && entries_.read(fd, [&](const DirectoryEntries::Entry& entry) {
         const EntryKind kind = kindOf(fd, entry);
-        if (kind == EntryKind::Directory)
-            subdirectories.emplace_back(entry.name);
-        else if (kind == EntryKind::File && fits(entry.name))
+        if (kind == EntryKind::Directory) {
+            if (!skipped(entry.name)) subdirectories.emplace_back(entry.name);
+        } else if (kind == EntryKind::File && fits(entry.name))
             files.emplace_back(entry.name);
     });
     std::shared_ptr<const UniqueFd> folder;

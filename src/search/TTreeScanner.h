@@ -41,6 +41,10 @@ public:
     // The walk goes on while true; Scan sets it, handlers may clear it.
     bool KeepScanning = false;
 
+    // Folders whose names fit one of these masks are not entered, at any
+    // depth below the start folder; nothing is told about them.
+    std::vector<std::string> FoldersToSkip;
+
     // When set, FileMask is a file name that must be equal byte for byte
     // (walking the files of earlier results), not a wildcard mask.
     bool ExactFileName = false;
@@ -90,6 +94,7 @@ private:
     void keepWithinBudget();
     void closeHeldLevels();
     bool fits(const char* name) const;
+    bool skipped(const char* folder) const;
 
     std::string fileFound_; // the folder being walked; a file's name is added while it is reported
     std::vector<Level> levels_; // the folders whose subdirectories are being walked

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 
 namespace ferrolux {
 
-// The thirteen preferences, one field per stored value. A record that has not
+// The thirteen preferences, one field per stored value, and the folders a
+// search leaves out (beyond the thirteen: empty, the default, leaves out
+// none). A record that has not
 // been loaded yet is empty (strings empty, numbers 0); defaultSettings() gives
 // the values used for anything the store does not hold.
 struct Settings {
@@ -23,6 +24,7 @@ struct Settings {
     int32_t PrintFontSize = 0;
     int32_t ViewerTextColor = 0; // 0x00BBGGRR
     int32_t ViewerHighColor = 0; // 0x00BBGGRR
+    QString FoldersToSkip;       // comma-separated folder masks
 
     bool operator==(const Settings&) const = default;
 };

@@ -31,6 +31,7 @@ void readStrings(const RegistryKey& key, Settings& settings) {
     settings.PrintFontName = nonEmptyString(key, "PrintFontName", defaults().PrintFontName);
     settings.Editor = nonEmptyString(key, "Editor", defaults().Editor);
     settings.StartupDir = key.readString(name("StartupDir")).value_or(QString());
+    settings.FoldersToSkip = key.readString(name("FoldersToSkip")).value_or(QString());
 }
 
 int32_t number(const RegistryKey& key, const char* valueName, int32_t fallback) {
@@ -119,7 +120,13 @@ bool SaveSettings(Settings& settings, SettingsTarget& target, const RegistryStor
     settings.ShowHint = target.showHint();
     RegistryKey key;
     const bool opened = key.create(store, settingsKeyPath());
-    for (const StoredValue& stored : inWriteOrder(settings)) {
+    std::vector<StoredValue> values = inWriteOrder(settings);
+    // Written only when it reads otherwise, so that with the defaults the
+    // store holds what it always did.
+    if (opened && settings.FoldersToSkip !=
+                      key.readString(name("FoldersToSkip")).value_or(settings.FoldersToSkip))
+        values.push_back({"FoldersToSkip", settings.FoldersToSkip});
+    for (const StoredValue& stored : values) {
         if (opened && write(key, stored)) continue;
         key.close(); // release the lock before the box waits for the user
         showWriteFailure(target.messageOwner(), name(stored.name));

@@ -114,6 +114,7 @@ TfrmPreferences::TfrmPreferences(::ferrolux::Settings& settings, SettingsTarget&
     PageControl1->setStyleSheet(QStringLiteral("QTabBar::tab { width: 100px; }"));
     PageControl1->addTab(createGeneralTab(), QStringLiteral("General"));
     PageControl1->addTab(createFontsTab(), QStringLiteral("Fonts"));
+    PageControl1->addTab(createSearchTab(), QStringLiteral("Search"));
     cmdOK = button(this, "cmdOK", "&OK", {224, 304, 80, 27});
     cmdCancel = button(this, "cmdCancel", "&Cancel", {313, 304, 80, 27});
     connectHandlers();
@@ -189,6 +190,19 @@ QWidget* TfrmPreferences::createFontsTab() {
     return tabFonts;
 }
 
+QWidget* TfrmPreferences::createSearchTab() {
+    tabSearch = named(new QWidget, "tabSearch");
+    txtFoldersToSkip = named(new QLineEdit(tabSearch), "txtFoldersToSkip");
+    txtFoldersToSkip->setGeometry(10, 32, 358, 22);
+    label(tabSearch, "Folders to s&kip", 10, 14)->setBuddy(txtFoldersToSkip);
+    auto* hint = new QLabel(QStringLiteral("Folder names or masks, separated by commas, for "
+                                           "example: .git, node_modules, build*"),
+                            tabSearch);
+    hint->setWordWrap(true);
+    hint->setGeometry(10, 58, 358, 40);
+    return tabSearch;
+}
+
 QLabel* TfrmPreferences::createFontGroup(QWidget* tab, const char* heading, int top,
                                          const char* buttonName, QPushButton*& change) {
     auto* group = new QGroupBox(QString::fromLatin1(heading), tab);
@@ -231,6 +245,7 @@ void TfrmPreferences::FormShow() {
     chkShowHint->setChecked(target_.showHint());
     txtEditor->setText(settings_.Editor);
     txtStartupDir->setText(settings_.StartupDir);
+    txtFoldersToSkip->setText(settings_.FoldersToSkip);
     showFontLabel(matchFont());
     showFontLabel(viewerFont());
     showFontLabel(printFont());
@@ -360,6 +375,7 @@ void TfrmPreferences::cmdOKClick() {
     settings_.MaxMatches = wholeNumber(txtMaxMatches);
     target_.setShowHint(chkShowHint->isChecked());
     settings_.Editor = txtEditor->text();
+    settings_.FoldersToSkip = txtFoldersToSkip->text();
     // A failed write has been shown; the dialog stays open for another try.
     if (!SaveSettings(settings_, target_, RegistryStore::standard())) return;
     accept();

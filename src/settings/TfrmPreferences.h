@@ -37,6 +37,7 @@ public:
     QTabWidget* PageControl1;
     QWidget* tabGeneral;
     QWidget* tabFonts;
+    QWidget* tabSearch; // beyond the designed two: what a search leaves out
 
     // General tab.
     QSpinBox* txtMaxMatchLen;
@@ -58,6 +59,9 @@ public:
     QPushButton* cmdViewerFont;
     QLabel* lblPrintFont;
     QPushButton* cmdPrintFont;
+
+    // Search tab.
+    QLineEdit* txtFoldersToSkip;
 
     QPushButton* cmdOK;
     QPushButton* cmdCancel;
@@ -93,6 +97,7 @@ private:
 
     QWidget* createGeneralTab();
     QWidget* createFontsTab();
+    QWidget* createSearchTab();
     void createColorGroup(QWidget* tab);
     QLabel* createFontGroup(QWidget* tab, const char* heading, int top, const char* buttonName,
                             QPushButton*& button);

@@ -25,6 +25,11 @@ TEST(CliOptions, FlagsValuesAndPositionals) {
     EXPECT_EQ(defaults.options.fileSpecs, "*.*");
     EXPECT_FALSE(defaults.options.maxMatches.has_value());
 
+    const CliParse skips = parseCommandLine({"--skip-dir", ".git", "--skip-dir=build*", "x"});
+    EXPECT_EQ(skips.options.skipDirs, (std::vector<std::string>{".git", "build*"}));
+    EXPECT_TRUE(defaults.options.skipDirs.empty());
+    EXPECT_EQ(parseCommandLine({"x", "--skip-dir"}).error, "--skip-dir needs a value");
+
     EXPECT_EQ(parseCommandLine({"--", "-r"}).options.pattern, "-r");
     EXPECT_EQ(parseCommandLine({"-"}).options.pattern, "-");
 }

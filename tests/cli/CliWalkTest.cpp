@@ -204,3 +204,18 @@ TEST(CliWalk, KernelFileSystemsAreNotEntered) {
     EXPECT_NE(inside.out.find("status\t" + dir.file("proc/self/")), std::string::npos)
         << inside.out;
 }
+
+// --skip-dir leaves folders out at any depth, without a word even with
+// --verbose; the summary counts what was searched.
+TEST(CliWalk, SkippedFoldersAreLeftOutSilently) {
+    TempDir dir;
+    for (const char* file : {"a.txt", ".git/b.txt", "src/c.txt", "src/.git/d.txt",
+                             "src/build1/e.txt", "src/build2/f.txt"})
+        dir.write(file, "needle\n");
+    const ProgramResult r =
+        runProgram(FERROLUX_SEARCH_EXE, {"-r", "--verbose", "--skip-dir", ".git", "--skip-dir",
+                                         "BUILD?", "needle", dir.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(countLines(r.out), 2u) << r.out;
+    EXPECT_EQ(r.err.rfind(" Found 2 matches in 2 files of 2 searched", 0), 0u) << r.err;
+}

@@ -157,6 +157,19 @@ TEST(SearchRun, StopEndsTheWalkAndCountsWhatWasReached) {
     EXPECT_LE(s.state.FilesSearched - s.state.FilesWithMatches, defaultSearchThreads());
 }
 
+TEST(SearchRun, FoldersToSkipComeWithTheRequest) {
+    TempDir dir;
+    dir.write("a.txt", "needle");
+    dir.write("node_modules/b.txt", "needle");
+    dir.write("x/Node_Modules/c.txt", "needle");
+    Search search(dir.path(), "needle");
+    search.request.live->IncludeSubdirectories = true;
+    EXPECT_EQ(search.run().size(), 3u);
+    search.request.FoldersToSkip = " node_modules ,";
+    EXPECT_EQ(search.run(), (Names{"a.txt:1T"}));
+    EXPECT_EQ(search.state.FilesSearched, 1);
+}
+
 TEST(SearchRun, FifosAndDevicesAreNeverOpened) {
     TempDir dir;
     ASSERT_EQ(::mkfifo(dir.file("pipe.txt").c_str(), 0600), 0);

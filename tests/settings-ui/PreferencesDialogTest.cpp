@@ -101,9 +101,10 @@ TEST_F(PreferencesDialog, HasItsTabsControlsCaptionsAndLimits) {
     auto dialog = open();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Preferences"));
     EXPECT_EQ(dialog->size(), QSize(401, 341));
-    ASSERT_EQ(dialog->PageControl1->count(), 2);
+    ASSERT_EQ(dialog->PageControl1->count(), 3);
     EXPECT_EQ(dialog->PageControl1->tabText(0), QStringLiteral("General"));
     EXPECT_EQ(dialog->PageControl1->tabText(1), QStringLiteral("Fonts"));
+    EXPECT_EQ(dialog->PageControl1->tabText(2), QStringLiteral("Search"));
     EXPECT_EQ(dialog->txtMaxMatchLen->minimum(), 1) << "accepts 1 to 49 despite its label";
     EXPECT_EQ(dialog->txtMaxMatchLen->maximum(), 2000);
     EXPECT_EQ(dialog->txtMaxMatches->minimum(), 1);
@@ -126,6 +127,7 @@ TEST_F(PreferencesDialog, HasItsTabsControlsCaptionsAndLimits) {
               dialog->txtMaxMatches);
     EXPECT_EQ(buddies[QStringLiteral("Default file &editor")], dialog->txtEditor);
     EXPECT_EQ(buddies[QStringLiteral("Default &startup directory")], dialog->txtStartupDir);
+    EXPECT_EQ(buddies[QStringLiteral("Folders to s&kip")], dialog->txtFoldersToSkip);
     for (const char* name : {"cmdMatchFont", "cmdViewerFont", "cmdPrintFont"})
         EXPECT_EQ(dialog->findChild<QPushButton*>(QString::fromLatin1(name))->text(),
                   QStringLiteral("Change"));
@@ -466,6 +468,27 @@ TEST_F(PreferencesDialog, BrowsingFillsTheBoxes) {
     dialog->cmdBrowseStartupDir->click();
     EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("\"/opt/My Editor/ed\""));
     EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/picked/dir"));
+}
+
+// Folders to skip: shown from the record, stored on OK, and left out of the
+// store for as long as it was never set.
+TEST_F(PreferencesDialog, FoldersToSkipAreShownAndStoredOnOk) {
+    auto dialog = open();
+    EXPECT_EQ(dialog->txtFoldersToSkip->text(), QString());
+    dialog->cmdOKClick();
+    EXPECT_EQ(storeFile().find("FoldersToSkip"), std::string::npos);
+
+    auto again = open();
+    again->txtFoldersToSkip->setText(QStringLiteral(".git, build*"));
+    again->cmdOKClick();
+    EXPECT_EQ(readStoredSettings().FoldersToSkip, QStringLiteral(".git, build*"));
+    EXPECT_EQ(window->settings().FoldersToSkip, QStringLiteral(".git, build*"));
+
+    auto third = open();
+    EXPECT_EQ(third->txtFoldersToSkip->text(), QStringLiteral(".git, build*"));
+    third->txtFoldersToSkip->clear();
+    third->cmdOKClick();
+    EXPECT_EQ(readStoredSettings().FoldersToSkip, QString()) << "cleared, not left as it was";
 }
 
 } // namespace

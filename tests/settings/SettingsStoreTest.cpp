@@ -145,6 +145,16 @@ TEST_F(SettingsStoreTest, SaveWritesAllThirteenInOrderThenReloads) {
     EXPECT_TRUE(boxes.boxes().empty());
 }
 
+TEST_F(SettingsStoreTest, FoldersToSkipAreStoredOnceSet) {
+    seed(storeText("\"FoldersToSkip\"=\".git,build*\"\n"));
+    LoadSettings(settings, window, store, false);
+    EXPECT_EQ(settings.FoldersToSkip, QStringLiteral(".git,build*"));
+    settings.FoldersToSkip.clear();
+    ASSERT_TRUE(SaveSettings(settings, window, store));
+    EXPECT_NE(contents().find("\"FoldersToSkip\"=\"\"\n"), std::string::npos) << contents();
+    EXPECT_EQ(readStoredSettings(store).FoldersToSkip, QString());
+}
+
 TEST_F(SettingsStoreTest, FailedSaveReportsTheValueAndStops) {
     RegistryStore nowhere(dir.file("missing/registry.reg"));
     seed(storeText(""));

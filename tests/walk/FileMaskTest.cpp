@@ -72,3 +72,12 @@ TEST(FileMask, ArchiveExtensionFoldsOnlyAsciiLetters) {
     EXPECT_FALSE(hasFileExtension("/d/zip", ".zip"));
     EXPECT_FALSE(hasFileExtension("/d/a.zipx", ".zip"));
 }
+
+TEST(FileMask, ListsOfMasks) {
+    using ferrolux::maskList;
+    using List = std::vector<std::string>;
+    EXPECT_EQ(maskList(""), List{});
+    EXPECT_EQ(maskList(" , ,\t"), List{});
+    EXPECT_EQ(maskList(" .git , node_modules,,build*\t"), (List{".git", "node_modules", "build*"}));
+    EXPECT_EQ(maskList("my folder"), List{"my folder"}); // blanks inside stay
+}

@@ -1,6 +1,7 @@
 #include "TempDir.h"
 #include "search/TTreeScanner.h"
 
+#include <algorithm>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <memory>
@@ -296,4 +297,50 @@ TEST(TreeScanner, AFolderReplacedWhileClosedIsNotEntered) {
     EXPECT_EQ(r.scan("*.txt"),
               (Events{"D ", "D a/", "D a/b/", "D a/b/d/", "F a/b/d/x.txt", "D a/c/"}));
     EXPECT_EQ(unreadable, (Events{"a/c/"}));
+}
+
+// Folders to skip: names fitting a mask are not entered at any depth, and
+// nothing is told about them; the start folder is always walked.
+TEST(TreeScanner, FoldersToSkipAreNotEnteredAtAnyDepth) {
+    TempDir dir;
+    for (const char* file : {"a.txt", ".git/config.txt", "src/b.txt", "src/.GIT/objects/c.txt",
+                             "src/build-x/d.txt", "src/builder/e.txt", "node_modules/m/f.txt"})
+        dir.write(file, "x");
+    const struct {
+        std::vector<std::string> masks;
+        Events files;
+    } cases[] = {
+        {{},
+         {"F a.txt", "F .git/config.txt", "F node_modules/m/f.txt", "F src/b.txt",
+          "F src/.GIT/objects/c.txt", "F src/build-x/d.txt", "F src/builder/e.txt"}},
+        {{".git"},
+         {"F a.txt", "F node_modules/m/f.txt", "F src/b.txt", "F src/build-x/d.txt",
+          "F src/builder/e.txt"}},
+        {{"build-?", "NODE_MODULES"},
+         {"F a.txt", "F .git/config.txt", "F src/b.txt", "F src/.GIT/objects/c.txt",
+          "F src/builder/e.txt"}},
+        {{"*"}, {"F a.txt"}},
+        {{"src/build*"},
+         {"F a.txt", "F .git/config.txt", "F node_modules/m/f.txt", "F src/b.txt",
+          "F src/.GIT/objects/c.txt", "F src/build-x/d.txt",
+          "F src/builder/e.txt"}}, // masks fit names, not paths
+    };
+    for (const auto& c : cases) {
+        Recorder r(dir.path());
+        r.scanner.FoldersToSkip = c.masks;
+        std::vector<std::string> unreadable;
+        r.scanner.OnUnreadableDirectory = [&](const std::string& path, int) {
+            unreadable.push_back(path);
+        };
+        Events files, expected = c.files; // in any order: the locale's is not at stake here
+        for (const std::string& event : r.scan("*.txt"))
+            if (event[0] == 'F') files.push_back(event);
+        std::sort(files.begin(), files.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(files, expected) << ::testing::PrintToString(c.masks);
+        EXPECT_TRUE(unreadable.empty());
+    }
+    Recorder inside(dir.file(".git/"));
+    inside.scanner.FoldersToSkip = {".git"};
+    EXPECT_EQ(inside.scan("*.txt"), (Events{"D ", "F config.txt"}));
 }

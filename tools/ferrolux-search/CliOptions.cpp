@@ -21,6 +21,9 @@ B binary), size and date/time, separated by tabs.
 
   --files SPECS        comma-separated file specifications (default "*.*")
   -r, --recursive      include subdirectories
+      --skip-dir MASK  do not enter folders whose names fit MASK (for example
+                       .git or build*); may be given more than once (default:
+                       the preference "Folders to skip")
       --case-sensitive match letter case exactly
   -w, --word-regexp    match whole words only
   -F, --fixed-strings  take PATTERN literally (no regular expressions)
@@ -111,6 +114,8 @@ private:
             result_.options.*(flag->second) = true;
         } else if (name == "files") {
             if (auto v = value(name, inlineValue)) result_.options.fileSpecs = *v;
+        } else if (name == "skip-dir") {
+            if (auto v = value(name, inlineValue)) result_.options.skipDirs.push_back(*v);
         } else if (name == "max-matches" || name == "max-match-len") {
             countOption(name, inlineValue);
         } else if (name == "threads") {

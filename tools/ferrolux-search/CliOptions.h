@@ -12,6 +12,7 @@ struct CliOptions {
     std::string pattern;
     std::string directory = ".";
     std::string fileSpecs = "*.*";
+    std::vector<std::string> skipDirs; // folder masks; none given: the stored preference
     bool recursive = false;
     bool caseSensitive = false;
     bool wholeWords = false;

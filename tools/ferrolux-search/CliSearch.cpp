@@ -68,11 +68,21 @@ private:
     const MatchLimits& limits_;
 };
 
+// --skip-dir replaces the stored preference.
+std::string foldersToSkip(const CliOptions& options) {
+    if (options.skipDirs.empty()) return readStoredSettings().FoldersToSkip.toStdString();
+    std::string masks;
+    for (const std::string& mask : options.skipDirs)
+        masks += (masks.empty() ? "" : ",") + mask;
+    return masks;
+}
+
 SearchRequest requestFrom(const CliOptions& options) {
     SearchRequest request;
     request.SearchText = options.pattern;
     request.FileSpecs = options.fileSpecs;
     request.StartDirectory = options.directory;
+    request.FoldersToSkip = foldersToSkip(options);
     request.WholeWords = options.wholeWords;
     request.Literal = options.literal;
     request.live->IncludeSubdirectories = options.recursive;
