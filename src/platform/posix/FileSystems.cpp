@@ -1,13 +1,17 @@
 #include "platform/posix/FileSystems.h"
 
+#include "platform/posix/Descriptors.h"
+#include "platform/posix/UniqueFd.h"
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
+#include <fcntl.h>
 #include <linux/magic.h>
-#include <sstream>
 #include <string>
 #include <sys/sysmacros.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
 namespace ferrolux {
 namespace {
@@ -75,20 +79,32 @@ bool VirtualMounts::isVirtual(dev_t device, int fd) {
 }
 
 // Each line of /proc/self/mountinfo: mount id, parent id, major:minor, root,
-// mount point, options, optional fields up to "-", then the type.
+// mount point, options, optional fields up to "-", then the type. Read with
+// plain calls: it may be read when descriptors are short.
 void VirtualMounts::load() {
-    std::ifstream table("/proc/self/mountinfo");
-    for (std::string line; std::getline(table, line);) {
-        std::istringstream fields(line);
-        std::string id, parent, numbers, field;
-        fields >> id >> parent >> numbers;
-        while (fields >> field && field != "-") {
-        }
-        std::string type;
+    const UniqueFd table(openWaitingForDescriptor(
+        [] { return ::open("/proc/self/mountinfo", O_RDONLY | O_CLOEXEC); }));
+    if (!table) return;
+    std::string text;
+    char buffer[16384];
+    for (ssize_t n; (n = ::read(table.get(), buffer, sizeof buffer)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return;
+        text.append(buffer, size_t(n));
+    }
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const std::string_view::size_type end = std::min(rest.find('\n'), rest.size());
+        const std::string line(rest.substr(0, end));
+        rest.remove_prefix(std::min(end + 1, rest.size()));
         unsigned major = 0, minor = 0;
-        if (!(fields >> type) || std::sscanf(numbers.c_str(), "%u:%u", &major, &minor) != 2)
+        const std::string::size_type separator = line.find(" - ");
+        if (separator == std::string::npos ||
+            std::sscanf(line.c_str(), "%*s %*s %u:%u", &major, &minor) != 2)
             continue;
-        virtual_[makedev(major, minor)] = isVirtualFileSystemType(type);
+        const std::string::size_type type = separator + 3;
+        virtual_[makedev(major, minor)] = isVirtualFileSystemType(
+            std::string_view(line).substr(type, line.find(' ', type) - type));
     }
 }
 
