@@ -14,15 +14,17 @@
 namespace ferrolux {
 
 MainPrint::MainPrint(QWidget* window, SearchSession& session, const Settings& settings,
-                     const SearchControls& controls, const ResultControls& results)
+                     const SearchControls& controls, const ResultControls& results,
+                     std::function<void()> finishListing)
     : window_(window), session_(session), settings_(settings), controls_(controls),
-      results_(results) {}
+      results_(results), finishListing_(std::move(finishListing)) {}
 
 void MainPrint::cmdPrintClick() {
     reports_.setPrintFont(settings_.PrintFontName, settings_.PrintFontSize);
     if (!frmPrint_) return;
     const std::optional<PrintRequest> request = frmPrint_->choosePrint();
     if (!request) return;
+    if (finishListing_) finishListing_();
     const int selected = results_.lstFiles1->selectedRow();
     const PrintSource source{
         session_,

@@ -3,6 +3,8 @@
 #include "app/MainControls.h"
 #include "print/ResultsPrint.h"
 
+#include <functional>
+
 class QWidget;
 
 namespace ferrolux {
@@ -14,8 +16,11 @@ struct Settings;
 // and where, and prints the session's results as the lists show them.
 class MainPrint {
 public:
+    // finishListing: completes a listing of the selected file's lines still
+    // under way, so that a print of them has them all.
     MainPrint(QWidget* window, SearchSession& session, const Settings& settings,
-              const SearchControls& controls, const ResultControls& results);
+              const SearchControls& controls, const ResultControls& results,
+              std::function<void()> finishListing = {});
 
     // The print dialog, created by the program entry after the window.
     void setDialog(TfrmPrint* dialog) { frmPrint_ = dialog; }
@@ -29,6 +34,7 @@ private:
     const Settings& settings_;
     const SearchControls& controls_;
     const ResultControls& results_;
+    std::function<void()> finishListing_;
     TfrmPrint* frmPrint_ = nullptr;
     ResultsPrint reports_;
 };

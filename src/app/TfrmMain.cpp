@@ -98,10 +98,12 @@ TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     setTabOrder();
     search_ = std::make_unique<MainSearch>(this, session_, settings_, dateDisplayFormat_, controls_,
                                            results_, [this] { emit searchFinished(); });
-    resultLists_ = std::make_unique<MainResultLists>(session_, settings_, controls_, results_);
+    resultLists_ = std::make_unique<MainResultLists>(session_, settings_, controls_, results_,
+                                                     [this] { emit matchesListed(); });
     fileActions_ = new MainFileActions(this, session_, settings_, controls_, results_);
     storedSettings_ = std::make_unique<MainSettings>(this, settings_, controls_, results_);
-    printing_ = std::make_unique<MainPrint>(this, session_, settings_, controls_, results_);
+    printing_ = std::make_unique<MainPrint>(this, session_, settings_, controls_, results_,
+                                            [this] { resultLists_->finishListing(); });
     connectHandlers();
     setClientSize(designedClientSize);
     placeFrameAtOrigin();

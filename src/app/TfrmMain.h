@@ -69,6 +69,8 @@ public:
 signals:
     // A search from cmdSearchClick has ended and its outcome was shown.
     void searchFinished();
+    // The match list has been filled with the lines of the file picked.
+    void matchesListed();
 
 protected:
     void showEvent(QShowEvent* event) override;

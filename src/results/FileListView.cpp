@@ -195,9 +195,21 @@ void FileListView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) emit Click();
 }
 
+void FileListView::keyPressEvent(QKeyEvent* event) {
+    if (!event->isAutoRepeat()) pressedKeys_.insert(event->key());
+    ReportListView::keyPressEvent(event);
+}
+
 void FileListView::keyReleaseEvent(QKeyEvent* event) {
     QTableView::keyReleaseEvent(event);
-    if (!event->isAutoRepeat()) emit KeyUp(event->key());
+    if (event->isAutoRepeat() || !pressedKeys_.remove(event->key())) return;
+    emit KeyUp(event->key());
+}
+
+// A key held while the focus moves away is released elsewhere.
+void FileListView::focusOutEvent(QFocusEvent* event) {
+    pressedKeys_.clear();
+    ReportListView::focusOutEvent(event);
 }
 
 } // namespace ferrolux

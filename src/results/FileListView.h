@@ -5,6 +5,7 @@
 #include "search/SearchSession.h"
 
 #include <QAbstractTableModel>
+#include <QSet>
 #include <vector>
 
 namespace ferrolux {
@@ -59,12 +60,16 @@ public:
 
 signals:
     void Click();
+    // A key released whose press the list had: a release whose press went to
+    // another window (Esc closing the viewer) is no key of the list's.
     void KeyUp(int key);
     void ColumnClick(int column);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void rowsInserted(const QModelIndex& parent, int start, int end) override;
     void reset() override;
 
@@ -74,6 +79,7 @@ private:
     void widenForValues(std::size_t first, std::size_t end);
 
     FileListModel* model_;
+    QSet<int> pressedKeys_; // pressed while the list had the focus, not yet released
 };
 
 } // namespace ferrolux

@@ -202,7 +202,8 @@ int64_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
                                          const std::string& pattern, int caseFlag,
                                          int32_t maxMatches, int32_t maxMatchLen,
-                                         const BinaryScanLimits& limits) {
+                                         const BinaryScanLimits& limits,
+                                         const std::atomic<bool>* cancel) {
     std::vector<MatchLine> rows;
     RGrepState state;
     if (maxMatches <= 0 || engine.CompileRGrep(pattern, caseFlag, state) != 0) return rows;
@@ -212,7 +213,7 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
     BinaryText text(file, {false, true, std::max<int64_t>(size, 0)});
     size_t held = 0;
     scanBinaryText(
-        *state.pattern, text, maxMatchLen, engine.scanBuffer(), limits, nullptr,
+        *state.pattern, text, maxMatchLen, engine.scanBuffer(), limits, cancel,
         [&](const BinaryMatch& match) {
             const char* data = match.window.data();
             const size_t from = charactersBack(data, match.start, SnippetReach);

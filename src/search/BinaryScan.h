@@ -78,6 +78,7 @@ int64_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
                                          const std::string& pattern, int caseFlag,
                                          int32_t maxMatches, int32_t maxMatchLen,
-                                         const BinaryScanLimits& limits = {});
+                                         const BinaryScanLimits& limits = {},
+                                         const std::atomic<bool>* cancel = nullptr);
 
 } // namespace ferrolux

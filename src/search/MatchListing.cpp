@@ -109,7 +109,7 @@ private:
 // counting saw it (UTF-16 files decoded).
 std::vector<MatchLine> listTextMatches(GrepEngine& engine, const std::string& path,
                                        const std::string& searchPattern, int caseFlag,
-                                       int32_t maxMatches) {
+                                       int32_t maxMatches, const std::atomic<bool>* cancel) {
     std::vector<MatchLine> lines;
     std::string error;
     const bool caseSensitive = caseFlag != GrepFalse;
@@ -118,7 +118,7 @@ std::vector<MatchLine> listTextMatches(GrepEngine& engine, const std::string& pa
     const int fd = maxMatches > 0 && pattern ? openRegularFile(path) : -1;
     if (fd < 0) return lines;
     LineMarker marker(searchPattern, caseSensitive);
-    engine.searcher().forEachLine(pattern, textSourceOf(fd), nullptr,
+    engine.searcher().forEachLine(pattern, textSourceOf(fd), cancel,
                                   [&](const engine::LineMatch& found) {
                                       MatchLine line;
                                       line.LineNumber = std::to_string(found.number);
@@ -152,11 +152,13 @@ const std::string& ControlStripSet() {
 
 std::vector<MatchLine> listFileMatches(GrepEngine& engine, const FileResult& row,
                                        const std::string& searchPattern, int caseFlag,
-                                       int32_t maxMatches, int32_t maxMatchLen) {
+                                       int32_t maxMatches, int32_t maxMatchLen,
+                                       const std::atomic<bool>* cancel) {
     if (row.Type != QLatin1String("B"))
-        return listTextMatches(engine, row.fullPath(), searchPattern, caseFlag, maxMatches);
-    std::vector<MatchLine> snippets = listBinaryMatches(
-        engine, row.fullPath(), row.Size, searchPattern, caseFlag, maxMatches, maxMatchLen);
+        return listTextMatches(engine, row.fullPath(), searchPattern, caseFlag, maxMatches, cancel);
+    std::vector<MatchLine> snippets =
+        listBinaryMatches(engine, row.fullPath(), row.Size, searchPattern, caseFlag, maxMatches,
+                          maxMatchLen, {}, cancel);
     // A snippet starts at most 30 characters before its match: keep its start.
     for (MatchLine& snippet : snippets)
         keep(snippet, keptPart(snippet.Text, 0));

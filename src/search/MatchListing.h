@@ -3,6 +3,7 @@
 #include "search/FileResult.h"
 
 #include <QString>
+#include <atomic>
 #include <string>
 #include <utility>
 #include <vector>
@@ -18,10 +19,12 @@ const std::string& ControlStripSet();
 // or snippets 30 characters either side of each match of a binary file, at
 // most maxMatches rows, each with where its matches lie. Of a line longer
 // than 4 KiB only 4 KiB from 30 characters before its first match are kept,
-// and the cuts are marked.
+// and the cuts are marked. A listing stopped through cancel ends early with
+// the lines found so far.
 std::vector<MatchLine> listFileMatches(GrepEngine& engine, const FileResult& row,
                                        const std::string& searchPattern, int caseFlag,
-                                       int32_t maxMatches, int32_t maxMatchLen);
+                                       int32_t maxMatches, int32_t maxMatchLen,
+                                       const std::atomic<bool>* cancel = nullptr);
 
 // A listed line as the match list and the printed report show it: its text
 // for display, tabs as four blanks, cuts marked with an ellipsis, and where

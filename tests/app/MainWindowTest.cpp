@@ -448,7 +448,9 @@ void listLinesOfTheOnlyFile(TfrmMain& window, const std::string& dir, const char
     window.search().cmdSearchClick();
     ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
     ASSERT_EQ(ui.lstFiles1->count(), 1);
+    QSignalSpy listed(&window, &TfrmMain::matchesListed);
     window.resultLists().lstFiles1Click();
+    ASSERT_TRUE(listed.wait(10000));
     QApplication::processEvents();
 }
 

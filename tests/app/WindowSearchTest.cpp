@@ -19,6 +19,7 @@
 #include <QTest>
 #include <QThread>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -66,6 +67,13 @@ protected:
         ui.txtFilespec->setText(specs);
         window->search().cmdSearchClick();
         return window->search().searchRunning();
+    }
+
+    // Runs what picks a row and waits until its lines are listed.
+    bool listed(const std::function<void()>& pick) {
+        QSignalSpy filled(window.get(), &TfrmMain::matchesListed);
+        pick();
+        return filled.wait(30000);
     }
 
     void waitForEnd() {
@@ -126,7 +134,7 @@ TEST_F(WindowSearch, PickingARowListsItsLinesAndAnyKeyReleaseListsThemAgain) {
     ASSERT_EQ(ui.lstFiles1->count(), 2);
 
     ui.lstFiles1->selectRow(0);
-    window->resultLists().lstFiles1Click();
+    ASSERT_TRUE(listed([&] { window->resultLists().lstFiles1Click(); }));
     ASSERT_EQ(ui.lstLines1->count(), 2);
     EXPECT_EQ(ui.lstLines1->lines()[0].LineNumber, "2");
     EXPECT_EQ(ui.lstLines1->lines()[0].Text, "two: KEY");
@@ -137,7 +145,7 @@ TEST_F(WindowSearch, PickingARowListsItsLinesAndAnyKeyReleaseListsThemAgain) {
               QStringLiteral("Matches in: ") + QString::fromStdString(tree.path() + "a.txt"));
 
     ui.lstFiles1->selectRow(1);
-    window->resultLists().lstFiles1KeyUp(Qt::Key_Shift);
+    ASSERT_TRUE(listed([&] { window->resultLists().lstFiles1KeyUp(Qt::Key_Shift); }));
     ASSERT_EQ(ui.lstLines1->count(), 1);
     EXPECT_EQ(ui.lstLines1->lines()[0].LineNumber, "");
     EXPECT_EQ(ui.lstLines1->columnWidth(0), 0);
@@ -146,7 +154,7 @@ TEST_F(WindowSearch, PickingARowListsItsLinesAndAnyKeyReleaseListsThemAgain) {
     ui.chkCase->setChecked(true);
     ui.cboSearch->setEditText(QStringLiteral("ignored until the next search"));
     ui.lstFiles1->selectRow(0);
-    window->resultLists().lstFiles1Click();
+    ASSERT_TRUE(listed([&] { window->resultLists().lstFiles1Click(); }));
     ASSERT_EQ(ui.lstLines1->count(), 1);
     EXPECT_EQ(ui.lstLines1->lines()[0].LineNumber, "3");
 }
@@ -276,7 +284,7 @@ TEST_F(WindowSearch, FileNamesThatAreNotUtf8AreShownAndListed) {
     EXPECT_EQ(ui.lstFiles1->model()->index(0, 0).data().toString(),
               QStringLiteral("caf\u00e9.txt"));
     ui.lstFiles1->selectRow(0);
-    window->resultLists().lstFiles1Click();
+    ASSERT_TRUE(listed([&] { window->resultLists().lstFiles1Click(); }));
     EXPECT_EQ(ui.lstLines1->count(), 1);
 }
 

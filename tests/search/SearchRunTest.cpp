@@ -306,6 +306,24 @@ TEST(MatchListing, LinesKeepTheirMatchesInSight) {
     }
 }
 
+TEST(MatchListing, AStoppedListingEndsEarly) {
+    TempDir dir;
+    std::string text;
+    for (int i = 0; i < 100; ++i)
+        text += "key\n";
+    dir.write("many.txt", text);
+    dir.write("many.bin", std::string("\0", 1) + text);
+    GrepEngine engine;
+    const std::atomic<bool> stopped = true;
+    for (const char* type : {"T", "B"}) {
+        const std::string name = type[0] == 'T' ? "many.txt" : "many.bin";
+        const FileResult row{name, dir.path(), 100, type, int64_t(text.size() + 1), {}, {}, 0};
+        EXPECT_EQ(listFileMatches(engine, row, "key", GrepFalse, 500, 300).size(), 100u) << type;
+        EXPECT_TRUE(listFileMatches(engine, row, "key", GrepFalse, 500, 300, &stopped).empty())
+            << type;
+    }
+}
+
 TEST(MatchListing, LinesOfAUtf16FileAreDecoded) {
     TempDir dir;
     std::string bytes = "\xFF\xFE";
