@@ -1,5 +1,6 @@
 #pragma once
 
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -34,12 +35,16 @@ struct SearchControls {
     QPushButton* cmdStop = nullptr;
 };
 
-// The result lists of the main window and its status line.
+// The result lists of the main window, its status line, and the two ways to
+// the list of what the last search could not search: a link in the status
+// line and a menu item.
 struct ResultControls {
     FileListView* lstFiles1 = nullptr;
     QLabel* lblMatches = nullptr;
     MatchListView* lstLines1 = nullptr;
     QLabel* pnlStatus = nullptr;
+    QLabel* lblNotSearched = nullptr;
+    QAction* NotSearched1 = nullptr;
 };
 
 } // namespace ferrolux

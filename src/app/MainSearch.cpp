@@ -5,9 +5,11 @@
 #include "platform/ui/DirectoryListBox.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
+#include "results/NotSearchedList.h"
 #include "search/SearchSession.h"
 #include "settings/Settings.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -82,6 +84,9 @@ void MainSearch::resetForSearch() {
     results_.lstLines1->setEnabled(false);
     results_.lstLines1->clearLines();
     controls_.cmdPrint->setEnabled(false);
+    // The list is read once the search has ended: until then it grows.
+    results_.lblNotSearched->hide();
+    results_.NotSearched1->setEnabled(false);
     // The history keeps every search, repeats included.
     const QString typed = controls_.cboSearch->currentText();
     controls_.cboSearch->insertItem(0, typed);
@@ -98,12 +103,21 @@ bool MainSearch::searchRunning() const {
 
 void MainSearch::endSearch() {
     results_.pnlStatus->setText(session_.summary());
+    showNotSearched();
     results_.pnlStatus->repaint();
     controls_.cmdStop->hide();
     QGuiApplication::restoreOverrideCursor();
     showOutcome();
     controls_.chkSearchListed->setChecked(false);
     if (ended_) ended_();
+}
+
+void MainSearch::showNotSearched() {
+    const std::size_t count = session_.notSearched().size();
+    results_.NotSearched1->setEnabled(true);
+    results_.lblNotSearched->setText(
+        QStringLiteral("<a href=\"list\">%1</a>").arg(notSearchedLink(count).toHtmlEscaped()));
+    results_.lblNotSearched->setVisible(count > 0);
 }
 
 void MainSearch::showOutcome() {

@@ -38,6 +38,8 @@ private:
     void showBusyState();
     void resetForSearch();
     void endSearch();
+    // The status line's link and the menu item to what was not searched.
+    void showNotSearched();
     void showOutcome();
 
     QWidget* window_;

@@ -15,7 +15,9 @@
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
+#include "results/NotSearchedList.h"
 #include "results/RegExpTokens.h"
+#include "results/TfrmNotSearched.h"
 #include "search/DateDisplay.h"
 
 #include <QAction>
@@ -26,6 +28,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -143,6 +146,17 @@ void TfrmMain::createResultLists(QWidget* client) {
     pnlStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     pnlStatus->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     pnlStatus->setGeometry(0, 622, 915, 30);
+
+    QLabel* lblNotSearched = results_.lblNotSearched = new QLabel(pnlStatus);
+    lblNotSearched->setObjectName(QStringLiteral("lblNotSearched"));
+    lblNotSearched->setTextFormat(Qt::RichText);
+    lblNotSearched->setToolTip(QStringLiteral("Show what the search could not search, and why"));
+    lblNotSearched->hide();
+    // At the right end of the status line, clear of the summary at its left.
+    auto* statusRow = new QHBoxLayout(pnlStatus);
+    statusRow->setContentsMargins(0, 0, 8, 0);
+    statusRow->addStretch(1);
+    statusRow->addWidget(lblNotSearched);
 }
 
 void TfrmMain::createBottomPanel(QWidget* client) {
@@ -235,6 +249,8 @@ void TfrmMain::createMenus() {
     menuItem(File1, "RetrieveSearch1", "&Retrieve Search", QKeySequence("Ctrl+R"));
     menuItem(File1, "SaveSearch1", "&Save Search", QKeySequence("Ctrl+S"));
     menuItem(File1, "Refresh1", "Re&fresh", QKeySequence(Qt::Key_F5));
+    results_.NotSearched1 = menuItem(File1, "NotSearched1", "&Not Searched...", {});
+    results_.NotSearched1->setEnabled(false);
     menuItem(File1, "Preferences1", "&Preferences", QKeySequence("Ctrl+P"));
     menuItem(File1, "Exit1", "E&xit", {});
 
@@ -299,6 +315,8 @@ void TfrmMain::connectHandlers() {
     onMenu("About1", [this] { About1Click(); });
     onMenu("Contents1", [this] { Contents1Click(); });
     onMenu("Refresh1", [this] { Refresh1Click(); });
+    onMenu("NotSearched1", [this] { NotSearched1Click(); });
+    connect(results_.lblNotSearched, &QLabel::linkActivated, this, [this] { NotSearched1Click(); });
     onMenu("SaveSearch1", [this] { storedSettings_->SaveSearch1Click(); });
     onMenu("RetrieveSearch1", [this] { storedSettings_->RetrieveSearch1Click(); });
     onMenu("Preferences1", [this] { storedSettings_->Preferences1Click(); });
@@ -440,6 +458,11 @@ void TfrmMain::Contents1Click() {
 
 void TfrmMain::Refresh1Click() {
     controls_.Dir1->Update();
+}
+
+void TfrmMain::NotSearched1Click() {
+    TfrmNotSearched::showModal(this, notSearchedEntries(session_.notSearched()),
+                               session_.state().Canceled);
 }
 
 void TfrmMain::Drive1Change() {

@@ -47,6 +47,8 @@ public:
     void About1Click();
     void Contents1Click();
     void Refresh1Click();
+    // What the last search could not search, each with its reason.
+    void NotSearched1Click();
     void Drive1Change();
 
     // The search and its results, the preferences record, and the values

@@ -1,6 +1,6 @@
 #include "CliOptions.h"
 
-#include "OutputEscaping.h"
+#include "search/OutputEscaping.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "CliOptions.h"
 
-#include "OutputEscaping.h"
 #include "platform/posix/OpenPath.h"
 #include "platform/posix/UniqueFd.h"
+#include "search/OutputEscaping.h"
 
 #include <cerrno>
 #include <charconv>

@@ -1,8 +1,8 @@
 #include "CliSearch.h"
 
-#include "OutputEscaping.h"
 #include "platform/MessageBoxA.h"
 #include "search/DateDisplay.h"
+#include "search/OutputEscaping.h"
 #include "search/SearchHost.h"
 #include "search/SearchSession.h"
 #include "settings/SettingsStore.h"

@@ -1,4 +1,4 @@
-#include "OutputEscaping.h"
+#include "search/OutputEscaping.h"
 
 namespace ferrolux {
 namespace {
