@@ -54,7 +54,8 @@ RowText decodeRow(std::string_view bytes) {
                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     row.text = utf8.decode(QByteArrayView(bytes.data(), qsizetype(bytes.size())));
     if (utf8.hasError()) {
-        row.text = displayText(bytes); // one character per byte
+        row.text = decodeEachCharacter(bytes, &row.byteOf);
+        if (row.text.size() == qsizetype(bytes.size())) row.byteOf.clear(); // a byte each
     } else if (row.text.size() != qsizetype(bytes.size())) {
         row.byteOf = utf8Offsets(bytes);
     }

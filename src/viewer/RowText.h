@@ -7,8 +7,9 @@
 
 namespace ferrolux {
 
-// A row as the viewer draws it: its bytes decoded (UTF-8 when they are valid
-// UTF-8, else Windows-1252), and which byte each character starts at.
+// A row as the viewer draws it: its bytes decoded character by character
+// (a valid UTF-8 sequence as UTF-8, any other byte as Windows-1252), and
+// which byte each character starts at.
 struct RowText {
     QString text;
     // Byte of each character, plus the row's length; empty when every

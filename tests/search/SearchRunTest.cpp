@@ -373,6 +373,9 @@ TEST(MatchListing, ShownLinesPlaceTheirMatchesInTheDisplayedText) {
          QStringLiteral("\U0001D11Ekey"),
          {{2, 3}}},
         {{"1", "caf\xE9 key", false, false, {{5, 8}}}, QStringLiteral("caf\u00E9 key"), {{5, 3}}},
+        {{"1", "caf\xC3\xA9 \xFF key \xE6\x97\xA5", false, false, {{8, 11}}},
+         QStringLiteral("caf\u00E9 \u00FF key \u65E5"),
+         {{7, 3}}},
         {{"1", "no spans", false, false, {}}, QStringLiteral("no spans"), {}},
         {{"1", "bad", false, false, {{2, 9}}}, QStringLiteral("bad"), {}},
     };

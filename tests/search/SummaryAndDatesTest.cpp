@@ -62,11 +62,33 @@ TEST(DateDisplay, FormatsWithTheLocaleSeparators) {
               "2026/03/07  14:05");
 }
 
-TEST(TextDecoding, Utf8ElseWindows1252) {
-    EXPECT_EQ(displayText("\xC3\xA9t\xC3\xA9"), QStringLiteral("\u00E9t\u00E9"));
-    EXPECT_EQ(displayText("caf\xE9"), QStringLiteral("caf\u00E9"));
-    EXPECT_EQ(displayText("\x80 \x93quoted\x94"), QStringLiteral("\u20AC \u201Cquoted\u201D"));
-    EXPECT_EQ(displayText(""), QString());
+// Character by character: a valid UTF-8 sequence is its character, any
+// other byte the Windows-1252 one, so one stray byte garbles nothing else.
+TEST(TextDecoding, EachCharacterIsUtf8ElseWindows1252) {
+    struct Case {
+        const char* bytes;
+        QString shown;
+    };
+    const Case cases[] = {
+        {"\xC3\xA9t\xC3\xA9", QStringLiteral("\u00E9t\u00E9")},
+        {"caf\xE9", QStringLiteral("caf\u00E9")},
+        {"\x80 \x93quoted\x94", QStringLiteral("\u20AC \u201Cquoted\u201D")},
+        {"", QString()},
+        {"caf\xC3\xA9 \xFF \xE6\x97\xA5\xE6\x9C\xAC",
+         QStringLiteral("caf\u00E9 \u00FF \u65E5\u672C")},
+        {"\xF0\x9F\x98\x80\x81", QStringLiteral("\U0001F600\u0081")},
+        {"\xC0\xAF", QStringLiteral("\u00C0\u00AF")},           // overlong
+        {"\xED\xA0\x80", QStringLiteral("\u00ED\u00A0\u20AC")}, // a surrogate
+        {"x\xE6\x97", QStringLiteral("x\u00E6\u2014")},         // cut short
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(displayText(c.bytes), c.shown) << c.bytes;
+    std::vector<int32_t> byteOf;
+    EXPECT_EQ(decodeEachCharacter("a\xFF\xF0\x9F\x98\x80"
+                                  "b",
+                                  &byteOf),
+              QStringLiteral("a\u00FF\U0001F600b"));
+    EXPECT_EQ(byteOf, (std::vector<int32_t>{0, 1, 2, 2, 6, 7}));
 }
 
 TEST(DateDisplay, SeparatorsSkipBlanksAndQuotedText) {

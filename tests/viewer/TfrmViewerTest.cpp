@@ -251,6 +251,20 @@ TEST_F(ViewerTest, Utf16FilesAreShownDecodedWithTheMatchListsLinesColoured) {
     }
 }
 
+// One byte that is not UTF-8 leaves the rest of its row as it is, and the
+// caret steps over each character whole.
+TEST_F(ViewerTest, EachCharacterIsDecodedOnItsOwn) {
+    auto viewer = open("mixed.txt", "caf\xC3\xA9 \xFF \xE6\x97\xA5\xE6\x9C\xAC needle\n");
+    EXPECT_EQ(viewer->edtFile->rowText(0), QStringLiteral("caf\u00E9 \u00FF \u65E5\u672C needle"));
+    EXPECT_EQ(colouredRows(*viewer), std::vector<int64_t>{0});
+    std::vector<int64_t> stops;
+    for (int i = 0; i < 9; ++i) {
+        key(*viewer, Qt::Key_Right);
+        stops.push_back(viewer->edtFile->caretPosition());
+    }
+    EXPECT_EQ(stops, (std::vector<int64_t>{1, 2, 3, 5, 6, 7, 8, 11, 14}));
+}
+
 TEST_F(ViewerTest, FilesWithoutAUtf16MarkAtTheStartAreShownAsTheirBytes) {
     // The mark's bytes later in a Windows-1252 text, and a UTF-32 file.
     auto later = open("later.txt", "needle \xFF\xFE caf\xE9\nline two\n");
