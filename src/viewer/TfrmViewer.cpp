@@ -171,7 +171,7 @@ bool TfrmViewer::eventFilter(QObject* watched, QEvent* event) {
 
 void TfrmViewer::reloadIfChanged() {
     if (!file_ || !file_->changedOnDisk()) return;
-    restoreCaret_ = edtFile->caretPosition();
+    restoreCaret_ = edtFile->textCursor().position;
     restoreScreenLine_ = edtFile->screenLineOf(restoreCaret_).value_or(0);
     restorePending_ = true;
     table_.count = 0;
@@ -196,13 +196,13 @@ void TfrmViewer::applyViewerSettings(const Settings& settings) {
     QPalette palette = edtFile->palette();
     palette.setColor(QPalette::Text, fromColorRef(settings.ViewerTextColor));
     edtFile->setPalette(palette);
-    edtFile->setHighlightColor(fromColorRef(settings.ViewerHighColor));
+    edtFile->highlights().setColor(fromColorRef(settings.ViewerHighColor));
 }
 
 void TfrmViewer::open(const ViewerJob& job) {
     job_ = job;
     edtFile->setWordWrap(job.binary);
-    edtFile->setWholeLineMatches(!job.binary);
+    edtFile->highlights().setWholeLines(!job.binary);
     int error = 0;
     file_ = ViewerFile::open(
         job, [this] { progressed(); }, error);
@@ -236,7 +236,7 @@ void TfrmViewer::takeProgress() {
     if (int64_t(progress.matches.size()) > room) progress.matches.resize(size_t(room));
     for (const FoundMatch& match : progress.matches)
         table_.positions[size_t(table_.count++)] = match.position;
-    edtFile->addMatches(progress.matches);
+    edtFile->highlights().add(progress.matches);
     if (targetPending_) placeAtTarget(progress.index, progress.finished);
     if (!progress.finished) return;
     if (restorePending_) {
@@ -295,7 +295,7 @@ void TfrmViewer::cmdCloseClick() {
 void TfrmViewer::moveToMatch(bool forward) {
     edtFile->setFocus();
     targetPending_ = false;
-    const int64_t caret = std::min(edtFile->caretPosition(), edtFile->anchorPosition());
+    const int64_t caret = edtFile->textCursor().selectionStart();
     const int64_t v = table_.binaryMode ? caret : edtFile->lineOf(caret);
     const std::optional<int32_t> i = forward ? table_.nextAfter(v) : table_.previousBefore(v);
     if (!i) return;

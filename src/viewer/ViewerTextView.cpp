@@ -37,6 +37,7 @@ ViewerTextView::ViewerTextView(QWidget* parent) : QAbstractScrollArea(parent) {
     lineHeight_ = std::max(1, qCeil(QFontMetricsF(font()).lineSpacing()));
     for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
         connect(bar, &QAbstractSlider::actionTriggered, this, [this] { emit userMoved(); });
+    connect(&highlights_, &ViewerHighlights::changed, viewport(), qOverload<>(&QWidget::update));
 }
 
 ViewerTextView::~ViewerTextView() = default;
@@ -46,8 +47,7 @@ void ViewerTextView::setRows(std::shared_ptr<const RowReader> reader) {
     rows_.clear();
     maxTop_.reset();
     known_ = reader_ ? reader_->state() : RowIndex::State{};
-    matchedLines_.clear();
-    matchedRanges_.clear();
+    highlights_.clear();
     top_ = {};
     caret_ = anchor_ = 0;
     caretAtLineEnd_ = false;
@@ -65,26 +65,6 @@ void ViewerTextView::rowsGrew() {
     maxTop_.reset();
     updateScrollBars();
     if (knownBefore <= top_.row + visibleLineCount()) viewport()->update();
-}
-
-void ViewerTextView::setWholeLineMatches(bool wholeLines) {
-    wholeLines_ = wholeLines;
-    viewport()->update();
-}
-
-void ViewerTextView::addMatches(const std::vector<FoundMatch>& matches) {
-    for (const FoundMatch& match : matches) {
-        if (wholeLines_)
-            matchedLines_.push_back(match.position);
-        else
-            matchedRanges_.push_back(match);
-    }
-    if (!matches.empty()) viewport()->update();
-}
-
-void ViewerTextView::setHighlightColor(const QColor& color) {
-    highlight_ = color;
-    viewport()->update();
 }
 
 void ViewerTextView::setWordWrap(bool wrap) {
@@ -323,28 +303,9 @@ int64_t ViewerTextView::lineOf(int64_t offset) const {
 }
 
 std::vector<std::pair<qsizetype, qsizetype>> ViewerTextView::colouredRuns(int64_t number) const {
-    std::vector<std::pair<qsizetype, qsizetype>> runs;
     const Row* r = row(number);
-    if (!r) return runs;
-    const RowSpan& span = r->span;
-    if (wholeLines_) {
-        if (!r->text.text.isEmpty() &&
-            std::binary_search(matchedLines_.begin(), matchedLines_.end(), span.line))
-            runs.emplace_back(0, r->text.text.size());
-        return runs;
-    }
-    // Ranges ascend and do not overlap, so their ends ascend too.
-    auto range = std::lower_bound(
-        matchedRanges_.begin(), matchedRanges_.end(), span.start,
-        [](const FoundMatch& m, int64_t start) { return m.position + m.length <= start; });
-    for (; range != matchedRanges_.end() && range->position < span.end; ++range) {
-        const qsizetype from =
-            r->text.characterAt(int32_t(std::max(range->position, span.start) - span.start));
-        const qsizetype to = r->text.characterAt(
-            int32_t(std::min(range->position + range->length, span.end) - span.start));
-        if (to > from) runs.emplace_back(from, to - from);
-    }
-    return runs;
+    return r ? highlights_.runsIn(r->span, r->text)
+             : std::vector<std::pair<qsizetype, qsizetype>>{};
 }
 
 bool ViewerTextView::isCut(int64_t number, const Row& r) const {
@@ -375,11 +336,11 @@ std::optional<QRectF> ViewerTextView::cutMarkRect(int64_t number) const {
                    QRectF(viewport()->rect()));
 }
 
-QList<QTextLayout::FormatRange> ViewerTextView::formatsFor(int64_t number, const Row& r) const {
+QList<QTextLayout::FormatRange> ViewerTextView::formatsFor(const Row& r) const {
     QList<QTextLayout::FormatRange> formats;
     QTextCharFormat matched;
-    matched.setForeground(highlight_);
-    for (const auto& [start, length] : colouredRuns(number))
+    matched.setForeground(highlights_.color());
+    for (const auto& [start, length] : highlights_.runsIn(r.span, r.text))
         formats.append({int(start), int(length), matched});
     const int64_t selStart = std::min(caret_, anchor_);
     const int64_t selEnd = std::max(caret_, anchor_);
@@ -424,7 +385,7 @@ void ViewerTextView::paintEvent(QPaintEvent* event) {
             y += (lineCountOf(number) - sub) * lineHeight_;
             continue;
         }
-        layoutOf(*r).draw(&painter, origin, formatsFor(number, *r), event->rect());
+        layoutOf(*r).draw(&painter, origin, formatsFor(*r), event->rect());
         if (!wrap_) widestRow_ = std::max(widestRow_, layoutOf(*r).width());
         if (const std::optional<QRectF> mark = cutMark(number, *r, origin, event->rect())) {
             painter.save();

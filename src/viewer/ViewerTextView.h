@@ -3,12 +3,12 @@
 #include "viewer/RowLayout.h"
 #include "viewer/RowReader.h"
 #include "viewer/RowText.h"
-#include "viewer/ViewerMatching.h"
+#include "viewer/ViewerHighlights.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
-#include <QColor>
 #include <QTextLayout>
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,6 +31,14 @@ public:
         int sub = 0;
         bool operator==(const LinePos&) const = default;
     };
+    // The caret and the other end of the selection, as offsets in the text.
+    struct TextCursor {
+        int64_t position = 0;
+        int64_t anchor = 0;
+
+        bool hasSelection() const { return position != anchor; }
+        int64_t selectionStart() const { return std::min(position, anchor); }
+    };
 
     explicit ViewerTextView(QWidget* parent = nullptr);
     ~ViewerTextView() override;
@@ -41,20 +49,14 @@ public:
     void rowsGrew();
     const RowReader* reader() const { return reader_.get(); }
 
-    // Text mode colours whole lines (a match's position is its line);
-    // binary mode exactly the matched bytes.
-    void setWholeLineMatches(bool wholeLines);
-    void addMatches(const std::vector<FoundMatch>& matches);
-    void setHighlightColor(const QColor& color);
+    // The matches drawn in the highlight colour; a new text drops them.
+    ViewerHighlights& highlights() { return highlights_; }
 
     // Word wrap: rows wider than the view go on over several lines.
     void setWordWrap(bool wrap);
     bool wordWrap() const { return wrap_; }
 
-    // The caret and the selection, as offsets in the text.
-    int64_t caretPosition() const { return caret_; }
-    int64_t anchorPosition() const { return anchor_; }
-    bool hasSelection() const { return caret_ != anchor_; }
+    TextCursor textCursor() const { return {caret_, anchor_}; }
     // Moves the caret (and, unless keepAnchor, the anchor); does not scroll.
     void setCaretPosition(int64_t offset, bool keepAnchor = false);
     QString selectedText() const;
@@ -71,7 +73,6 @@ public:
     // Scrolls so that the line of an offset is the given line on screen.
     void scrollToShow(int64_t offset, int screenLine);
     void ensureCaretVisible();
-    LinePos linePosOf(int64_t offset) const;
 
     // What a user sees.
     int64_t rowCount() const;
@@ -125,7 +126,9 @@ private:
     void dropLayouts();
     void trimCache() const;
     int lineCountOf(int64_t row) const;
+    bool hasSelection() const { return caret_ != anchor_; }
 
+    LinePos linePosOf(int64_t offset) const;
     LinePos lastLine() const;
     LinePos maxTop() const;
     LinePos advance(LinePos pos, int64_t lines) const;
@@ -155,7 +158,7 @@ private:
     void selectWordAt(int64_t offset);
     void scrollDuringDrag();
     void restartBlink();
-    QList<QTextLayout::FormatRange> formatsFor(int64_t number, const Row& row) const;
+    QList<QTextLayout::FormatRange> formatsFor(const Row& row) const;
     // A row that ends where a longer line was cut, not at a line break.
     bool isCut(int64_t number, const Row& row) const;
     std::optional<QRectF> cutMark(int64_t number, const Row& row, const QPointF& origin,
@@ -165,10 +168,7 @@ private:
     mutable std::map<int64_t, Row> rows_;
     RowIndex::State known_;
 
-    bool wholeLines_ = true;
-    std::vector<int64_t> matchedLines_;
-    std::vector<FoundMatch> matchedRanges_;
-    QColor highlight_ = Qt::red;
+    ViewerHighlights highlights_;
 
     bool wrap_ = false;
     LinePos top_;

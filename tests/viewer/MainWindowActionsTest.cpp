@@ -130,7 +130,7 @@ TEST_F(MainWindowActions, ViewFromTheMenuShowsTheSelectedFileFromTheTop) {
                                       [&](TfrmViewer& viewer) {
                                           title = viewer.windowTitle();
                                           caretLine = int(viewer.edtFile->lineOf(
-                                              viewer.edtFile->caretPosition()));
+                                              viewer.edtFile->textCursor().position));
                                       }));
     EXPECT_EQ(title, QStringLiteral("File Viewer - ") + QString::fromStdString(files.path()) +
                          QStringLiteral("notes.txt"));
@@ -145,7 +145,7 @@ TEST_F(MainWindowActions, DoubleClickOnAMatchShowsThatLine) {
     EXPECT_TRUE(withModal<TfrmViewer>([&] { window->fileActions().actions().lstLines1DblClick(); },
                                       [&](TfrmViewer& viewer) {
                                           caretLine = int(viewer.edtFile->lineOf(
-                                              viewer.edtFile->caretPosition()));
+                                              viewer.edtFile->textCursor().position));
                                       }));
     EXPECT_EQ(caretLine, 3);
 }

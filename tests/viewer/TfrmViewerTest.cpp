@@ -93,7 +93,7 @@ protected:
     }
 
     static int64_t caretRow(const TfrmViewer& viewer) {
-        return viewer.edtFile->reader()->rowAt(viewer.edtFile->caretPosition()).number;
+        return viewer.edtFile->reader()->rowAt(viewer.edtFile->textCursor().position).number;
     }
 
     static int64_t rowStart(const TfrmViewer& viewer, int64_t row) {
@@ -260,7 +260,7 @@ TEST_F(ViewerTest, EachCharacterIsDecodedOnItsOwn) {
     std::vector<int64_t> stops;
     for (int i = 0; i < 9; ++i) {
         key(*viewer, Qt::Key_Right);
-        stops.push_back(viewer->edtFile->caretPosition());
+        stops.push_back(viewer->edtFile->textCursor().position);
     }
     EXPECT_EQ(stops, (std::vector<int64_t>{1, 2, 3, 5, 6, 7, 8, 11, 14}));
 }
@@ -285,22 +285,22 @@ TEST_F(ViewerTest, TheDefaultViewerFontShowsEveryCharacterEquallyWide) {
 
 TEST_F(ViewerTest, WithoutATargetTheCaretStartsAtTheTop) {
     auto viewer = open("t.txt", numberedLines(300, {150}, "\n"));
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 0);
-    EXPECT_FALSE(viewer->edtFile->hasSelection());
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 0);
+    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
     EXPECT_EQ(firstVisibleRow(*viewer), 0);
 }
 
 TEST_F(ViewerTest, ATextTargetBecomesTheFirstVisibleLine) {
     auto viewer = open("t.txt", numberedLines(300, {117}, "\n"), 117);
     EXPECT_EQ(caretRow(*viewer), 116);
-    EXPECT_EQ(viewer->edtFile->caretPosition(), rowStart(*viewer, 116));
-    EXPECT_FALSE(viewer->edtFile->hasSelection());
+    EXPECT_EQ(viewer->edtFile->textCursor().position, rowStart(*viewer, 116));
+    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
     EXPECT_EQ(firstVisibleRow(*viewer), 116);
     // Near the end the view goes as far as the text allows.
     auto last = show(299);
     EXPECT_EQ(caretRow(*last), 298);
     EXPECT_LT(firstVisibleRow(*last), 298);
-    EXPECT_EQ(last->edtFile->screenLineOf(last->edtFile->caretPosition()),
+    EXPECT_EQ(last->edtFile->screenLineOf(last->edtFile->textCursor().position),
               298 - firstVisibleRow(*last));
     auto beyond = show(5000);
     EXPECT_EQ(caretRow(*beyond), 300);
@@ -320,7 +320,7 @@ TEST_F(ViewerTest, NextAndPreviousStopAtTheEndsWithoutWrapping) {
         visited.push_back(caretRow(*viewer));
     }
     EXPECT_EQ(visited, (std::vector<int64_t>{4, 2, 2}));
-    EXPECT_FALSE(viewer->edtFile->hasSelection());
+    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
     EXPECT_TRUE(viewer->cmdPrev->isEnabled());
     EXPECT_TRUE(viewer->cmdNext->isEnabled());
 }
@@ -359,11 +359,11 @@ TEST_F(ViewerTest, AfterAStepTheCaretIsInSightAtTheMatchAndTheTextHasTheFocus) {
     viewer->edtFile->setTopLine({550, 0});
     QTest::mouseClick(viewer->cmdNext, Qt::LeftButton);
     EXPECT_EQ(caretRow(*viewer), 299);
-    EXPECT_TRUE(viewer->edtFile->screenLineOf(viewer->edtFile->caretPosition()).has_value());
+    EXPECT_TRUE(viewer->edtFile->screenLineOf(viewer->edtFile->textCursor().position).has_value());
     EXPECT_TRUE(viewer->edtFile->hasFocus());
     QTest::mouseClick(viewer->cmdNext, Qt::LeftButton);
     EXPECT_EQ(caretRow(*viewer), 499);
-    EXPECT_TRUE(viewer->edtFile->screenLineOf(viewer->edtFile->caretPosition()).has_value());
+    EXPECT_TRUE(viewer->edtFile->screenLineOf(viewer->edtFile->textCursor().position).has_value());
     EXPECT_TRUE(viewer->edtFile->hasFocus());
 }
 
@@ -398,12 +398,12 @@ TEST_F(ViewerTest, BinaryModeColoursExactlyTheMatchedCharacters) {
     EXPECT_EQ(table.positions[1], 7);
     EXPECT_EQ(table.positions[2], 12);
     viewer->cmdNextClick();
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 7);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 7);
     viewer->cmdNextClick();
     viewer->cmdNextClick();
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 12);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 12);
     viewer->cmdPrevClick();
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 7);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 7);
 }
 
 TEST_F(ViewerTest, BinaryModeColoursWhatTheEngineMatchedAndOpensAtTheChosenRow) {
@@ -414,7 +414,7 @@ TEST_F(ViewerTest, BinaryModeColoursWhatTheEngineMatchedAndOpensAtTheChosenRow) 
                        1, "B");
     using Runs = std::vector<std::pair<qsizetype, qsizetype>>;
     EXPECT_EQ(viewer->edtFile->colouredRuns(0), (Runs{{7, 3}, {11, 3}}));
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 11);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 11);
 }
 
 TEST_F(ViewerTest, BinaryMaxMatchLenLetsExactlyThatLengthThrough) {
@@ -444,12 +444,12 @@ TEST_F(ViewerTest, BinaryWordProcessorDocumentsGetLineBreaks) {
 TEST_F(ViewerTest, ABinaryTargetPutsTheCaretAtThatMatchOrAtTheStart) {
     host.pattern = "key";
     auto viewer = open("b.bin", std::string("\x01 key key key", 13), 1, "B");
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 5);
-    EXPECT_FALSE(viewer->edtFile->hasSelection());
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 5);
+    EXPECT_FALSE(viewer->edtFile->textCursor().hasSelection());
     // The match list may hold more rows than the viewer colours.
     table.positions[3] = 999; // a stale entry from an earlier viewer
     auto past = show(3);
-    EXPECT_EQ(past->edtFile->caretPosition(), 0);
+    EXPECT_EQ(past->edtFile->textCursor().position, 0);
 }
 
 TEST_F(ViewerTest, BinaryModeReadsTheRecordedSizeOrWhatIsLeft) {
@@ -475,12 +475,12 @@ TEST_F(ViewerTest, AFileThatChangesWhileShownIsShownAsItIsNow) {
     dir.write("t.txt", left); // in place: the same file, cut short
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return viewer->isLoaded() && text.rowCount() == 11; }, 10000));
-    EXPECT_EQ(text.caretPosition(), int64_t(left.size()));
+    EXPECT_EQ(text.textCursor().position, int64_t(left.size()));
     EXPECT_EQ(colouredRows(*viewer), std::vector<int64_t>{3});
     EXPECT_EQ(text.verticalScrollBar()->maximum(), std::max(0, 11 - text.visibleLineCount()));
     key(*viewer, Qt::Key_Home, Qt::ControlModifier);
     key(*viewer, Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(text.caretPosition(), int64_t(left.size()));
+    EXPECT_EQ(text.textCursor().position, int64_t(left.size()));
     key(*viewer, Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(text.selectedText(), QString::fromStdString(left));
     // Grown: the new lines are shown too.
@@ -542,20 +542,20 @@ TEST_F(ViewerTest, CaretAndSelectionMoveAcrossLinesWithTheKeys) {
     key(*viewer, Qt::Key_Right, Qt::ShiftModifier);
     EXPECT_EQ(text.selectedText(), QStringLiteral("alpha\nbeta\ngamma\nd"));
     key(*viewer, Qt::Key_Left); // ends the selection at its start
-    EXPECT_FALSE(text.hasSelection());
-    EXPECT_EQ(text.caretPosition(), 0);
+    EXPECT_FALSE(text.textCursor().hasSelection());
+    EXPECT_EQ(text.textCursor().position, 0);
     key(*viewer, Qt::Key_End, Qt::ControlModifier);
     EXPECT_EQ(caretRow(*viewer), 4);
     key(*viewer, Qt::Key_Left);
-    EXPECT_EQ(text.caretPosition(), 23); // after "delta"
+    EXPECT_EQ(text.textCursor().position, 23); // after "delta"
     key(*viewer, Qt::Key_Home);
-    EXPECT_EQ(text.caretPosition(), 18);
+    EXPECT_EQ(text.textCursor().position, 18);
     key(*viewer, Qt::Key_Up);
     key(*viewer, Qt::Key_Right, Qt::ShiftModifier | Qt::ControlModifier);
     EXPECT_EQ(text.selectedText(), QStringLiteral("gamma"));
     key(*viewer, Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(text.caretPosition(), 0);
-    EXPECT_FALSE(text.hasSelection());
+    EXPECT_EQ(text.textCursor().position, 0);
+    EXPECT_FALSE(text.textCursor().hasSelection());
 }
 
 TEST_F(ViewerTest, PageKeysMoveTheCaretAndTheViewByAScreen) {
@@ -567,10 +567,10 @@ TEST_F(ViewerTest, PageKeysMoveTheCaretAndTheViewByAScreen) {
     EXPECT_EQ(firstVisibleRow(*viewer), page);
     key(*viewer, Qt::Key_PageDown, Qt::ShiftModifier);
     EXPECT_EQ(caretRow(*viewer), 2 * page);
-    EXPECT_EQ(text.anchorPosition(), rowStart(*viewer, page));
+    EXPECT_EQ(text.textCursor().anchor, rowStart(*viewer, page));
     key(*viewer, Qt::Key_PageUp);
     EXPECT_EQ(caretRow(*viewer), page);
-    EXPECT_FALSE(text.hasSelection());
+    EXPECT_FALSE(text.textCursor().hasSelection());
 }
 
 TEST_F(ViewerTest, DraggingSelectsAndCopyPutsTheSelectedTextOnTheClipboard) {
@@ -648,8 +648,8 @@ TEST_F(ViewerTest, ALongLineIsOneRowScrolledSideways) {
     // End goes to the end of the line and the view follows it sideways.
     text.setCaretPosition(rowStart(*viewer, 1));
     key(*viewer, Qt::Key_End);
-    EXPECT_EQ(text.caretPosition(), 6 + int64_t(longLine.size()));
-    EXPECT_TRUE(text.screenLineOf(text.caretPosition()).has_value());
+    EXPECT_EQ(text.textCursor().position, 6 + int64_t(longLine.size()));
+    EXPECT_TRUE(text.screenLineOf(text.textCursor().position).has_value());
     EXPECT_GT(text.horizontalScrollBar()->value(), 0);
     EXPECT_LE(text.horizontalScrollBar()->value(), text.horizontalScrollBar()->maximum());
 }
@@ -700,7 +700,7 @@ TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
     // Rows 1 to 3 hold the long line, row 5 the last match.
     EXPECT_EQ(colouredRows(*viewer), (std::vector<int64_t>{1, 2, 3, 5}));
     EXPECT_EQ(colouredTexts(*viewer).mid(0, 3).join(QString()), QString::fromStdString(longLine));
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 6);
     EXPECT_EQ(firstVisibleRow(*viewer), 1);
     // From inside the long line's last row, Next goes on to the next line
     // that matches; Previous from there comes back to the long line's start.
@@ -708,16 +708,16 @@ TEST_F(ViewerTest, AVeryLongLineIsOneStopColouredOverAllItsRows) {
     viewer->cmdNextClick();
     EXPECT_EQ(viewer->edtFile->rowText(caretRow(*viewer)), QStringLiteral("needle last"));
     viewer->cmdPrevClick();
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 6);
     // The arrow keys walk over the place where the line was cut.
     viewer->edtFile->setCaretPosition(6 + row - 1);
     key(*viewer, Qt::Key_Right);
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 6 + row);
     key(*viewer, Qt::Key_Right);
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row + 1);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 6 + row + 1);
     key(*viewer, Qt::Key_Left);
     key(*viewer, Qt::Key_Left);
-    EXPECT_EQ(viewer->edtFile->caretPosition(), 6 + row - 1);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, 6 + row - 1);
 }
 
 TEST_F(ViewerTest, ABinaryFileWithoutLineBreaksIsShownInRows) {
@@ -727,7 +727,7 @@ TEST_F(ViewerTest, ABinaryFileWithoutLineBreaksIsShownInRows) {
     auto viewer = open("long.bin", bytes, 0, "B");
     EXPECT_EQ(viewer->edtFile->rowCount(), 3);
     EXPECT_EQ(colouredTexts(*viewer), QStringList{"key"});
-    EXPECT_EQ(viewer->edtFile->caretPosition(), at);
+    EXPECT_EQ(viewer->edtFile->textCursor().position, at);
     EXPECT_TRUE(viewer->edtFile->screenLineOf(at).has_value());
 }
 
