@@ -23,9 +23,6 @@ constexpr size_t SnippetReach = 30; // characters either side of a listed match
 constexpr size_t WindowContext = 128;
 // Kept after a taken match: context for $ and \>, and the snippet.
 constexpr size_t OverlapMargin = 128;
-// The rows of one listing hold at most about this many bytes, however many
-// matches MaxMatches allows.
-constexpr size_t ListedBytes = size_t(64) << 20;
 
 bool isWordPerfect(const char* p, size_t n) {
     return n >= 4 && static_cast<uint8_t>(p[0]) == 0xFF && p[1] == 'W' && p[2] == 'P' &&
@@ -199,6 +196,11 @@ int64_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
         .value_or(0);
 }
 
+size_t listedBytes(const MatchLine& row) {
+    return sizeof(MatchLine) + row.LineNumber.size() + row.Text.size() +
+           sizeof(MatchSpan) * row.Spans.size();
+}
+
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
                                          const std::string& pattern, int caseFlag,
                                          int32_t maxMatches, int32_t maxMatchLen,
@@ -221,9 +223,9 @@ std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& 
             MatchLine row{std::string(), std::string(data + from, to - from)};
             if (match.end > match.start)
                 row.Spans.push_back({uint32_t(match.start - from), uint32_t(match.end - from)});
-            held += sizeof(MatchLine) + (to - from) + sizeof(MatchSpan) * row.Spans.size();
+            held += listedBytes(row);
             rows.push_back(std::move(row));
-            return rows.size() < static_cast<size_t>(maxMatches) && held < ListedBytes;
+            return rows.size() < static_cast<size_t>(maxMatches) && held < MaxListedBytes;
         });
     return rows;
 }

@@ -68,13 +68,20 @@ int64_t countBinaryMatches(GrepEngine& engine, const std::string& path, const st
                            int caseFlag, int32_t maxMatchLen, const std::atomic<bool>* cancel,
                            const BinaryScanLimits& limits = {});
 
+// The rows of one listing hold at most about this many bytes, however many
+// matches MaxMatches allows: a listing ends with the row that reaches it.
+// The match list then says how many of the file's matches it holds.
+constexpr size_t MaxListedBytes = size_t(64) << 20;
+// The bytes a listed row holds, as counted against MaxListedBytes.
+size_t listedBytes(const MatchLine& row);
+
 // The match rows of a binary file: of its first `size` bytes, with the
 // WordPerfect rule applied and the control characters 0-8, 11 and 14-31
 // deleted, each match no longer than maxMatchLen gives a row with an empty
 // line number and the text from 30 characters before the match to 30 after
 // it (clipped to the text; a valid UTF-8 sequence is one character, any
 // other byte is one); at most maxMatches rows, and no more once the rows
-// hold 64 MiB.
+// hold MaxListedBytes.
 std::vector<MatchLine> listBinaryMatches(GrepEngine& engine, const std::string& path, int64_t size,
                                          const std::string& pattern, int caseFlag,
                                          int32_t maxMatches, int32_t maxMatchLen,

@@ -118,15 +118,17 @@ std::vector<MatchLine> listTextMatches(GrepEngine& engine, const std::string& pa
     const int fd = maxMatches > 0 && pattern ? openRegularFile(path) : -1;
     if (fd < 0) return lines;
     LineMarker marker(searchPattern, caseSensitive);
-    engine.searcher().forEachLine(pattern, textSourceOf(fd), cancel,
-                                  [&](const engine::LineMatch& found) {
-                                      MatchLine line;
-                                      line.LineNumber = std::to_string(found.number);
-                                      line.Text = std::string(found.text);
-                                      marker.mark(line);
-                                      lines.push_back(std::move(line));
-                                      return int64_t(lines.size()) < maxMatches;
-                                  });
+    size_t held = 0;
+    engine.searcher().forEachLine(
+        pattern, textSourceOf(fd), cancel, [&](const engine::LineMatch& found) {
+            MatchLine line;
+            line.LineNumber = std::to_string(found.number);
+            line.Text = std::string(found.text);
+            marker.mark(line);
+            held += listedBytes(line);
+            lines.push_back(std::move(line));
+            return int64_t(lines.size()) < maxMatches && held < MaxListedBytes;
+        });
     return lines;
 }
 

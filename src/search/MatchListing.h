@@ -17,10 +17,11 @@ const std::string& ControlStripSet();
 
 // Lists the matches of one result row again: numbered lines of a text file,
 // or snippets 30 characters either side of each match of a binary file, at
-// most maxMatches rows, each with where its matches lie. Of a line longer
-// than 4 KiB only 4 KiB from 30 characters before its first match are kept,
-// and the cuts are marked. A listing stopped through cancel ends early with
-// the lines found so far.
+// most maxMatches rows and no more than MaxListedBytes hold (fewer rows than
+// the row's count: the list was cut), each with where its matches lie. Of a
+// line longer than 4 KiB only 4 KiB from 30 characters before its first
+// match are kept, and the cuts are marked. A listing stopped through cancel
+// ends early with the lines found so far.
 std::vector<MatchLine> listFileMatches(GrepEngine& engine, const FileResult& row,
                                        const std::string& searchPattern, int caseFlag,
                                        int32_t maxMatches, int32_t maxMatchLen,

@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "search/BinaryScan.h"
 #include "search/GrepEngine.h"
 #include "search/MatchListing.h"
 #include "search/SearchHost.h"
@@ -6,6 +7,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <limits>
 #include <sys/stat.h>
 
 using namespace ferrolux;
@@ -321,6 +323,46 @@ TEST(MatchListing, AStoppedListingEndsEarly) {
         EXPECT_EQ(listFileMatches(engine, row, "key", GrepFalse, 500, 300).size(), 100u) << type;
         EXPECT_TRUE(listFileMatches(engine, row, "key", GrepFalse, 500, 300, &stopped).empty())
             << type;
+    }
+}
+
+// However many lines MaxMatches allows, a listing stops once its rows hold
+// MaxListedBytes: fewer rows than the file's count, the first ones, is how
+// the list says that it was cut.
+TEST(MatchListing, AListingStopsAtItsByteBound) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        const char* type;
+        std::string bytes;
+        size_t matches;
+        bool cut;
+    } cases[] = {
+        {"many.txt", "T", repeated("key\n", 1000000), 1000000, true},
+        {"many.bin", "B", "\x01" + repeated("key ", 1000000), 1000000, true},
+        {"few.txt", "T", repeated("key\n", 1000), 1000, false},
+    };
+    GrepEngine engine;
+    for (const auto& c : cases) {
+        dir.write(c.name, c.bytes);
+        const FileResult row{
+            c.name, dir.path(), int32_t(c.matches), c.type, int64_t(c.bytes.size()), {}, {}, 0};
+        const auto lines = listFileMatches(engine, row, "key", GrepFalse,
+                                           std::numeric_limits<int32_t>::max(), 300);
+        ASSERT_FALSE(lines.empty()) << c.name;
+        size_t held = 0;
+        for (const MatchLine& line : lines)
+            held += listedBytes(line);
+        EXPECT_EQ(lines.size() < c.matches, c.cut) << c.name;
+        if (c.cut) {
+            EXPECT_GE(held, MaxListedBytes) << c.name;
+            EXPECT_LT(held - listedBytes(lines.back()), MaxListedBytes) << c.name;
+        } else {
+            EXPECT_EQ(lines.size(), c.matches) << c.name;
+        }
+        if (c.type[0] == 'T') {
+            EXPECT_EQ(lines.back().LineNumber, std::to_string(lines.size())) << "the first lines";
+        }
     }
 }
 
