@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <thread>
 #include <unistd.h>
 
@@ -170,7 +171,7 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
         archive ? 2
                 : (file.info.st_size > 0 ? size_t(std::min<int64_t>(file.info.st_size, kHeadBytes))
                                          : kHeadBytes);
-    const ssize_t got = readFully(file.fd.get(), head_.get(), want);
+    const ssize_t got = readHead(file, want, outcome.fromDisk);
     if (got < 0) {
         outcome.kind = FileOutcome::Kind::Unreadable;
         outcome.error = errno;
@@ -200,6 +201,24 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
     outcome.cutShort = !matches;
     outcome.matches = matches.value_or(0);
     return outcome;
+}
+
+// The first read asks the page cache alone: a file not in memory yet is
+// told as coming from the disk, so that the search can read ahead; it is
+// then read as usual. Kernel files are read as they are.
+ssize_t FileSearch::readHead(OpenedFile& file, size_t want, bool& fromDisk) {
+    size_t got = 0;
+    if (fileSystem_ == FileSystemKind::Stored && want > 0) {
+        iovec part{head_.get(), want};
+        const ssize_t n = ::preadv2(file.fd.get(), &part, 1, -1, RWF_NOWAIT);
+        if (n >= 0) got = size_t(n);
+        const bool whole = n >= 0 && (got == want || int64_t(got) >= file.info.st_size);
+        fromDisk = (n < 0 && errno == EAGAIN) || (n >= 0 && !whole);
+        if (whole) return n;
+    }
+    const ssize_t rest = readFully(file.fd.get(), head_.get() + got, want - got);
+    if (rest < 0) return got > 0 ? ssize_t(got) : -1;
+    return ssize_t(got) + rest;
 }
 
 const engine::PatternHandle& FileSearch::linePattern(bool caseSensitive) {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 
 namespace ferrolux {
 
@@ -41,6 +42,7 @@ struct FileOutcome {
     int64_t modified = 0; // seconds since the epoch
     int64_t matches = 0;
     bool cutShort = false;
+    bool fromDisk = false; // its first read had to wait for the disk
 };
 
 // Searches one file after another: opens it, tells text from binary by its
@@ -63,6 +65,7 @@ private:
     FileOutcome searchOpenedOrTell(OpenedFile& file, std::string_view name,
                                    const FileSearchOptions& options);
     bool isKernelStreamFile(const OpenedFile& file, std::string_view name);
+    ssize_t readHead(OpenedFile& file, size_t want, bool& fromDisk);
     std::optional<int64_t> countText(OpenedFile& file, bool caseSensitive);
     std::optional<int64_t> countBinary(OpenedFile& file, bool caseSensitive);
     const engine::PatternHandle& linePattern(bool caseSensitive);

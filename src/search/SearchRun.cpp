@@ -53,6 +53,7 @@ std::string nextSpec(const std::string& specs, std::string::size_type& pos) {
 // One entry of the walk: a file to search, or something to tell the host in
 // its turn (a note).
 struct SearchRun::WalkItem {
+    uint64_t sequence = 0; // of the files, in walk order
     std::string path;
     std::shared_ptr<const UniqueFd> directory; // the open folder of path, if shared
     FileSearchOptions options;
@@ -109,6 +110,10 @@ SearchRun::SearchRun(SearchState& state, const SearchRequest& request, int32_t m
     Tree1.ProcessMessages = [this] { host_.processPendingMessages(); };
     Tree1.OnDirectoryFound = [this](TTreeScanner&) { Tree1DirectoryFound(); };
     Tree1.OnFileFound = [this](TTreeScanner&) { Tree1FileFound(); };
+    Tree1.OnSubdirectoriesListed = [this](const std::shared_ptr<const UniqueFd>& folder,
+                                          const std::vector<std::string>& subdirectories) {
+        readAhead_.offerFolders(folder, subdirectories);
+    };
     Tree1.OnUnreadableDirectory = [this](const std::string& path, int error) {
         walkOrderHost_->notSearched({path, notSearchedReasonFor(error), error});
     };
@@ -203,10 +208,13 @@ void SearchRun::Tree1FileFound() {
     item.options.binaryFiles = live.BinaryFiles;
     item.options.caseSensitive = live.CaseSensitive;
     if (state_.InZipPass) item.archive = state_.CurrentZip;
+    item.sequence = filesReported_++;
+    readAhead_.offer(item.sequence, item.directory, item.path);
     pool_->submit(std::move(item));
 }
 
 void SearchRun::search(int worker, WalkItem& item) {
+    readAhead_.reached(item.sequence);
     FileSearch& files = *searches_[size_t(worker)];
     const char* name = item.path.c_str() + nameStart(item.path);
     if (item.directory) {
@@ -223,6 +231,7 @@ void SearchRun::search(int worker, WalkItem& item) {
     }
     item.directory.reset(); // not held open until the file's turn comes
     const FileOutcome& outcome = item.outcome;
+    if (outcome.fromDisk) readAhead_.fromDisk();
     if (outcome.kind == FileOutcome::Kind::Searched && outcome.matches > 0 && !outcome.cutShort)
         item.row = makeRow(item);
 }

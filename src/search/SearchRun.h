@@ -4,6 +4,7 @@
 #include "search/FileSearch.h"
 #include "search/NotSearched.h"
 #include "search/OrderedPool.h"
+#include "search/ReadAhead.h"
 #include "search/SearchRequest.h"
 #include "search/TTreeScanner.h"
 
@@ -67,6 +68,8 @@ private:
     SearchHost& host_;
     std::unique_ptr<WalkOrderHost> walkOrderHost_;
     TTreeScanner Tree1;
+    ReadAhead readAhead_; // outlives the pool, whose threads tell it their progress
+    uint64_t filesReported_ = 0;
     std::vector<std::unique_ptr<FileSearch>> searches_; // one per worker
     std::unique_ptr<OrderedPool<WalkItem>> pool_;
 };

@@ -175,6 +175,7 @@ void TTreeScanner::enter(int fd) {
         if (OnDirectoryDone) OnDirectoryDone(*this);
         return;
     }
+    if (OnSubdirectoriesListed) OnSubdirectoriesListed(folder, subdirectories);
     levels_.push_back(Level{std::move(folder), pathLength, std::move(subdirectories), 0,
                             info.st_dev, info.st_ino});
     keepWithinBudget();

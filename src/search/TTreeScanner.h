@@ -35,6 +35,12 @@ public:
     // Called before each directory so the owner can handle pending input.
     std::function<void()> ProcessMessages;
 
+    // A folder was listed, open as `folder`; these subdirectories of it are
+    // walked next, in this order (so that they can be read ahead).
+    std::function<void(const std::shared_ptr<const UniqueFd>& folder,
+                       const std::vector<std::string>& subdirectories)>
+        OnSubdirectoriesListed;
+
     // Told about a directory that cannot be listed (path, errno).
     std::function<void(const std::string& path, int error)> OnUnreadableDirectory;
 

@@ -23,6 +23,7 @@
 #include <linux/magic.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <sys/vfs.h>
 #include <unistd.h>
 
@@ -134,6 +135,18 @@ ssize_t pread64(int fd, void* buffer, size_t size, off64_t offset) {
     static const auto real = next<ssize_t (*)(int, void*, size_t, off64_t)>("pread64");
     ssize_t result = 0;
     return interferes(fd, result) ? result : real(fd, buffer, size, offset);
+}
+
+ssize_t preadv2(int fd, const struct iovec* parts, int count, off_t offset, int flags) {
+    static const auto real = next<ssize_t (*)(int, const iovec*, int, off_t, int)>("preadv2");
+    ssize_t result = 0;
+    return interferes(fd, result) ? result : real(fd, parts, count, offset, flags);
+}
+
+ssize_t preadv64v2(int fd, const struct iovec* parts, int count, off64_t offset, int flags) {
+    static const auto real = next<ssize_t (*)(int, const iovec*, int, off64_t, int)>("preadv64v2");
+    ssize_t result = 0;
+    return interferes(fd, result) ? result : real(fd, parts, count, offset, flags);
 }
 }
 

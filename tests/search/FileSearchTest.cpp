@@ -10,9 +10,11 @@
 #include <chrono>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace ferrolux;
 using test::TempDir;
@@ -183,4 +185,51 @@ TEST(OneFileSearch, AFileIsSearchedByNameInItsOpenFolder) {
     outcome = search.searchAt(folder.get(), "pipe.txt", kBothTypes);
     EXPECT_EQ(outcome.kind, Kind::Unreadable) << "a FIFO is never read";
     EXPECT_EQ(outcome.error, EINVAL);
+}
+
+namespace {
+
+// Drops the file from memory but for its first `keep` bytes (a multiple of
+// the page size), read back alone; false when this file system keeps its
+// files in memory (tmpfs).
+bool dropFromMemory(const std::string& path, size_t keep) {
+    const ferrolux::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    ::fdatasync(fd.get());
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_RANDOM); // no read-ahead past `keep`
+    std::vector<char> kept(keep);
+    if (::pread(fd.get(), kept.data(), keep, 0) != ssize_t(keep)) return false;
+    void* mapped = ::mmap(nullptr, keep + 1, PROT_READ, MAP_SHARED, fd.get(), 0);
+    if (mapped == MAP_FAILED) return false;
+    std::vector<unsigned char> resident(keep / 4096 + 1);
+    const bool known = ::mincore(mapped, keep + 1, resident.data()) == 0;
+    ::munmap(mapped, keep + 1);
+    return known && !(resident.back() & 1);
+}
+
+} // namespace
+
+// The first read tells whether the file came from the disk; a file only
+// partly in memory is read whole all the same, with the match across the
+// part boundary counted.
+TEST(OneFileSearch, TellsAFileFromTheDiskAndCountsItWhole) {
+    TempDir dir;
+    FileSearch search("needle", 300, nullptr);
+    const size_t boundary = 4096;
+    std::string text(boundary - 3, 'a');
+    text += "needle\n" + std::string(200 << 10, 'b') + "\nneedle\n";
+    struct Case {
+        const char* name;
+        int keep; // bytes left in memory; -1: all
+        bool fromDisk;
+    } cases[] = {{"in-memory", -1, false}, {"on-disk", 0, true}, {"partly", int(boundary), true}};
+    for (const Case& c : cases) {
+        const std::string path = dir.write(c.name, text);
+        if (c.keep >= 0 && !dropFromMemory(path, size_t(c.keep)))
+            GTEST_SKIP() << "this file system keeps its files in memory (" << c.name << ")";
+        const FileOutcome outcome = search.search(path, kBothTypes);
+        EXPECT_EQ(outcome.kind, Kind::Searched) << c.name;
+        EXPECT_EQ(outcome.matches, 2) << c.name;
+        EXPECT_EQ(outcome.fromDisk, c.fromDisk) << c.name;
+    }
 }
