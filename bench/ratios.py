@@ -12,7 +12,9 @@ def medians(path):
     if not os.path.exists(path):
         return {}
     results = json.load(open(path))["results"]
-    return {name: r["median"] for name, r in zip(names, results)}
+    named = path[: -len(".json")] + ".names"  # the commands of this run, in order
+    order = open(named).read().split() if os.path.exists(named) else names
+    return {name: r["median"] for name, r in zip(order, results)}
 
 
 def ratio(a, b):
@@ -53,6 +55,17 @@ if any("window" in m for m in runs.values()):
           "window;\n'window search' is the press of Search to the summary, each timed right "
           "after a\nferrolux-search run (whole process) with the same pattern; the ratio is "
           "the median\nof the pairs' ratios. Target: <= 1.1.")
+
+if any("baseline" in m for m in runs.values()):
+    print("\n| pattern | ferrolux s | baseline s | / baseline | -j 1 s | baseline -j 1 s "
+          "| / baseline |")
+    print("|---" * 7 + "|")
+    for p, m in runs.items():
+        if "baseline" in m:
+            print("| %s | %.3f | %.3f | %s | %.3f | %.3f | %s |" % (
+                p, m["ferrolux"], m["baseline"], ratio(m["ferrolux"], m["baseline"]),
+                m["ferrolux-j1"], m["baseline-j1"], ratio(m["ferrolux-j1"], m["baseline-j1"])))
+    print("\nAgainst the baseline build, in the same runs. Target: no ratio above 1.03.")
 
 old = os.path.join(out, "json", "noliteral.json")
 if os.path.exists(old):

@@ -8,8 +8,9 @@
 #                         (default: /tmp/ferrolux-corpus, or -small with --small)
 #   --runs N              timed runs per command (default 5)
 #   --build DIR           Ferrolux build directory (default: build)
-#   --baseline-build DIR  an earlier build to compare the pattern without a
-#                         required literal with (^[a-z]+$)
+#   --baseline-build DIR  an earlier build, timed with every pattern (default
+#                         threads and -j 1) and with one without a required
+#                         literal (^[a-z]+$)
 #   --all-peers           also run ../shared/bench/peers.sh (ugrep, limits)
 #   --no-window           leave out the search from the main window
 # For each pattern one hyperfine run times, in turn: ferrolux-search with its
@@ -31,7 +32,7 @@ while [ $# -gt 0 ]; do
         --baseline-build) baseline=$(cd "$2" && pwd); shift 2;;
         --all-peers) allPeers=1; shift;;
         --no-window) window=0; shift;;
-        -h|--help) sed -n '2,21p' "$0"; exit 0;;
+        -h|--help) sed -n '2,22p' "$0"; exit 0;;
         *) echo "run-bench.sh: unknown argument $1" >&2; exit 2;;
     esac
 done
@@ -94,6 +95,13 @@ for p in a b c d e f; do
         cmds+=("env QT_QPA_PLATFORM=offscreen FERROLUX_REGISTRY=$(q "$store") $(q "$windowExe") $(window_flags $p) $qp $qc > $o/window.$p 2>/dev/null")
         names+=(window)
     fi
+    if [ -n "$baseline" ]; then
+        old=$baseline/tools/ferrolux-search/ferrolux-search
+        cmds+=("$(q "$old") -r $F $qp $qc > $o/baseline.$p 2>/dev/null"
+               "$(q "$old") -r -j 1 $F $qp $qc > $o/baseline-j1.$p 2>/dev/null")
+        names+=(baseline baseline-j1)
+    fi
+    echo "${names[*]}" > "$out/json/$p.names"
     echo "== pattern $p: $P"
     hyperfine --style none -i --runs "$runs" --warmup 1 --export-json "$out/json/$p.json" \
         "${cmds[@]}" > /dev/null
