@@ -2,6 +2,7 @@
 
 #include "app/SearchController.h"
 #include "platform/MessageBoxA.h"
+#include "platform/registry/Registry.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
@@ -12,10 +13,12 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringListModel>
 
 namespace ferrolux {
 
@@ -39,6 +42,14 @@ MainSearch::MainSearch(QWidget* window, SearchSession& session, const Settings& 
     view.showStatus = [this](const QString& text) { results_.pnlStatus->setText(text); };
     view.ended = [this] { endSearch(); };
     controller_ = new SearchController(window_, session_, std::move(view));
+    history_ = readSearchHistory(RegistryStore::standard());
+    fileSpecHistory_ = new QStringListModel(controls_.txtFilespec);
+    auto* completer = new QCompleter(fileSpecHistory_, controls_.txtFilespec);
+    completer->setCaseSensitivity(Qt::CaseInsensitive);
+    controls_.txtFilespec->setCompleter(completer);
+    const QString typed = controls_.cboSearch->currentText();
+    showHistory();
+    controls_.cboSearch->setEditText(typed);
 }
 
 MainSearch::~MainSearch() {
@@ -87,10 +98,20 @@ void MainSearch::resetForSearch() {
     // The list is read once the search has ended: until then it grows.
     results_.lblNotSearched->hide();
     results_.NotSearched1->setEnabled(false);
-    // The history keeps every search, repeats included.
+    // The history is kept even when the store cannot be written: it is a
+    // convenience, not worth a box at every search.
     const QString typed = controls_.cboSearch->currentText();
-    controls_.cboSearch->insertItem(0, typed);
+    history_.searchTexts = rememberEntry(history_.searchTexts, typed);
+    history_.fileSpecs = rememberEntry(history_.fileSpecs, controls_.txtFilespec->text());
+    writeSearchHistory(RegistryStore::standard(), history_);
+    showHistory();
     controls_.cboSearch->setEditText(typed);
+}
+
+void MainSearch::showHistory() {
+    controls_.cboSearch->clear();
+    controls_.cboSearch->addItems(history_.searchTexts);
+    fileSpecHistory_->setStringList(history_.fileSpecs);
 }
 
 void MainSearch::cmdStopClick() {

@@ -2,11 +2,13 @@
 
 #include "app/MainControls.h"
 #include "search/SearchRequest.h"
+#include "settings/SearchHistory.h"
 
 #include <QString>
 #include <functional>
 #include <memory>
 
+class QStringListModel;
 class QWidget;
 
 namespace ferrolux {
@@ -37,6 +39,9 @@ private:
     SearchRequest readRequest() const;
     void showBusyState();
     void resetForSearch();
+    // "Search for" lists the history; "Files to search" offers it as the
+    // user types.
+    void showHistory();
     void endSearch();
     // The status line's link and the menu item to what was not searched.
     void showNotSearched();
@@ -52,6 +57,8 @@ private:
     // Boxes a running search reads at every directory or file.
     std::shared_ptr<LiveOptions> liveOptions_;
     SearchController* controller_;
+    SearchHistory history_;
+    QStringListModel* fileSpecHistory_;
 };
 
 } // namespace ferrolux

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
@@ -185,6 +186,40 @@ TEST_F(WindowSearch, RefusedInputIsToldAndLeavesThePreviousResults) {
     EXPECT_EQ(window->session().state().TypedSearchText, "[unclosed");
     EXPECT_TRUE(ui.cmdStop->isHidden());
     EXPECT_EQ(ui.cboSearch->count(), 1);
+}
+
+// Both boxes remember the searches, newest first and each once, into the
+// next run; the next run starts with an empty "Search for".
+TEST_F(WindowSearch, SearchesAreRememberedIntoTheNextRun) {
+    tree.write("a.txt", "hello world\n");
+    for (const char* text : {"hello", "world", "hello"}) {
+        ASSERT_TRUE(search(QString::fromLatin1(text),
+                           text[0] == 'w' ? QStringLiteral("*.md") : QStringLiteral("*.txt")));
+        waitForEnd();
+    }
+    const auto items = [](const QComboBox& box) {
+        QStringList texts;
+        for (int i = 0; i < box.count(); ++i)
+            texts.append(box.itemText(i));
+        return texts;
+    };
+    const auto offered = [](const QLineEdit& edit) {
+        QStringList specs;
+        QAbstractItemModel* model = edit.completer()->model();
+        for (int i = 0; i < model->rowCount(); ++i)
+            specs.append(model->index(i, 0).data().toString());
+        return specs;
+    };
+    EXPECT_EQ(items(*ui.cboSearch), (QStringList{"hello", "world"}));
+    EXPECT_EQ(ui.cboSearch->currentText(), QStringLiteral("hello"));
+    EXPECT_EQ(offered(*ui.txtFilespec), (QStringList{"*.txt", "*.md"}));
+
+    window.reset();
+    window = std::make_unique<TfrmMain>();
+    ui = test::MainWindowControls(*window);
+    EXPECT_EQ(items(*ui.cboSearch), (QStringList{"hello", "world"}));
+    EXPECT_EQ(ui.cboSearch->currentText(), QString());
+    EXPECT_EQ(offered(*ui.txtFilespec), (QStringList{"*.txt", "*.md"}));
 }
 
 TEST_F(WindowSearch, NoFilesFoundAndNoMatchesFound) {
