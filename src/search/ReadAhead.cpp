@@ -42,7 +42,7 @@ void raiseTo(std::atomic<uint64_t>& value, uint64_t atLeast) {
 
 } // namespace
 
-// The reading: files by their first bytes, folders by their entries.
+// One thread's reading: files by their first bytes, folders by their entries.
 class ReadAhead::Reader {
 public:
     // The bytes asked for; 0 when the file is in memory already, or is not
@@ -77,7 +77,8 @@ private:
     bool deviceKnown_ = false;
 };
 
-ReadAhead::ReadAhead(int64_t bytesAhead) : bytesAhead_(bytesAhead) {}
+ReadAhead::ReadAhead(int threads, int64_t bytesAhead)
+    : threadCount_(std::max(threads, 1)), bytesAhead_(bytesAhead) {}
 
 ReadAhead::~ReadAhead() {
     {
@@ -85,7 +86,8 @@ ReadAhead::~ReadAhead() {
         stopping_ = true;
     }
     wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    for (std::thread& thread : threads_)
+        thread.join();
 }
 
 bool ReadAhead::active() const {
@@ -98,7 +100,7 @@ void ReadAhead::offer(uint64_t sequence, const std::shared_ptr<const UniqueFd>& 
     lastOffered_.store(sequence, std::memory_order_relaxed);
     if (!active()) return;
     const std::lock_guard lock(mutex_);
-    if (!startThread()) return;
+    if (!startThreads()) return;
     entries_.push_back({sequence, folder, path, false});
     wake_.notify_one();
 }
@@ -107,24 +109,23 @@ void ReadAhead::offerFolders(const std::shared_ptr<const UniqueFd>& folder,
                              const std::vector<std::string>& subdirectories) {
     if (!folder || !active()) return;
     const std::lock_guard lock(mutex_);
-    if (!startThread()) return;
+    if (!startThreads()) return;
     for (const std::string& name : subdirectories) {
         if (entries_.size() >= kMostWaiting) break;
         entries_.push_back({0, folder, name, true});
     }
-    wake_.notify_one();
+    wake_.notify_all();
 }
 
-// A thread the system refuses is not needed: then nothing is read ahead.
-bool ReadAhead::startThread() {
-    if (!thread_.joinable() && !threadRefused_) {
-        try {
-            thread_ = std::thread([this] { run(); });
-        } catch (const std::system_error&) {
-            threadRefused_ = true; // not asked again in this search
-        }
+// A thread the system refuses is not needed: fewer read ahead, or none.
+bool ReadAhead::startThreads() {
+    try {
+        while (!threadsRefused_ && int(threads_.size()) < threadCount_)
+            threads_.emplace_back([this] { run(); });
+    } catch (const std::system_error&) {
+        threadsRefused_ = true; // not asked again in this search
     }
-    return thread_.joinable();
+    return !threads_.empty();
 }
 
 void ReadAhead::reached(uint64_t sequence) {

@@ -18,15 +18,16 @@ namespace ferrolux {
 // rather than from memory. In walk order, the files the walk reports are
 // handed to the kernel to read (posix_fadvise WILLNEED), a bounded number
 // of bytes ahead of the file being searched, and the folders it is about to
-// enter are listed, so that the walk finds them in memory. One thread does
-// it: the kernel reads what it is asked to without making it wait, so the
-// thread waits only for what opening a file needs. On a tree in memory it does nothing:
-// it starts when a search finds a file that is not in memory, and rests
-// again once the files it meets are in memory already.
+// enter are listed, so that the walk finds them in memory. A few threads do
+// it, which mostly wait for the disk: the kernel reads the files without
+// making them wait, but opening a file or listing a folder does. On a tree in memory it does
+// nothing: it starts when a search finds a file that is not in memory, and rests again once the
+// files it meets are in memory already.
 class ReadAhead {
 public:
-    // bytesAhead: how far ahead of the search the reads of files may run.
-    explicit ReadAhead(int64_t bytesAhead = int64_t(64) << 20);
+    // threads: how many may wait for the disk at once; bytesAhead: how far
+    // ahead of the search the reads of files may run.
+    explicit ReadAhead(int threads = 1, int64_t bytesAhead = int64_t(64) << 20);
     ~ReadAhead();
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
@@ -66,10 +67,11 @@ private:
     class Reader;
 
     bool active() const;
-    bool startThread();
+    bool startThreads();
     void run();
     bool roomForFiles();
 
+    const int threadCount_;
     const int64_t bytesAhead_;
     std::atomic<uint64_t> activeUntil_{0}; // files offered before this are read ahead
     std::atomic<uint64_t> lastOffered_{0};
@@ -85,8 +87,8 @@ private:
     std::deque<Issued> issued_;
     int64_t bytesIssued_ = 0; // of issued_
     bool stopping_ = false;
-    bool threadRefused_ = false;
-    std::thread thread_;
+    bool threadsRefused_ = false;
+    std::vector<std::thread> threads_;
 };
 
 } // namespace ferrolux

@@ -100,7 +100,7 @@ SearchRun::SearchRun(SearchState& state, const SearchRequest& request, int32_t m
                      const QString& dateDisplayFormat, SearchHost& host, int threads)
     : state_(state), request_(request), dateDisplayFormat_(dateDisplayFormat),
       locale_(QLocale::system()), host_(host),
-      walkOrderHost_(std::make_unique<WalkOrderHost>(*this)) {
+      walkOrderHost_(std::make_unique<WalkOrderHost>(*this)), readAhead_(threads) {
     threads = std::max(threads, 1);
     for (int i = 0; i < threads; ++i)
         searches_.push_back(

@@ -95,7 +95,7 @@ TEST(ReadAhead, ReadsAheadWithinItsBoundOnceFilesComeFromTheDisk) {
     const std::vector<std::string> paths = filesOnDisk(dir, 40);
     if (paths.empty()) GTEST_SKIP() << "this file system keeps its files in memory";
     const auto folder = folderOf(dir);
-    ReadAhead ahead(int64_t(8) * kFileBytes);
+    ReadAhead ahead(1, int64_t(8) * kFileBytes);
     ahead.fromDisk();
     for (size_t i = 0; i < paths.size(); ++i)
         ahead.offer(i, i % 2 ? folder : nullptr, paths[i]); // by name in the folder, or by path
