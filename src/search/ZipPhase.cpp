@@ -2,11 +2,13 @@
 
 #include "platform/MessageBoxA.h"
 #include "platform/files/TempFolders.h"
+#include "search/FileMask.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
 #include "search/TextDecoding.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace ferrolux {
 
@@ -14,6 +16,18 @@ QString zipFileErrorText(const std::string& zipFilename) {
     return QStringLiteral("Error in Zip file: ") + displayText(zipFilename) +
            QStringLiteral("\n\nThis file will not be searched, but processing\n"
                           "will continue for other files.");
+}
+
+QString archiveErrorText(const std::string& archive) {
+    return QStringLiteral("Error in archive: ") + displayText(archive) +
+           QStringLiteral("\n\nThis file will not be searched, but processing\n"
+                          "will continue for other files.");
+}
+
+QString tempFolderErrorText(const std::string& folder, const std::string& why) {
+    return QStringLiteral("Archives cannot be searched: the temporary folder ") +
+           displayText(folder) + QStringLiteral(" cannot be written (") + displayText(why) +
+           QStringLiteral(").\n\nProcessing will continue for other files.");
 }
 
 void cleanupAtSearchStart(SearchState& state, bool listedFilesOnly, SearchHost& host) {
@@ -43,11 +57,15 @@ ZipPhase::ZipPhase(SearchState& state, SearchHost& host) : state_(state), host_(
     Zip1.OnMessage = [this](TZipMaster& sender, int code, const std::string& message) {
         Zip1Message(sender, code, message);
     };
+    Archive1.OnMessage = [this](ArchiveExtractor& sender, int code, const std::string& message) {
+        Archive1Message(sender, code, message);
+    };
 }
 
 void ZipPhase::run(const std::string& fileSpecs, const WalkFileSpecs& walk) {
     if (state_.PendingZips.empty()) return;
     state_.InZipPass = true;
+    tempFolderReported_ = false;
     bytesLeft_ = std::min(MaxSearchBytes, tempFolderFreeSpace() / 2);
     const size_t count = state_.PendingZips.size();
     for (size_t i = 0; i < count; ++i) {
@@ -59,31 +77,72 @@ void ZipPhase::run(const std::string& fileSpecs, const WalkFileSpecs& walk) {
 
 void ZipPhase::processArchive(const std::string& archive, const std::string& specs,
                               const WalkFileSpecs& walk) {
-    host_.setStatus(QStringLiteral("Extracting Zip file ") + displayText(archive));
+    const bool zip = hasFileExtension(archive, ".zip");
+    host_.setStatus(
+        (zip ? QStringLiteral("Extracting Zip file ") : QStringLiteral("Extracting archive ")) +
+        displayText(archive));
     state_.ZipError = false;
     state_.CurrentZip = archive;
-    // No folder (none could be created) makes the extractor report the
-    // archive instead of writing anywhere else.
     const ExtractionFolder folder = createExtractionFolder(archive);
-    if (!folder.path.empty()) state_.TempFolders.push_back(folder.path);
+    if (folder.path.empty()) return tempFolderUnwritable(std::strerror(folder.error));
+    state_.TempFolders.push_back(folder.path);
+    const uint64_t limit = std::min(MaxArchiveBytes, bytesLeft_);
+    const uint64_t written =
+        zip ? extractZip(archive, folder, limit) : extractArchive(archive, folder, limit);
+    bytesLeft_ -= std::min(bytesLeft_, written);
+    if (!state_.ZipError) walk(folder.path, specs);
+}
+
+uint64_t ZipPhase::extractZip(const std::string& archive, const ExtractionFolder& folder,
+                              uint64_t limit) {
     Zip1.setZipFilename(archive);
     Zip1.ExtrBaseDir = folder.path;
     Zip1.ExtrBaseFolder = folder.folder.get();
     Zip1.Password = ZipPassword;
-    Zip1.MaxTotalBytes = std::min(MaxArchiveBytes, bytesLeft_);
+    Zip1.MaxTotalBytes = limit;
     Zip1.Extract();
-    bytesLeft_ -= std::min(bytesLeft_, Zip1.BytesWritten());
     Zip1.ExtrBaseFolder = -1;
-    if (!state_.ZipError) walk(folder.path, specs);
+    return Zip1.BytesWritten();
+}
+
+uint64_t ZipPhase::extractArchive(const std::string& archive, const ExtractionFolder& folder,
+                                  uint64_t limit) {
+    Archive1.ArchiveFilename = archive;
+    Archive1.ExtrBaseDir = folder.path;
+    Archive1.ExtrBaseFolder = folder.folder.get();
+    Archive1.MaxTotalBytes = limit;
+    Archive1.Extract();
+    Archive1.ExtrBaseFolder = -1;
+    return Archive1.BytesWritten();
 }
 
 void ZipPhase::Zip1Message(TZipMaster& sender, int ErrCode, const std::string& Message) {
-    (void)Message; // the library's own text is not shown
     if (ErrCode == ZipInformation) return;
-    host_.showMessage(zipFileErrorText(sender.ZipFilename()), QStringLiteral("Zip File Error"),
-                      MB_OK | MB_ICONWARNING);
     sender.Cancel = true;
     state_.ZipError = true;
+    // The library's own text is not shown, except to tell a folder that
+    // cannot be written from a damaged archive.
+    if (ErrCode == ZipCannotWrite) return tempFolderUnwritable(Message);
+    host_.showMessage(zipFileErrorText(sender.ZipFilename()), QStringLiteral("Zip File Error"),
+                      MB_OK | MB_ICONWARNING);
+}
+
+void ZipPhase::Archive1Message(ArchiveExtractor& sender, int ErrCode, const std::string& Message) {
+    if (ErrCode == ZipInformation) return;
+    sender.Cancel = true;
+    state_.ZipError = true;
+    if (ErrCode == ZipCannotWrite) return tempFolderUnwritable(Message);
+    host_.showMessage(archiveErrorText(sender.ArchiveFilename), QStringLiteral("Archive Error"),
+                      MB_OK | MB_ICONWARNING);
+}
+
+// Once per search: every archive after it would meet the same folder.
+void ZipPhase::tempFolderUnwritable(const std::string& why) {
+    state_.ZipError = true;
+    if (tempFolderReported_) return;
+    tempFolderReported_ = true;
+    host_.showMessage(tempFolderErrorText(systemTempFolder(), why),
+                      QStringLiteral("Temporary Folder Error"), MB_OK | MB_ICONWARNING);
 }
 
 } // namespace ferrolux

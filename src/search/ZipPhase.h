@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/archive/ArchiveExtractor.h"
+#include "platform/files/TempFolders.h"
 #include "platform/zip/TZipMaster.h"
 
 #include <QString>
@@ -16,6 +18,11 @@ inline constexpr char ZipPassword[] = "qorvantelbismu";
 
 // The text of the "Zip File Error" box for an archive.
 QString zipFileErrorText(const std::string& zipFilename);
+// The same for a tar, 7z or RAR archive ("Archive Error").
+QString archiveErrorText(const std::string& archive);
+// The text of the "Temporary Folder Error" box: archives cannot be unpacked
+// into folder, and why.
+QString tempFolderErrorText(const std::string& folder, const std::string& why);
 
 // Start of a search: forgets the archives queued by the last walk and, unless
 // only the listed files are searched again (their rows may point into the
@@ -29,9 +36,11 @@ void deleteTempFolders(SearchState& state);
 
 // After the walk: extracts each archive the walk queued into a folder of its
 // own and walks that folder with the user's file specifications, so that its
-// files are listed under the archive. An archive that reports a problem gets
-// one "Zip File Error" box per problem and is not searched; the next archive
-// is processed all the same.
+// files are listed under the archive. Zip archives go through TZipMaster,
+// tar, 7z and RAR archives through libarchive. An archive that reports a
+// problem gets one "Zip File Error" ("Archive Error") box per problem and is
+// not searched; the next archive is processed all the same. A temporary
+// folder that cannot be written is told once, as what it is.
 class ZipPhase {
 public:
     using WalkFileSpecs = std::function<void(const std::string& root, const std::string& specs)>;
@@ -43,8 +52,9 @@ public:
     // (archives inside archives) wait for a later search.
     void run(const std::string& fileSpecs, const WalkFileSpecs& walk);
 
-    // The extractor's message handler.
+    // The extractors' message handlers.
     void Zip1Message(TZipMaster& sender, int ErrCode, const std::string& Message);
+    void Archive1Message(ArchiveExtractor& sender, int ErrCode, const std::string& Message);
 
     // What one search may extract: each archive at most MaxArchiveBytes, all
     // of them together at most MaxSearchBytes and never more than half of
@@ -56,11 +66,18 @@ public:
 private:
     void processArchive(const std::string& archive, const std::string& specs,
                         const WalkFileSpecs& walk);
+    // Both return the bytes written.
+    uint64_t extractZip(const std::string& archive, const ExtractionFolder& folder, uint64_t limit);
+    uint64_t extractArchive(const std::string& archive, const ExtractionFolder& folder,
+                            uint64_t limit);
+    void tempFolderUnwritable(const std::string& why);
 
     SearchState& state_;
     SearchHost& host_;
     TZipMaster Zip1;
+    ArchiveExtractor Archive1;
     uint64_t bytesLeft_ = 0;
+    bool tempFolderReported_ = false;
 };
 
 } // namespace ferrolux

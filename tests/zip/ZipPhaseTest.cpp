@@ -1,5 +1,6 @@
 #include "search/ZipPhase.h"
 
+#include "ArchiveFixtures.h"
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "ZipFixtures.h"
@@ -10,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -241,6 +243,80 @@ TEST_F(ZipPhaseTest, CleanupNeverDeletesThroughLinksOrOutsideThePrivateFolder) {
     EXPECT_EQ(readFile(precious + "/keep.txt"), "keep");
     EXPECT_FALSE(exists(replaced));
     EXPECT_TRUE(state.TempFolders.empty());
+}
+
+TEST_F(ZipPhaseTest, TarSevenZipAndRarArchivesAreExtractedThroughLibarchive) {
+    using test::ArchiveFormat;
+    std::vector<std::string> good;
+    for (const ArchiveFormat format :
+         {ArchiveFormat::TarGz, ArchiveFormat::SevenZip, ArchiveFormat::Rar})
+        good.push_back(dir.write(test::archiveName("docs", format),
+                                 test::archiveBytes(format, {test::file("sub/a.txt", "needle")})));
+    const std::string whole =
+        test::archiveBytes(ArchiveFormat::TarXz, {test::file("cut.txt", std::string(9000, 'n'))});
+    const std::string damaged = dir.write("cut.tar.xz", whole.substr(0, whole.size() / 2));
+    state.PendingZips = {good[0], damaged, good[1], good[2]};
+    ZipPhase(state, host).run("*.TXT", recordWalks());
+
+    ASSERT_EQ(walks.size(), 3u);
+    for (size_t i = 0; i < walks.size(); ++i) {
+        EXPECT_EQ(walks[i].currentZip, good[i]);
+        EXPECT_EQ(walks[i].files, std::vector<std::string>{"a.txt"});
+    }
+    EXPECT_EQ(host.statuses[1], "Extracting archive " + QString::fromStdString(damaged));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, "Archive Error");
+    EXPECT_EQ(boxes.boxes()[0].text, "Error in archive: " + QString::fromStdString(damaged) +
+                                         "\n\nThis file will not be searched, but processing\n"
+                                         "will continue for other files.");
+}
+
+// The folder the archives would be unpacked into cannot be made: that is
+// what the user is told, once, not that every sound archive is in error.
+TEST(ZipPhaseTempFolder, AnUnwritableTemporaryFolderIsToldOnceAsWhatItIs) {
+    TempDir dir;
+    const std::string readOnly = dir.mkdir("read-only");
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0555), 0);
+    writeZip(dir.file("ONE.ZIP"), {plainEntry("a.txt", "needle")});
+    writeZip(dir.file("TWO.ZIP"), {plainEntry("b.txt", "needle")});
+    ASSERT_EQ(::chmod(dir.file("ONE.ZIP").c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(dir.file("TWO.ZIP").c_str(), 0644), 0);
+    int results[2];
+    ASSERT_EQ(::pipe(results), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(results[0]);
+        // Root may write anywhere: the search runs as nobody then.
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) _exit(2);
+        ::setenv("TMPDIR", readOnly.c_str(), 1);
+        test::MessageBoxRecorder boxes;
+        RecordingHost host;
+        SearchState state;
+        state.PendingZips = {dir.file("ONE.ZIP"), dir.file("TWO.ZIP")};
+        int walked = 0;
+        ZipPhase(state, host).run("*.*", [&](const std::string&, const std::string&) { ++walked; });
+        std::string told = std::to_string(walked) + " walked\n";
+        for (const auto& box : boxes.boxes())
+            told += (box.caption + ": " + box.text).toStdString() + "\n";
+        if (::write(results[1], told.data(), told.size()) < 0) _exit(2);
+        _exit(0);
+    }
+    ::close(results[1]);
+    std::string told(4096, '\0');
+    const ssize_t got = ::read(results[0], told.data(), told.size());
+    ::close(results[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ::chmod(readOnly.c_str(), 0755);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    told.resize(size_t(std::max<ssize_t>(got, 0)));
+    EXPECT_EQ(told, "0 walked\nTemporary Folder Error: Archives cannot be searched: the temporary "
+                    "folder " +
+                        readOnly +
+                        " cannot be written (Permission denied).\n\n"
+                        "Processing will continue for other files.\n");
 }
 
 } // namespace
