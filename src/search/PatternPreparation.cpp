@@ -1,9 +1,11 @@
 #include "search/PatternPreparation.h"
 
+#include "platform/archive/ArchiveFormats.h"
 #include "search/FileMask.h"
 #include "search/GrepEngine.h"
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -85,11 +87,20 @@ std::string prepareSearchPattern(const std::string& typed, bool literal, bool wh
     return pattern;
 }
 
-std::string workingFileSpecs(const std::string& typed, bool searchZipFiles) {
+std::string workingFileSpecs(const std::string& typed, bool searchZipFiles, bool otherArchives) {
     std::string specs = upperCaseMask(typed);
-    const bool coversArchives =
-        specs.find("*.*") != std::string::npos || specs.find("*.ZIP") != std::string::npos;
-    if (searchZipFiles && !coversArchives) specs += ",*.ZIP";
+    if (!searchZipFiles || specs.find("*.*") != std::string::npos) return specs;
+    if (specs.find("*.ZIP") == std::string::npos) specs += ",*.ZIP";
+    if (!otherArchives) return specs;
+    // Masks of their own, unless typed as they are ("*.TAR" is in "*.TAR.GZ").
+    std::string items = "," + specs + ",";
+    items.erase(std::remove_if(items.begin(), items.end(),
+                               [](char c) { return static_cast<unsigned char>(c) <= ' '; }),
+                items.end());
+    for (const std::string& extension : readableArchiveExtensions()) {
+        const std::string mask = "*." + extension;
+        if (items.find("," + mask + ",") == std::string::npos) specs += "," + mask;
+    }
     return specs;
 }
 

@@ -29,7 +29,9 @@ std::optional<Refusal> validateRequest(const SearchRequest& request, const GrepE
 std::string prepareSearchPattern(const std::string& typed, bool literal, bool wholeWords);
 
 // The file specifications the walk uses: upper-cased, with ",*.ZIP" appended
-// when archives are searched and nothing already covers them.
-std::string workingFileSpecs(const std::string& typed, bool searchZipFiles);
+// when archives are searched and nothing already covers them; with
+// otherArchives also ",*.TAR", ",*.7Z", ... for each format read besides Zip.
+std::string workingFileSpecs(const std::string& typed, bool searchZipFiles,
+                             bool otherArchives = false);
 
 } // namespace ferrolux

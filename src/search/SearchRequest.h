@@ -26,6 +26,8 @@ struct SearchRequest {
     bool WholeWords = false;
     bool Literal = false;
     bool ListedFilesOnly = false;
+    // Also tar, 7z and RAR archives, while Zip files are searched.
+    bool SearchArchives = false;
     std::shared_ptr<LiveOptions> live = std::make_shared<LiveOptions>();
 };
 

@@ -1,5 +1,6 @@
 #include "search/SearchRun.h"
 
+#include "platform/archive/ArchiveFormats.h"
 #include "platform/files/TempFolders.h"
 #include "platform/posix/Descriptors.h"
 #include "search/DateDisplay.h"
@@ -133,7 +134,8 @@ void SearchRun::run(const std::vector<FileResult>& listedRows) {
         WalkListedFiles(listedRows);
     else
         WalkFileSpecs(request_.StartDirectory,
-                      workingFileSpecs(request_.FileSpecs, request_.live->SearchZipFiles));
+                      workingFileSpecs(request_.FileSpecs, request_.live->SearchZipFiles,
+                                       request_.SearchArchives));
     pool_->drain(); // the Zip phase needs every archive the walk found
     ZipPhase(state_, *walkOrderHost_)
         .run(workingFileSpecs(request_.FileSpecs, false),
@@ -204,6 +206,12 @@ void SearchRun::Tree1FileFound() {
     item.directory = Tree1.Directory();
     item.options.archive = hasZipExtension(item.path);
     if (item.options.archive && !live.SearchZipFiles) return;
+    if (request_.SearchArchives && live.SearchZipFiles && isReadableArchiveName(item.path)) {
+        // Read by libarchive, which tells the format from the bytes: queued
+        // in walk order, never searched as a file.
+        item.note = [this, path = item.path] { state_.PendingZips.push_back(path); };
+        return pool_->note(std::move(item));
+    }
     item.options.textFiles = live.TextFiles;
     item.options.binaryFiles = live.BinaryFiles;
     item.options.caseSensitive = live.CaseSensitive;

@@ -45,6 +45,9 @@ TEST(CliOptions, MistakesAreReported) {
     for (const std::string flag : {"recursive=yes", "zip=1", "verbose=", "lines=no", "help=x"})
         EXPECT_EQ(parseCommandLine({"--" + flag, "x"}).error,
                   "option --" + flag.substr(0, flag.find('=')) + " takes no value");
+    EXPECT_EQ(parseCommandLine({"--archives", "x"}).error,
+              "--archives needs -z (--zip): archives are searched beside Zip files");
+    EXPECT_TRUE(parseCommandLine({"-z", "--archives", "x"}).options.searchArchives);
     EXPECT_TRUE(parseCommandLine({"--help"}).options.showHelp);
     EXPECT_EQ(parseCommandLine({"--version"}).error, "");
 }

@@ -129,3 +129,19 @@ TEST(PatternPreparation, WorkingFileSpecs) {
     EXPECT_EQ(workingFileSpecs("DATA*.*", true), "DATA*.*");
     EXPECT_EQ(workingFileSpecs("\xC3\xA9t\xC3\xA9*.txt", false), "\xC3\x89T\xC3\x89*.TXT");
 }
+
+TEST(PatternPreparation, WorkingFileSpecsWithTheOtherArchiveFormats) {
+    const std::string others = ",*.TAR,*.TAR.GZ,*.TGZ,*.TAR.BZ2,*.TAR.XZ,*.7Z,*.RAR";
+    const struct {
+        const char* typed;
+        bool zip;
+        std::string working;
+    } cases[] = {
+        {"*.txt", true, "*.TXT,*.ZIP" + others},
+        {"*.txt", false, "*.TXT"}, // archives only beside Zip files
+        {"*.*", true, "*.*"},
+        {"*.tar.gz , *.7z", true, "*.TAR.GZ , *.7Z,*.ZIP,*.TAR,*.TGZ,*.TAR.BZ2,*.TAR.XZ,*.RAR"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(workingFileSpecs(c.typed, c.zip, true), c.working) << c.typed;
+}

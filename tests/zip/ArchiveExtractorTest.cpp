@@ -28,6 +28,16 @@ TEST(ArchiveFormats, TheDebianBuildReadsEveryFormatWithoutAnOutsideProgram) {
               (std::vector<std::string>{"TAR", "TAR.GZ", "TGZ", "TAR.BZ2", "TAR.XZ", "7Z", "RAR"}));
 }
 
+TEST(ArchiveFormats, TheHelpListsEveryFormatThisBuildReads) {
+    const std::string help = readFile(FERROLUX_HELP_DOCUMENT);
+    ASSERT_FALSE(help.empty());
+    for (std::string extension : readableArchiveExtensions()) {
+        for (char& c : extension)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_NE(help.find("<code>." + extension + "</code>"), std::string::npos) << extension;
+    }
+}
+
 TEST(ArchiveFormats, NamesAreRecognisedByTheirEndingInAnyCase) {
     const struct {
         const char* name;

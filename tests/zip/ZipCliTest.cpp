@@ -1,3 +1,4 @@
+#include "ArchiveFixtures.h"
 #include "RunProgram.h"
 #include "TempDir.h"
 #include "ZipFixtures.h"
@@ -84,6 +85,25 @@ TEST_F(ZipCliTest, WithoutTheOptionArchivesAreNeitherSearchedNorOpened) {
     ASSERT_EQ(out.size(), 1u) << r.out;
     EXPECT_TRUE(out[0].starts_with("notes.txt\t"));
     EXPECT_EQ(lines(r.err).size(), 1u) << r.err;
+    EXPECT_TRUE(folderNames(temp.path()).empty());
+}
+
+TEST_F(ZipCliTest, WithArchivesTarSevenZipAndRarArchivesAreSearchedToo) {
+    dir.write("DOCS.tar.gz", test::archiveBytes(test::ArchiveFormat::TarGz,
+                                                {test::file("deep/t.txt", "needle\n")}));
+    dir.write("BAD.7z", "7z but nothing of an archive, with a needle");
+    ::unlink(dir.file("BAD.ZIP").c_str());
+    const ProgramResult r =
+        search({"-z", "--archives", "--files", "*.txt", "needle", dir.path()}, temp.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const auto out = lines(r.out);
+    ASSERT_EQ(out.size(), 3u) << r.out;
+    // Archives in the order the walk met them: one walk per file mask.
+    EXPECT_TRUE(out[1].starts_with("a.txt\t" + dir.file("DOCS.ZIP") + "\t1\tT\t")) << out[1];
+    EXPECT_TRUE(out[2].starts_with("t.txt\t" + dir.file("DOCS.tar.gz") + "\t1\tT\t")) << out[2];
+    const auto err = lines(r.err);
+    ASSERT_EQ(err.size(), 5u) << r.err;
+    EXPECT_EQ(err[0], "Error in archive: " + dir.file("BAD.7z"));
     EXPECT_TRUE(folderNames(temp.path()).empty());
 }
 

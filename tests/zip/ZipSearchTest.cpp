@@ -1,3 +1,4 @@
+#include "ArchiveFixtures.h"
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "ZipFixtures.h"
@@ -209,6 +210,47 @@ TEST_F(ZipSearchTest, AZipBombIsAbandonedAndTheSearchGoesOn) {
     EXPECT_EQ(rows[0].FileName, "good.txt");
     EXPECT_EQ(boxes.boxes().size(), 1u);
     EXPECT_TRUE(folderNames(TempFolderPath() + "BOMB.ZIP").empty());
+}
+
+// The other formats are searched only with the preference on and Zip files
+// searched; otherwise such a file is an ordinary file, as it always was.
+TEST_F(ZipSearchTest, TarSevenZipAndRarArchivesOnlyWithThePreferenceBesideZipFiles) {
+    using test::ArchiveFormat;
+    request.FileSpecs = "*.txt";
+    request.SearchText = "needle";
+    std::vector<std::string> archives;
+    for (const ArchiveFormat format :
+         {ArchiveFormat::Tar, ArchiveFormat::TarBz2, ArchiveFormat::SevenZip, ArchiveFormat::Rar})
+        archives.push_back(dir.write(
+            test::archiveName("DOCS", format),
+            test::archiveBytes(
+                format, {test::file("in/" + test::extensionOf(format) + ".txt", "needle\n")})));
+    const struct {
+        bool preference;
+        bool zip;
+        std::string specs;
+        std::vector<std::string> listed; // file name and directory
+    } cases[] = {
+        {true,
+         true,
+         "*.txt",
+         {"tar.txt", archives[0], "tar.bz2.txt", archives[1], "7z.txt", archives[2], "rar.txt",
+          archives[3]}},
+        // As before: with *.* the tar (not compressed) is an ordinary binary file.
+        {false, true, "*.*", {"DOCS.rar", dir.path(), "DOCS.tar", dir.path()}},
+        {true, false, "*.*", {"DOCS.rar", dir.path(), "DOCS.tar", dir.path()}},
+        {false, true, "*.txt", {}},
+    };
+    for (const auto& c : cases) {
+        request.SearchArchives = c.preference;
+        request.live->SearchZipFiles = c.zip;
+        request.FileSpecs = c.specs;
+        std::vector<std::string> listed;
+        for (const FileResult& row : search())
+            listed.insert(listed.end(), {row.FileName, row.Directory});
+        EXPECT_EQ(listed, c.listed) << c.preference << c.zip << c.specs;
+        EXPECT_TRUE(boxes.boxes().empty());
+    }
 }
 
 // The folder that holds the private temporary folder is swapped for a link

@@ -30,6 +30,8 @@ B binary), size and date/time, separated by tabs.
       --text           search text files only
       --binary         search binary files only
   -z, --zip            search inside Zip archives too
+      --archives       with -z, also inside tar (.tar, .tar.gz, .tgz, .tar.bz2,
+                       .tar.xz), 7z and RAR archives
       --lines          after each file, its matching lines (tab, line number,
                        tab, text); snippets for binary files
       --max-matches N  list at most N lines per file, 1 to 5000 (default:
@@ -57,9 +59,9 @@ const std::map<std::string, Flag>& longFlags() {
         {"recursive", &CliOptions::recursive},    {"case-sensitive", &CliOptions::caseSensitive},
         {"word-regexp", &CliOptions::wholeWords}, {"fixed-strings", &CliOptions::literal},
         {"text", &CliOptions::textOnly},          {"binary", &CliOptions::binaryOnly},
-        {"zip", &CliOptions::searchZipFiles},     {"lines", &CliOptions::listLines},
-        {"verbose", &CliOptions::verbose},        {"help", &CliOptions::showHelp},
-        {"version", &CliOptions::showVersion},
+        {"zip", &CliOptions::searchZipFiles},     {"archives", &CliOptions::searchArchives},
+        {"lines", &CliOptions::listLines},        {"verbose", &CliOptions::verbose},
+        {"help", &CliOptions::showHelp},          {"version", &CliOptions::showVersion},
     };
     return flags;
 }
@@ -176,6 +178,8 @@ private:
             return;
         if (positional.empty() || positional.size() > 2)
             return fail(positional.empty() ? "missing PATTERN" : "too many arguments");
+        if (result_.options.searchArchives && !result_.options.searchZipFiles)
+            return fail("--archives needs -z (--zip): archives are searched beside Zip files");
         result_.options.pattern = positional[0];
         if (positional.size() == 2) result_.options.directory = positional[1];
     }

@@ -22,6 +22,7 @@ struct CliOptions {
     bool listLines = false;
     bool verbose = false;
     bool searchZipFiles = false;
+    bool searchArchives = false; // tar, 7z and RAR too; only beside searchZipFiles
     std::optional<int32_t> maxMatches;
     std::optional<int32_t> maxMatchLen;
     int threads = 0; // files searched at once; 0: one per core

@@ -88,6 +88,7 @@ SearchRequest requestFrom(const CliOptions& options) {
     request.live->IncludeSubdirectories = options.recursive;
     request.live->CaseSensitive = options.caseSensitive;
     request.live->SearchZipFiles = options.searchZipFiles;
+    request.SearchArchives = options.searchArchives;
     // Naming one type searches only that type; naming both or neither, both.
     const bool both = options.textOnly == options.binaryOnly;
     request.live->TextFiles = both || options.textOnly;
