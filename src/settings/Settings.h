@@ -5,9 +5,10 @@
 
 namespace ferrolux {
 
-// The thirteen preferences, one field per stored value, and the folders a
-// search leaves out (beyond the thirteen: empty, the default, leaves out
-// none). A record that has not
+// The thirteen preferences, one field per stored value, and beyond them the
+// folders a search leaves out (empty, the default, leaves out none) and
+// whether tar, 7z and RAR archives are searched (off by default). A record
+// that has not
 // been loaded yet is empty (strings empty, numbers 0); defaultSettings() gives
 // the values used for anything the store does not hold.
 struct Settings {
@@ -25,6 +26,9 @@ struct Settings {
     int32_t ViewerTextColor = 0; // 0x00BBGGRR
     int32_t ViewerHighColor = 0; // 0x00BBGGRR
     QString FoldersToSkip;       // comma-separated folder masks
+    // Also tar, 7z and RAR archives when Zip files are searched; off unless
+    // the user turns it on.
+    bool SearchArchives = false;
 
     bool operator==(const Settings&) const = default;
 };

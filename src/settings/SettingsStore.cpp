@@ -1,8 +1,10 @@
 #include "settings/SettingsStore.h"
 
 #include "platform/MessageBoxA.h"
+#include "platform/registry/StoreFile.h"
 #include "settings/SettingsTarget.h"
 
+#include <QFile>
 #include <variant>
 #include <vector>
 
@@ -49,9 +51,25 @@ void readIntegers(const RegistryKey& key, Settings& settings) {
     settings.ViewerHighColor = number(key, "ViewerHighColor", defaults().ViewerHighColor);
 }
 
-bool readShowHint(const RegistryKey& key) {
-    const std::optional<int32_t> stored = key.readNumber(name("ShowHint"));
-    return stored ? *stored != 0 : true;
+bool readBool(const RegistryKey& key, const char* valueName, bool fallback) {
+    const std::optional<int32_t> stored = key.readNumber(name(valueName));
+    return stored ? *stored != 0 : fallback;
+}
+
+// A store too large to be read is left as it is, and said so once.
+void tellIfTooLarge(const RegistryKey& key, const RegistryStore& store, QObject* owner) {
+    if (key.storeProblem() != RegistryKey::StoreProblem::TooLarge) return;
+    const auto megabytes = [](uint64_t bytes) {
+        return QString::number(double(bytes) / (1 << 20), 'f', 1);
+    };
+    MessageBoxA(owner,
+                QStringLiteral("The settings file\n%1\nis %2 MB, more than the %3 MB a settings "
+                               "file may hold: it was not read, and it will not be changed.\n\n"
+                               "Ferrolux uses its default preferences, and cannot keep new ones "
+                               "or saved searches, until the file is moved away or made smaller.")
+                    .arg(QFile::decodeName(QByteArray::fromStdString(store.path())),
+                         megabytes(key.storeSize()), megabytes(StoreFile::maxBytes)),
+                QStringLiteral("Warning"), MB_OK | MB_ICONWARNING);
 }
 
 void applyStartupDir(const Settings& settings, SettingsTarget& target) {
@@ -90,10 +108,10 @@ std::vector<StoredValue> inWriteOrder(const Settings& settings) {
     };
 }
 
-bool write(RegistryKey& key, const StoredValue& stored) {
+RegistryKey::NamedValue named(const StoredValue& stored) {
     if (const int32_t* number = std::get_if<int32_t>(&stored.value))
-        return key.writeNumber(name(stored.name), *number);
-    return key.writeString(name(stored.name), std::get<QString>(stored.value));
+        return {name(stored.name), RegistryValue::dword(uint32_t(*number))};
+    return {name(stored.name), RegistryValue::string(std::get<QString>(stored.value))};
 }
 
 } // namespace
@@ -107,10 +125,12 @@ void LoadSettings(Settings& settings, SettingsTarget& target, const RegistryStor
     RegistryKey key;
     // A missing key (first run) leaves the key closed: every read gives the default.
     key.open(store, settingsKeyPath(), RegistryKey::Access::Read);
+    if (applyStartupDirectory) tellIfTooLarge(key, store, target.messageOwner());
     readStrings(key, settings);
     if (applyStartupDirectory) applyStartupDir(settings, target);
     readIntegers(key, settings);
-    settings.ShowHint = readShowHint(key);
+    settings.ShowHint = readBool(key, "ShowHint", true);
+    settings.SearchArchives = readBool(key, "SearchArchives", false);
     target.setShowHint(settings.ShowHint);
     target.setMatchListFont(settings.MatchFontName, settings.MatchFontSize);
     key.close();
@@ -120,19 +140,25 @@ bool SaveSettings(Settings& settings, SettingsTarget& target, const RegistryStor
     settings.ShowHint = target.showHint();
     RegistryKey key;
     const bool opened = key.create(store, settingsKeyPath());
-    std::vector<StoredValue> values = inWriteOrder(settings);
-    // Written only when it reads otherwise, so that with the defaults the
+    std::vector<StoredValue> stored = inWriteOrder(settings);
+    // Written only when they read otherwise, so that with the defaults the
     // store holds what it always did.
     if (opened && settings.FoldersToSkip !=
                       key.readString(name("FoldersToSkip")).value_or(settings.FoldersToSkip))
-        values.push_back({"FoldersToSkip", settings.FoldersToSkip});
-    for (const StoredValue& stored : values) {
-        if (opened && write(key, stored)) continue;
-        key.close(); // release the lock before the box waits for the user
-        showWriteFailure(target.messageOwner(), name(stored.name));
+        stored.push_back({"FoldersToSkip", settings.FoldersToSkip});
+    if (opened && settings.SearchArchives != readBool(key, "SearchArchives", false))
+        stored.push_back({"SearchArchives", int32_t(settings.SearchArchives ? 1 : 0)});
+    // All of them in one replacement of the store: on failure none was
+    // written, so the first is the one reported.
+    std::vector<RegistryKey::NamedValue> values;
+    for (const StoredValue& value : stored)
+        values.push_back(named(value));
+    const bool saved = opened && key.writeValues(values);
+    key.close(); // release the lock before the box waits for the user
+    if (!saved) {
+        showWriteFailure(target.messageOwner(), values.front().name);
         return false;
     }
-    key.close();
     LoadSettings(settings, target, store, false);
     return true;
 }
@@ -140,10 +166,12 @@ bool SaveSettings(Settings& settings, SettingsTarget& target, const RegistryStor
 Settings readStoredSettings(const RegistryStore& store) {
     RegistryKey key;
     key.open(store, settingsKeyPath(), RegistryKey::Access::Read);
+    tellIfTooLarge(key, store, nullptr);
     Settings settings;
     readStrings(key, settings);
     readIntegers(key, settings);
-    settings.ShowHint = readShowHint(key);
+    settings.ShowHint = readBool(key, "ShowHint", true);
+    settings.SearchArchives = readBool(key, "SearchArchives", false);
     return settings;
 }
 

@@ -6,6 +6,9 @@
 
 #include <QDir>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace ferrolux {
 namespace {
@@ -116,7 +119,7 @@ TEST_F(SettingsStoreTest, StartupDirectoryIsAppliedOnlyWhenAsked) {
         << "kept for correction";
 }
 
-TEST_F(SettingsStoreTest, SaveWritesAllThirteenInOrderThenReloads) {
+TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderThenReloads) {
     settings = defaultSettings();
     settings.MaxMatchLen = 2000;
     settings.Editor = QStringLiteral("kate -n");
@@ -172,6 +175,82 @@ TEST_F(SettingsStoreTest, FailedSaveReportsTheValueAndStops) {
         EXPECT_EQ(settings.MaxMatches, 77) << "the new values stay in memory";
     }
     EXPECT_EQ(contents(), storeText(""));
+}
+
+// Replacements of the store seen in its folder: a write is a rename of the
+// finished temporary file over the store. Closes of written files are
+// watched too, so that successive renames are never merged into one event.
+class StoreReplacements {
+public:
+    explicit StoreReplacements(const std::string& path)
+        : name_(path.substr(path.rfind('/') + 1)), fd_(::inotify_init1(IN_NONBLOCK)) {
+        ::inotify_add_watch(fd_, path.substr(0, path.rfind('/')).c_str(),
+                            IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~StoreReplacements() { ::close(fd_); }
+
+    int count() const {
+        int replaced = 0;
+        alignas(inotify_event) char buffer[65536];
+        for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                if ((event->mask & IN_MOVED_TO) && event->len && name_ == event->name) ++replaced;
+                at += sizeof(inotify_event) + event->len;
+            }
+        return replaced;
+    }
+
+private:
+    std::string name_;
+    int fd_;
+};
+
+// One OK, one write: the store (which may hold many saved searches) is
+// read, changed and replaced once, not once per value.
+TEST_F(SettingsStoreTest, SaveReplacesTheStoreOnce) {
+    seed(storeText("\"Searches\"=\"" + std::string(100000, 's') + "\"\n"));
+    settings = defaultSettings();
+    settings.SearchArchives = true;
+    const StoreReplacements replacements(path);
+    ASSERT_TRUE(SaveSettings(settings, window, store));
+    EXPECT_EQ(replacements.count(), 1);
+    EXPECT_EQ(readStoredSettings(store), settings);
+}
+
+// A store far too large is neither read nor changed: the start-up says so
+// once, everything takes its default, and OK fails as for a store that
+// cannot be written.
+TEST_F(SettingsStoreTest, AStoreTooLargeToReadIsToldAtStartUpAndKept) {
+    const std::string big = storeText("\"MaxMatches\"=dword:00000009\n\"Searches\"=\"" +
+                                      std::string(5 << 20, 's') + "\"\n");
+    seed(big);
+    LoadSettings(settings, window, store, true);
+    EXPECT_EQ(settings, defaultSettings());
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Warning"));
+    EXPECT_EQ(boxes.boxes()[0].text,
+              "The settings file\n" + QString::fromStdString(path) +
+                  "\nis 5.0 MB, more than the 4.0 MB a settings file may hold: it was not read, "
+                  "and it will not be changed.\n\nFerrolux uses its default preferences, and "
+                  "cannot keep new ones or saved searches, until the file is moved away or made "
+                  "smaller.");
+    boxes.clear();
+    EXPECT_FALSE(SaveSettings(settings, window, store));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("Failed to set data for 'MaxMatchLen'"));
+    EXPECT_TRUE(contents() == big);
+}
+
+// A store file marked read-only fails OK like a read-only folder does.
+TEST_F(SettingsStoreTest, AReadOnlyStoreFileFailsTheSave) {
+    seed(storeText("\"MaxMatches\"=dword:00000009\n"));
+    ::chmod(path.c_str(), 0444);
+    settings = defaultSettings();
+    EXPECT_FALSE(SaveSettings(settings, window, store));
+    ASSERT_EQ(boxes.boxes().size(), 1u);
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("Failed to set data for 'MaxMatchLen'"));
+    EXPECT_EQ(contents(), storeText("\"MaxMatches\"=dword:00000009\n"));
 }
 
 } // namespace
