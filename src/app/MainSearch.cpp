@@ -65,6 +65,7 @@ SearchRequest MainSearch::readRequest() const {
     request.Literal = controls_.chkLiteral->isChecked();
     request.ListedFilesOnly = controls_.chkSearchListed->isChecked();
     request.FoldersToSkip = settings_.FoldersToSkip.toStdString();
+    request.SearchArchives = settings_.SearchArchives;
     request.live = liveOptions_;
     return request;
 }

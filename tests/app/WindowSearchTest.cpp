@@ -1,3 +1,4 @@
+#include "ArchiveFixtures.h"
 #include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
 #include "SimpleZip.h"
@@ -336,6 +337,24 @@ TEST_F(WindowSearch, ArchiveProblemsAreShownByTheWindowThread) {
     EXPECT_EQ(member.FileName, "inner.txt");
     EXPECT_EQ(member.Directory, tree.file("good.zip"));
     EXPECT_FALSE(member.ExtractedPath.empty());
+}
+
+TEST_F(WindowSearch, TheArchivesPreferenceAddsTarArchivesBesideZipFiles) {
+    const std::string archive = tree.write(
+        "docs.tar.gz", test::archiveBytes(test::ArchiveFormat::TarGz,
+                                          {test::file("deep/inner.txt", "packed needle\n")}));
+    ui.chkSearchZip->setChecked(true);
+    for (const bool preference : {false, true}) {
+        window->settings().SearchArchives = preference;
+        ASSERT_TRUE(search(QStringLiteral("needle"), QStringLiteral("*.txt")));
+        waitForEnd();
+        ASSERT_EQ(ui.lstFiles1->count(), preference ? 1 : 0) << preference;
+        if (!preference) continue;
+        EXPECT_EQ(ui.lstFiles1->row(0).FileName, "inner.txt");
+        EXPECT_EQ(ui.lstFiles1->row(0).Directory, archive);
+    }
+    ASSERT_EQ(boxes.boxes().size(), 1u); // the first search: nothing with the mask but the archive
+    EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("No files found"));
 }
 
 TEST_F(WindowSearch, ABoxOfTheSearchComesOnTheWindowThreadAfterTheRowsFoundBeforeIt) {

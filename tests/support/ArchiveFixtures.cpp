@@ -1,7 +1,5 @@
 #include "ArchiveFixtures.h"
 
-#include "ZipFixtures.h"
-
 #include <archive.h>
 #include <archive_entry.h>
 #include <stdexcept>
@@ -67,6 +65,16 @@ std::string written(ArchiveFormat format, const std::vector<Member>& members) {
     archive_write_close(writer);
     archive_write_free(writer);
     return out;
+}
+
+uint32_t crc32Of(const std::string& data) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (const char c : data) {
+        crc ^= static_cast<unsigned char>(c);
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
+    }
+    return ~crc;
 }
 
 void put16(std::string& out, uint32_t value) {
