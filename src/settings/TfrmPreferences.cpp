@@ -200,6 +200,11 @@ QWidget* TfrmPreferences::createSearchTab() {
                             tabSearch);
     hint->setWordWrap(true);
     hint->setGeometry(10, 58, 358, 40);
+    // Searched only beside Zip files, so "Search Zip files" still turns every archive off.
+    chkSearchArchives =
+        named(new QCheckBox(QStringLiteral("&Also search tar, 7z and RAR archives"), tabSearch),
+              "chkSearchArchives");
+    chkSearchArchives->setGeometry(10, 108, 358, 20);
     return tabSearch;
 }
 
@@ -246,6 +251,7 @@ void TfrmPreferences::FormShow() {
     txtEditor->setText(settings_.Editor);
     txtStartupDir->setText(settings_.StartupDir);
     txtFoldersToSkip->setText(settings_.FoldersToSkip);
+    chkSearchArchives->setChecked(settings_.SearchArchives);
     showFontLabel(matchFont());
     showFontLabel(viewerFont());
     showFontLabel(printFont());
@@ -375,6 +381,7 @@ void TfrmPreferences::cmdOKClick() {
     settings_.MaxMatches = wholeNumber(txtMaxMatches);
     target_.setShowHint(chkShowHint->isChecked());
     settings_.Editor = txtEditor->text();
+    settings_.SearchArchives = chkSearchArchives->isChecked();
     settings_.FoldersToSkip = txtFoldersToSkip->text();
     // A failed write has been shown; the dialog stays open for another try.
     if (!SaveSettings(settings_, target_, RegistryStore::standard())) return;

@@ -62,6 +62,7 @@ public:
 
     // Search tab.
     QLineEdit* txtFoldersToSkip;
+    QCheckBox* chkSearchArchives;
 
     QPushButton* cmdOK;
     QPushButton* cmdCancel;

@@ -491,5 +491,29 @@ TEST_F(PreferencesDialog, FoldersToSkipAreShownAndStoredOnOk) {
     EXPECT_EQ(readStoredSettings().FoldersToSkip, QString()) << "cleared, not left as it was";
 }
 
+// The archives box sits on the Search tab, unticked by default and not
+// written until it is changed; ticking and unticking both reach the store.
+TEST_F(PreferencesDialog, SearchArchivesIsShownAndStoredOnOk) {
+    auto dialog = open();
+    auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("chkSearchArchives"));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->parentWidget(), dialog->tabSearch);
+    EXPECT_EQ(box->text().remove(QLatin1Char('&')),
+              QStringLiteral("Also search tar, 7z and RAR archives"));
+    EXPECT_FALSE(box->isChecked());
+    dialog->cmdOKClick();
+    EXPECT_EQ(storeFile().find("SearchArchives"), std::string::npos);
+
+    for (const bool ticked : {true, false}) {
+        auto again = open();
+        auto* shown = again->findChild<QCheckBox*>(QStringLiteral("chkSearchArchives"));
+        EXPECT_EQ(shown->isChecked(), !ticked) << "shows what is stored";
+        shown->setChecked(ticked);
+        again->cmdOKClick();
+        EXPECT_EQ(readStoredSettings().SearchArchives, ticked);
+        EXPECT_EQ(window->settings().SearchArchives, ticked);
+    }
+}
+
 } // namespace
 } // namespace ferrolux
