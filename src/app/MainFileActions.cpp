@@ -1,5 +1,6 @@
 #include "app/MainFileActions.h"
 
+#include "platform/MessageBoxA.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
@@ -44,6 +45,14 @@ std::optional<SelectedMatch> MainFileActions::selectedMatch() const {
     const int row = results_.lstLines1->selectedRow();
     if (row < 0) return std::nullopt;
     return SelectedMatch{row, results_.lstLines1->lines()[size_t(row)].LineNumber};
+}
+
+void MainFileActions::tell(const UserMessage& message) {
+    MessageBoxA(window_, message);
+}
+
+bool MainFileActions::ask(const UserMessage& question) {
+    return MessageBoxA(window_, question) == IDYES;
 }
 
 QObject* MainFileActions::messageOwner() {

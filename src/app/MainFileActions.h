@@ -33,6 +33,8 @@ public:
     const std::string& searchPattern() const override;
     const Settings& settings() const override;
     std::optional<SelectedMatch> selectedMatch() const override;
+    void tell(const UserMessage& message) override;
+    bool ask(const UserMessage& question) override;
     QObject* messageOwner() override;
     void showViewer(const ViewerRequest& request) override;
     QString searchText() const override;

@@ -8,6 +8,7 @@
 #include "results/MatchListView.h"
 #include "results/NotSearchedList.h"
 #include "search/SearchSession.h"
+#include "search/SearchTexts.h"
 #include "settings/Settings.h"
 
 #include <QAction>
@@ -74,7 +75,7 @@ void MainSearch::cmdSearchClick() {
     // Alt+S still reaches the Search button under Stop: one search at a time.
     if (searchRunning()) return;
     if (const std::optional<Refusal> refusal = session_.begin(readRequest())) {
-        MessageBoxA(window_, refusal->text, refusal->caption, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(window_, *refusal);
         return;
     }
     showBusyState();
@@ -143,10 +144,8 @@ void MainSearch::showNotSearched() {
 }
 
 void MainSearch::showOutcome() {
-    const SearchOutcome outcome = session_.outcome();
-    if (outcome != SearchOutcome::MatchesFound) {
-        MessageBoxA(window_, outcomeMessage(outcome), QStringLiteral("Message"),
-                    MB_OK | MB_ICONINFORMATION);
+    if (const std::optional<UserMessage> nothing = outcomeMessage(session_.outcome())) {
+        MessageBoxA(window_, *nothing);
         results_.lstFiles1->setEnabled(false);
         controls_.chkSearchListed->setEnabled(false);
         return;

@@ -1,5 +1,6 @@
 #include "app/MainSettings.h"
 
+#include "platform/MessageBoxA.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
@@ -8,6 +9,7 @@
 #include "results/MatchListView.h"
 #include "settings/SavedSearches.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTexts.h"
 #include "settings/TfrmPreferences.h"
 #include "settings/TfrmSearches.h"
 
@@ -23,17 +25,22 @@ MainSettings::MainSettings(QWidget* window, ::ferrolux::Settings& settings,
     : window_(window), settings_(settings), controls_(controls), results_(results) {}
 
 void MainSettings::LoadSettings(bool applyStartupDir) {
-    ::ferrolux::LoadSettings(settings_, *this, RegistryStore::standard(), applyStartupDir);
+    if (const std::optional<UserMessage> warning =
+            ::ferrolux::LoadSettings(settings_, *this, RegistryStore::standard(), applyStartupDir))
+        MessageBoxA(window_, *warning);
 }
 
 void MainSettings::SaveSearch1Click() {
-    const std::optional<QString> directory =
-        directoryForSaving(controls_.Dir1->Directory(), window_);
-    if (!directory) return;
-    saveSearch(RegistryStore::standard(),
-               {*directory, controls_.cboSearch->currentText(), controls_.txtFilespec->text(),
-                optionLettersFor(optionBoxes())},
-               window_);
+    const std::optional<QString> directory = directoryForSaving(controls_.Dir1->Directory());
+    if (!directory) {
+        MessageBoxA(window_, directoryNotUtf8Refusal());
+        return;
+    }
+    const StoreOutcome saved =
+        saveSearch(RegistryStore::standard(),
+                   {*directory, controls_.cboSearch->currentText(), controls_.txtFilespec->text(),
+                    optionLettersFor(optionBoxes())});
+    if (saved.message) MessageBoxA(window_, *saved.message);
 }
 
 void MainSettings::RetrieveSearch1Click() {
@@ -87,10 +94,6 @@ void MainSettings::setOptionBoxes(const SearchOptionBoxes& boxes) {
     controls_.chkCase->setChecked(boxes.caseSensitive);
     controls_.chkWord->setChecked(boxes.wholeWords);
     controls_.chkLiteral->setChecked(boxes.literal);
-}
-
-QObject* MainSettings::messageOwner() {
-    return window_;
 }
 
 } // namespace ferrolux

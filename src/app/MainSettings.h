@@ -35,7 +35,6 @@ public:
     void setSearchText(const QString& text) override;
     void setFileSpec(const QString& fileSpec) override;
     void setOptionBoxes(const SearchOptionBoxes& boxes) override;
-    QObject* messageOwner() override;
 
 private:
     QWidget* window_;

@@ -3,7 +3,7 @@
 #include "platform/MessageBoxA.h"
 #include "search/SearchHost.h"
 #include "search/SearchSession.h"
-#include "search/TextDecoding.h"
+#include "search/SearchTexts.h"
 
 #include <QMetaObject>
 #include <QPointer>
@@ -20,30 +20,21 @@ namespace {
 // at the screen's rate took a fifth of a core from the search on two cores.
 constexpr int kProgressIntervalMs = 40;
 
-int answerWithoutShowing(unsigned flags) {
-    return (flags & MB_YESNO) ? int(IDNO) : int(IDOK);
-}
-
 } // namespace
 
 // The one way from the search's thread to the window's: what the search
 // reported since the window last looked.
 struct SearchController::Queue {
-    struct Box {
-        QString text;
-        QString caption;
-        unsigned flags = 0;
-    };
     // Only the latest status counts: a text, or the path of the file in
     // work (turned into text on the window's thread, when it is shown).
     using Status = std::variant<std::monostate, QString, std::string>;
 
     std::mutex mutex;
-    std::condition_variable answered;
+    std::condition_variable shown;
     std::vector<FileResult> rows;
     Status status;
-    std::optional<Box> box; // the search waits for its answer
-    std::optional<int> answer;
+    std::optional<UserMessage> box; // the search waits until it was shown
+    bool answered = false;
     bool ended = false;
     bool abandoned = false; // boxes are answered without being shown
 
@@ -52,7 +43,7 @@ struct SearchController::Queue {
         rows.clear();
         status = {};
         box.reset();
-        answer.reset();
+        answered = false;
         ended = abandoned = false;
     }
 };
@@ -75,14 +66,13 @@ public:
         queue_->rows.push_back(row);
     }
 
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override {
+    void tell(const UserMessage& message) override {
         std::unique_lock lock(queue_->mutex);
-        if (queue_->abandoned) return answerWithoutShowing(flags);
-        queue_->box = Queue::Box{text, caption, flags};
-        queue_->answer.reset();
+        if (queue_->abandoned) return; // nobody is left to see it
+        queue_->box = message;
+        queue_->answered = false;
         controller_.wake();
-        queue_->answered.wait(lock, [&] { return queue_->answer || queue_->abandoned; });
-        return queue_->answer.value_or(answerWithoutShowing(flags));
+        queue_->shown.wait(lock, [&] { return queue_->answered || queue_->abandoned; });
     }
 
     void ended() {
@@ -152,13 +142,13 @@ void SearchController::deliver() {
     if (!rows.empty()) session_.appendRows(std::move(rows));
     if (const auto* text = std::get_if<QString>(&status)) view_.showStatus(*text);
     if (const auto* path = std::get_if<std::string>(&status))
-        view_.showStatus(QStringLiteral(" Searching ") + displayText(*path));
+        view_.showStatus(searchingStatus(*path));
     if (ended) return finish();
     showBox();
 }
 
 void SearchController::showBox() {
-    std::optional<Queue::Box> box;
+    std::optional<UserMessage> box;
     {
         const std::lock_guard lock(queue_->mutex);
         box.swap(queue_->box);
@@ -166,11 +156,11 @@ void SearchController::showBox() {
     if (!box) return;
     const QPointer<SearchController> self(this);
     // The box runs its own event loop: this is reached again, with no box.
-    const int answer = MessageBoxA(window_, box->text, box->caption, box->flags);
+    MessageBoxA(window_, *box);
     if (!self) return;
     const std::lock_guard lock(queue_->mutex);
-    queue_->answer = answer;
-    queue_->answered.notify_all();
+    queue_->answered = true;
+    queue_->shown.notify_all();
 }
 
 void SearchController::finish() {
@@ -185,7 +175,7 @@ void SearchController::abandon() {
     {
         const std::lock_guard lock(queue_->mutex);
         queue_->abandoned = true;
-        queue_->answered.notify_all();
+        queue_->shown.notify_all();
     }
     thread_.join();
     timer_->stop();

@@ -27,9 +27,9 @@ struct SearchView {
 // of its own (which hands the files to a pool of threads). While it runs,
 // that thread alone writes the session's counters; the rows it finds reach
 // the session on the window's thread. What the search reports (rows, the
-// status text, message boxes, its end) goes through one queue, in the order
-// it was reported; a message box is shown there, with MessageBoxA, while the
-// search waits for the answer.
+// status text, messages for the user, its end) goes through one queue, in
+// the order it was reported; a message is shown there in a message box
+// while the search waits for it to be answered.
 class SearchController : public QObject {
     Q_OBJECT
 public:
@@ -46,8 +46,8 @@ public:
     // Stop: every file in work ends within a chunk, no more are searched.
     void cancel();
 
-    // Ends a running search at once: stops it, answers its message boxes
-    // without showing them and waits for all its threads. The view hears
+    // Ends a running search at once: stops it, drops its messages unshown
+    // and waits for all its threads. The view hears
     // nothing more of it.
     void abandon();
 

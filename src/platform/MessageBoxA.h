@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "platform/UserMessage.h"
 
+#include <QString>
 #include <functional>
 
 class QObject;
@@ -26,12 +27,20 @@ enum MessageBoxResult : int { IDOK = 1, IDYES = 6, IDNO = 7 };
 // and tests can record it and answer without blocking.
 int MessageBoxA(QObject* owner, const QString& text, const QString& caption, unsigned flags);
 
+// A message of a layer below the windows, in the box its kind calls for.
+int MessageBoxA(QObject* owner, const UserMessage& message);
+unsigned messageBoxFlags(UserMessage::Kind kind);
+
+// The answer of a box nobody can see: the one that changes nothing (No to a
+// question, else OK).
+int defaultAnswer(unsigned flags);
+
 using MessageBoxHandler =
     std::function<int(QObject* owner, const QString& text, const QString& caption, unsigned flags)>;
 
 // Installs the handler that shows message boxes and returns the previous one.
-// Without a handler the text goes to stderr and the box answers IDOK
-// (or IDNO for a Yes/No question, the answer that changes nothing).
+// Without a handler the text goes to stderr and the box gets the default
+// answer.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
 } // namespace ferrolux

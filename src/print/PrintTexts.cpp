@@ -21,6 +21,16 @@ QString fileHeading(const FileResult& row) {
            (row.Matches == 1 ? QStringLiteral(" match") : QStringLiteral(" matches"));
 }
 
+UserMessage noFileSelected() {
+    return {QStringLiteral("No file is currently selected"), QStringLiteral("Error"),
+            UserMessage::Kind::Warning};
+}
+
+UserMessage replaceFileQuestion(const QString& name, const QString& caption) {
+    return {name + QStringLiteral(" already exists.\nDo you want to replace it?"), caption,
+            UserMessage::Kind::Question};
+}
+
 QString reportWriteFailureText(const std::string& path, const std::string& reason) {
     return QStringLiteral("The report could not be written to ") +
            QFile::decodeName(QByteArray::fromStdString(path)) + QStringLiteral(".\n") +

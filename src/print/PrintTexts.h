@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/UserMessage.h"
 #include "search/FileResult.h"
 
 #include <QString>
@@ -15,6 +16,11 @@ QString pageHeaderText(const std::string& typedSearchText, const std::string& di
 // "<file> - 3 matches", "<file> - 1 match"; an archive member reads
 // "<name> (in <archive>) - ...".
 QString fileHeading(const FileResult& row);
+
+// Matches of the selected file asked for, and no file selected.
+UserMessage noFileSelected();
+// "<name> already exists. Do you want to replace it?"
+UserMessage replaceFileQuestion(const QString& name, const QString& caption);
 
 // "The report could not be written to <path>." and the system's reason.
 QString reportWriteFailureText(const std::string& path, const std::string& reason);

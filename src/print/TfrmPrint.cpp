@@ -50,9 +50,7 @@ std::optional<QString> runSaveDialog(QFileDialog& dialog) {
 }
 
 bool confirmOverwrite(QWidget* owner, const QString& path, const QString& caption) {
-    const QString text =
-        QFileInfo(path).fileName() + QStringLiteral(" already exists.\nDo you want to replace it?");
-    return MessageBoxA(owner, text, caption, MB_YESNO | MB_ICONWARNING) == IDYES;
+    return MessageBoxA(owner, replaceFileQuestion(QFileInfo(path).fileName(), caption)) == IDYES;
 }
 
 // The PDF file the current printer writes, or nothing for a real printer.
@@ -181,8 +179,7 @@ void TfrmPrint::cmdCancelClick() {
 bool TfrmPrint::takeOption() {
     printOption_ = ItemIndex();
     if (printOption_ != int32_t(PrintChoice::MatchesOfSelectedFile) || fileSelected_()) return true;
-    MessageBoxA(this, QStringLiteral("No file is currently selected"), QStringLiteral("Error"),
-                MB_OK | MB_ICONWARNING);
+    MessageBoxA(this, noFileSelected());
     printOption_ = -1;
     return false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/UserMessage.h"
 #include "viewer/ViewerSource.h"
 
 #include <QString>
@@ -30,6 +31,11 @@ struct ListingAnchor {
 class FileActionHost : public ViewerSource {
 public:
     virtual std::optional<SelectedMatch> selectedMatch() const = 0;
+    // Shows the user a message; ask: a question, true for Yes.
+    virtual void tell(const UserMessage& message) = 0;
+    virtual bool ask(const UserMessage& question) = 0;
+    // The window the messages belong to: once it is gone, a late message
+    // (a program that failed long after it started) is dropped.
     virtual QObject* messageOwner() = 0;
     // Creates the viewer and shows it modally.
     virtual void showViewer(const ViewerRequest& request) = 0;

@@ -1,9 +1,8 @@
 #include "results/FileActions.h"
 
-#include "platform/MessageBoxA.h"
 #include "platform/ui/Shell.h"
 #include "results/RegExpTokens.h"
-#include "results/RowDisplay.h"
+#include "results/ResultTexts.h"
 #include "search/TextDecoding.h"
 
 #include <QPointer>
@@ -12,14 +11,6 @@
 #include <charconv>
 
 namespace ferrolux {
-
-const char* const ZipCopyWarning =
-    "When opening or editing a file extracted from a Zip file,\n"
-    "you are working on a temporary copy of the extracted file.\n"
-    "Any changes you make will NOT be saved to the original Zip file.\n"
-    "Do you want to proceed?";
-const char* const NoAssociationMessage =
-    "Unable to open file - no associated application exists for this extension";
 
 namespace {
 
@@ -62,12 +53,9 @@ void FileActions::Open1Click() {
     if (!row) return;
     CurrentFilePath = row->fullPath();
     if (!confirmZipCopy(*row)) return;
-    const Shell::OpenResult opened = shell_.openDocument(
-        CurrentFilePath, reportFailure(QStringLiteral("Unable to open file - the desktop's "
-                                                      "opener failed.")));
-    if (opened == Shell::OpenResult::NoAssociation)
-        MessageBoxA(host_.messageOwner(), QLatin1String(NoAssociationMessage),
-                    QStringLiteral("Ferrolux"), MB_OK);
+    const Shell::OpenResult opened =
+        shell_.openDocument(CurrentFilePath, reportFailure(openerFailed));
+    if (opened == Shell::OpenResult::NoAssociation) host_.tell(noAssociatedApplication());
 }
 
 void FileActions::Edit1Click() {
@@ -76,17 +64,17 @@ void FileActions::Edit1Click() {
     CurrentFilePath = row->fullPath();
     if (!confirmZipCopy(*row)) return;
     shell_.start(editorCommand(host_.settings().Editor, CurrentFilePath, shell_),
-                 reportFailure(QStringLiteral("Unable to edit file - the editor failed.")));
+                 reportFailure(editorFailed));
 }
 
 // The failure may come long after the action, when the program ends.
-LaunchFailed FileActions::reportFailure(const QString& what) {
+LaunchFailed FileActions::reportFailure(UserMessage (*describe)(const LaunchFailure&)) {
     QPointer<QObject> owner = host_.messageOwner();
     const bool owned = owner;
-    return [owner, owned, what](const LaunchFailure& failure) {
+    FileActionHost* host = &host_;
+    return [owner, owned, host, describe](const LaunchFailure& failure) {
         if (owned && !owner) return; // the window is gone: the program is quitting
-        MessageBoxA(owner, launchFailureText(what, failure), QStringLiteral("Ferrolux"),
-                    MB_OK | MB_ICONWARNING);
+        host->tell(describe(failure));
     };
 }
 
@@ -102,13 +90,7 @@ void FileActions::openViewer(const FileResult& row, int32_t targetMatch) {
 }
 
 bool FileActions::confirmZipCopy(const FileResult& row) {
-    if (row.ExtractedPath.empty()) return true;
-    return MessageBoxA(host_.messageOwner(), QLatin1String(ZipCopyWarning),
-                       QStringLiteral("Warning"), MB_YESNO | MB_ICONWARNING) == IDYES;
-}
-
-QString viewerCaption(const FileResult& row) {
-    return QStringLiteral("File Viewer - ") + displayText(displayName(row));
+    return row.ExtractedPath.empty() || host_.ask(zipCopyQuestion());
 }
 
 std::optional<int32_t> targetMatchFor(const FileResult& row, const SelectedMatch& match) {

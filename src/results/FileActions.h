@@ -29,15 +29,12 @@ public:
 private:
     void openViewer(const FileResult& row, int32_t targetMatch);
     bool confirmZipCopy(const FileResult& row);
-    // Tells the user, in a message box, what failed and the command tried.
-    LaunchFailed reportFailure(const QString& what);
+    // Tells the user what failed and the command tried, when it fails.
+    LaunchFailed reportFailure(UserMessage (*describe)(const LaunchFailure&));
 
     FileActionHost& host_;
     Shell& shell_;
 };
-
-// "File Viewer - " and the row's display name.
-QString viewerCaption(const FileResult& row);
 
 // The match a double-click on the match list asks the viewer to show first:
 // the line number of a text file, the row's position for a binary file.
@@ -55,8 +52,5 @@ QString commandText(const std::vector<std::string>& command);
 
 // The message for a program that failed: what failed, the command, why.
 QString launchFailureText(const QString& what, const LaunchFailure& failure);
-
-extern const char* const ZipCopyWarning;
-extern const char* const NoAssociationMessage;
 
 } // namespace ferrolux

@@ -3,6 +3,7 @@
 #include "platform/archive/ArchiveFormats.h"
 #include "search/FileMask.h"
 #include "search/GrepEngine.h"
+#include "search/SearchTexts.h"
 
 #include <QString>
 #include <algorithm>
@@ -49,21 +50,17 @@ std::optional<Refusal> compileRefusal(const GrepEngine& engine, const std::strin
                                       int caseFlag) {
     RGrepState check;
     if (engine.CompileRGrep(pattern, caseFlag, check) == 0) return std::nullopt;
-    return Refusal{QString::fromStdString(check.error), QStringLiteral("Regular Expression Error")};
+    return patternRefusal(check.error);
 }
 
 } // namespace
 
 std::optional<Refusal> validateRequest(const SearchRequest& request, const GrepEngine& engine) {
     const bool noSpecs = request.FileSpecs.empty() && !request.ListedFilesOnly;
-    if (noSpecs || request.SearchText.empty())
-        return Refusal{QStringLiteral("File specification and search text must be entered"),
-                       QStringLiteral("Error")};
+    if (noSpecs || request.SearchText.empty()) return blankRequestRefusal();
     if (!request.Literal) {
         if (matchesEverything(request.SearchText))
-            return Refusal{QStringLiteral("Search pattern cannot consist only of \"%1\"")
-                               .arg(QString::fromUtf8(request.SearchText)),
-                           QStringLiteral("Regular Expression Error")};
+            return matchEverythingRefusal(request.SearchText);
         if (auto refusal = compileRefusal(engine, request.SearchText, GrepFalse)) return refusal;
     }
     // What the search compiles (whole words, literal text) must compile too,

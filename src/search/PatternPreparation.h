@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/UserMessage.h"
 #include "search/SearchRequest.h"
 
 #include <QString>
@@ -10,11 +11,8 @@ namespace ferrolux {
 
 class GrepEngine;
 
-// A request the search refuses, with the message box that says why.
-struct Refusal {
-    QString text;
-    QString caption;
-};
+// A request the search refuses, with the message that says why.
+using Refusal = UserMessage;
 
 // Checks the typed request before anything changes: the blank-input rule, the
 // seven patterns that match everything, and (outside literal mode) whether the

@@ -1,16 +1,11 @@
 #include "search/SearchHost.h"
 
-#include "platform/MessageBoxA.h"
-#include "search/TextDecoding.h"
+#include "search/SearchTexts.h"
 
 namespace ferrolux {
 
 void SearchHost::searchingFile(const std::string& path) {
-    setStatus(QStringLiteral(" Searching ") + displayText(path));
-}
-
-int SearchHost::showMessage(const QString& text, const QString& caption, unsigned flags) {
-    return MessageBoxA(messageOwner(), text, caption, flags);
+    setStatus(searchingStatus(path));
 }
 
 } // namespace ferrolux

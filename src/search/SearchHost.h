@@ -1,12 +1,11 @@
 #pragma once
 
+#include "platform/UserMessage.h"
 #include "search/FileResult.h"
 #include "search/NotSearched.h"
 
 #include <QString>
 #include <string>
-
-class QObject;
 
 namespace ferrolux {
 
@@ -42,13 +41,9 @@ public:
     // its list, the command line tells it with --verbose.
     virtual void notSearched(const NotSearched& record) { (void)record; }
 
-    // A message box raised by the search (archive problems); returns the
-    // button pressed. By default it is shown at once through MessageBoxA,
-    // owned by messageOwner().
-    virtual int showMessage(const QString& text, const QString& caption, unsigned flags);
-
-    // Owner of the message boxes the search shows.
-    virtual QObject* messageOwner() { return nullptr; }
+    // Something the user must be told before the search goes on (an archive
+    // that cannot be searched); the search waits until this returns.
+    virtual void tell(const UserMessage& message) = 0;
 };
 
 } // namespace ferrolux

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <optional>
 
 namespace ferrolux {
@@ -80,12 +81,11 @@ public:
     void notSearched(const NotSearched& record) override {
         inTurn([this, record] { run_.recordNotSearched(record); });
     }
-    // A box waits for its answer: everything before it is told first.
-    int showMessage(const QString& text, const QString& caption, unsigned flags) override {
+    // The search waits until the user was told: everything before is told first.
+    void tell(const UserMessage& message) override {
         run_.pool_->drain();
-        return run_.host_.showMessage(text, caption, flags);
+        run_.host_.tell(message);
     }
-    QObject* messageOwner() override { return run_.host_.messageOwner(); }
 
 private:
     void inTurn(std::function<void()> action) {
@@ -288,6 +288,11 @@ FileResult SearchRun::makeRow(const WalkItem& item) const {
     row.DateTime = formatDateTime(item.outcome.modified, dateDisplayFormat_, locale_);
     if (fromArchive) row.ExtractedPath = path;
     return row;
+}
+
+int64_t tickCount() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 } // namespace ferrolux

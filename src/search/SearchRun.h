@@ -74,10 +74,6 @@ private:
     std::unique_ptr<OrderedPool<WalkItem>> pool_;
 };
 
-// The status line after a search, e.g.
-// " Found 12 matches in 3 files of 40 searched - elapsed time 1.5 seconds".
-QString searchSummary(const SearchState& state, int64_t elapsedMs, const QLocale& locale);
-
 // Milliseconds of a monotonic clock (stands in for the tick count).
 int64_t tickCount();
 

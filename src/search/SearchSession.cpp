@@ -2,6 +2,7 @@
 
 #include "search/MatchListing.h"
 #include "search/SearchRun.h"
+#include "search/SearchTexts.h"
 #include "search/ZipPhase.h"
 
 namespace ferrolux {
@@ -90,18 +91,6 @@ std::vector<MatchLine> SearchSession::lines(const FileResult& row, bool caseSens
 
 void SearchSession::deleteExtractionFolders() {
     deleteTempFolders(state_);
-}
-
-QString outcomeMessage(SearchOutcome outcome) {
-    switch (outcome) {
-    case SearchOutcome::NoFilesFound:
-        return QStringLiteral("No files found");
-    case SearchOutcome::NoMatchesFound:
-        return QStringLiteral("No matches found");
-    case SearchOutcome::MatchesFound:
-        break;
-    }
-    return {};
 }
 
 } // namespace ferrolux

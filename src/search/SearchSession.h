@@ -24,7 +24,7 @@ struct MatchLimits {
     int32_t MaxMatchLen = 300; // longest match counted or listed in a binary file
 };
 
-// How a search ended, for the message that follows it.
+// How a search ended, for the message that follows it (outcomeMessage).
 enum class SearchOutcome { NoFilesFound, NoMatchesFound, MatchesFound };
 
 // Told before and after every change of a session's rows, so that a view
@@ -106,8 +106,5 @@ private:
     GrepEngine listing_;
     SessionRowsObserver* observer_ = nullptr;
 };
-
-// The message after a search that found nothing, or an empty text.
-QString outcomeMessage(SearchOutcome outcome);
 
 } // namespace ferrolux

@@ -1,41 +1,22 @@
 #include "search/ZipPhase.h"
 
-#include "platform/MessageBoxA.h"
 #include "platform/files/TempFolders.h"
 #include "search/FileMask.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
-#include "search/TextDecoding.h"
+#include "search/SearchTexts.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace ferrolux {
 
-QString zipFileErrorText(const std::string& zipFilename) {
-    return QStringLiteral("Error in Zip file: ") + displayText(zipFilename) +
-           QStringLiteral("\n\nThis file will not be searched, but processing\n"
-                          "will continue for other files.");
-}
-
-QString archiveErrorText(const std::string& archive) {
-    return QStringLiteral("Error in archive: ") + displayText(archive) +
-           QStringLiteral("\n\nThis file will not be searched, but processing\n"
-                          "will continue for other files.");
-}
-
-QString tempFolderErrorText(const std::string& folder, const std::string& why) {
-    return QStringLiteral("Archives cannot be searched: the temporary folder ") +
-           displayText(folder) + QStringLiteral(" cannot be written (") + displayText(why) +
-           QStringLiteral(").\n\nProcessing will continue for other files.");
-}
-
 void cleanupAtSearchStart(SearchState& state, bool listedFilesOnly, SearchHost& host) {
     state.PendingZips.clear();
     state.InZipPass = false;
     if (listedFilesOnly) return;
     if (!state.TempFolders.empty()) {
-        host.setStatus(QStringLiteral("Deleting temporary files"));
+        host.setStatus(deletingTemporaryFilesStatus());
         for (const std::string& folder : state.TempFolders)
             deleteExtractionFolder(folder);
         host.setStatus(QString());
@@ -78,9 +59,7 @@ void ZipPhase::run(const std::string& fileSpecs, const WalkFileSpecs& walk) {
 void ZipPhase::processArchive(const std::string& archive, const std::string& specs,
                               const WalkFileSpecs& walk) {
     const bool zip = hasFileExtension(archive, ".zip");
-    host_.setStatus(
-        (zip ? QStringLiteral("Extracting Zip file ") : QStringLiteral("Extracting archive ")) +
-        displayText(archive));
+    host_.setStatus(extractingStatus(archive, zip));
     state_.ZipError = false;
     state_.CurrentZip = archive;
     const ExtractionFolder folder = createExtractionFolder(archive);
@@ -123,8 +102,7 @@ void ZipPhase::Zip1Message(TZipMaster& sender, int ErrCode, const std::string& M
     // The library's own text is not shown, except to tell a folder that
     // cannot be written from a damaged archive.
     if (ErrCode == ZipCannotWrite) return tempFolderUnwritable(Message);
-    host_.showMessage(zipFileErrorText(sender.ZipFilename()), QStringLiteral("Zip File Error"),
-                      MB_OK | MB_ICONWARNING);
+    host_.tell(zipFileError(sender.ZipFilename()));
 }
 
 void ZipPhase::Archive1Message(ArchiveExtractor& sender, int ErrCode, const std::string& Message) {
@@ -132,8 +110,7 @@ void ZipPhase::Archive1Message(ArchiveExtractor& sender, int ErrCode, const std:
     sender.Cancel = true;
     state_.ZipError = true;
     if (ErrCode == ZipCannotWrite) return tempFolderUnwritable(Message);
-    host_.showMessage(archiveErrorText(sender.ArchiveFilename), QStringLiteral("Archive Error"),
-                      MB_OK | MB_ICONWARNING);
+    host_.tell(archiveError(sender.ArchiveFilename));
 }
 
 // Once per search: every archive after it would meet the same folder.
@@ -141,8 +118,7 @@ void ZipPhase::tempFolderUnwritable(const std::string& why) {
     state_.ZipError = true;
     if (tempFolderReported_) return;
     tempFolderReported_ = true;
-    host_.showMessage(tempFolderErrorText(systemTempFolder(), why),
-                      QStringLiteral("Temporary Folder Error"), MB_OK | MB_ICONWARNING);
+    host_.tell(tempFolderError(systemTempFolder(), why));
 }
 
 } // namespace ferrolux

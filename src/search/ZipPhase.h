@@ -4,7 +4,6 @@
 #include "platform/files/TempFolders.h"
 #include "platform/zip/TZipMaster.h"
 
-#include <QString>
 #include <functional>
 #include <string>
 
@@ -15,14 +14,6 @@ struct SearchState;
 
 // The password tried on every encrypted archive entry.
 inline constexpr char ZipPassword[] = "qorvantelbismu";
-
-// The text of the "Zip File Error" box for an archive.
-QString zipFileErrorText(const std::string& zipFilename);
-// The same for a tar, 7z or RAR archive ("Archive Error").
-QString archiveErrorText(const std::string& archive);
-// The text of the "Temporary Folder Error" box: archives cannot be unpacked
-// into folder, and why.
-QString tempFolderErrorText(const std::string& folder, const std::string& why);
 
 // Start of a search: forgets the archives queued by the last walk and, unless
 // only the listed files are searched again (their rows may point into the
@@ -37,10 +28,10 @@ void deleteTempFolders(SearchState& state);
 // After the walk: extracts each archive the walk queued into a folder of its
 // own and walks that folder with the user's file specifications, so that its
 // files are listed under the archive. Zip archives go through TZipMaster,
-// tar, 7z and RAR archives through libarchive. An archive that reports a
-// problem gets one "Zip File Error" ("Archive Error") box per problem and is
-// not searched; the next archive is processed all the same. A temporary
-// folder that cannot be written is told once, as what it is.
+// tar, 7z and RAR archives through libarchive. The user is told of each
+// problem an archive reports, and the archive is not searched; the next
+// archive is processed all the same. A temporary folder that cannot be
+// written is told once, as what it is.
 class ZipPhase {
 public:
     using WalkFileSpecs = std::function<void(const std::string& root, const std::string& specs)>;

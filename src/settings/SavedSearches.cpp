@@ -1,7 +1,7 @@
 #include "settings/SavedSearches.h"
 
-#include "platform/MessageBoxA.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTexts.h"
 
 #include <QStringDecoder>
 #include <QStringList>
@@ -30,10 +30,6 @@ bool holdsSeparator(const SavedSearch& search) {
     return false;
 }
 
-void refuse(QObject* owner, const QString& text) {
-    MessageBoxA(owner, text, QStringLiteral("Error"), MB_OK | MB_ICONWARNING);
-}
-
 } // namespace
 
 QString optionLettersFor(const SearchOptionBoxes& boxes) {
@@ -53,13 +49,11 @@ SearchOptionBoxes optionBoxesFor(const QString& letters) {
     return {has(u'X'), has(u'B'), has(u'I'), has(u'Z'), has(u'C'), has(u'W'), has(u'L')};
 }
 
-std::optional<QString> directoryForSaving(const std::string& path, QObject* owner) {
+std::optional<QString> directoryForSaving(const std::string& path) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(QByteArrayView(path.data(), qsizetype(path.size())));
-    if (!utf8.hasError()) return text;
-    refuse(owner, QStringLiteral("The directory name is not valid UTF-8 text and could not be "
-                                 "found again - cannot save"));
-    return std::nullopt;
+    if (utf8.hasError()) return std::nullopt;
+    return text;
 }
 
 QString encodeSavedSearch(const SavedSearch& search) {
@@ -80,18 +74,10 @@ std::vector<SavedSearch> parseSavedSearches(const QString& stored) {
     return searches;
 }
 
-bool saveSearch(const RegistryStore& store, const SavedSearch& search, QObject* owner) {
-    if (search.searchText.isEmpty() || search.fileSpec.isEmpty()) {
-        refuse(owner,
-               QStringLiteral("Search text and/ or file specification is blank - cannot save"));
-        return false;
-    }
-    if (holdsSeparator(search)) {
-        refuse(owner,
-               QStringLiteral("The directory, search text or files to search contain a "
-                              "reserved control character (U+007F or U+0080) - cannot save"));
-        return false;
-    }
+StoreOutcome saveSearch(const RegistryStore& store, const SavedSearch& search) {
+    if (search.searchText.isEmpty() || search.fileSpec.isEmpty())
+        return {false, blankSearchRefusal()};
+    if (holdsSeparator(search)) return {false, reservedCharacterRefusal()};
     RegistryKey key;
     bool saved = key.create(store, settingsKeyPath());
     if (saved) {
@@ -99,14 +85,8 @@ bool saveSearch(const RegistryStore& store, const SavedSearch& search, QObject* 
         const std::optional<QString> older = key.readString(searchesName());
         saved = older && key.writeString(searchesName(), encodeSavedSearch(search) + *older);
     }
-    key.close(); // release the lock before any box waits for the user
-    if (!saved) {
-        showWriteFailure(owner, searchesName());
-        return false;
-    }
-    MessageBoxA(owner, QStringLiteral("Search saved"), QStringLiteral("Message"),
-                MB_OK | MB_ICONINFORMATION);
-    return true;
+    if (!saved) return {false, writeFailure(searchesName())};
+    return {true, searchSaved()};
 }
 
 std::vector<SavedSearch> readSavedSearches(const RegistryStore& store) {

@@ -1,13 +1,12 @@
 #pragma once
 
 #include "platform/registry/Registry.h"
+#include "settings/SettingsStore.h"
 
 #include <QString>
 #include <optional>
 #include <string>
 #include <vector>
-
-class QObject;
 
 namespace ferrolux {
 
@@ -39,9 +38,9 @@ QString optionLettersFor(const SearchOptionBoxes& boxes);
 SearchOptionBoxes optionBoxesFor(const QString& letters);
 
 // The directory list's path (bytes) as the text a saved search stores. A path
-// that is not UTF-8 would come back as another name that cannot be entered, so
-// it is refused with a message box to owner and the result is nullopt.
-std::optional<QString> directoryForSaving(const std::string& path, QObject* owner = nullptr);
+// that is not UTF-8 would come back as another name that cannot be entered:
+// nothing (see directoryNotUtf8Refusal).
+std::optional<QString> directoryForSaving(const std::string& path);
 
 // Each field followed by U+007F, the entry ended by U+0080.
 QString encodeSavedSearch(const SavedSearch& search);
@@ -50,11 +49,11 @@ QString encodeSavedSearch(const SavedSearch& search);
 // hand-edited entry is empty.
 std::vector<SavedSearch> parseSavedSearches(const QString& stored);
 
-// Stores a search in front of the others, in one locked read-change-write,
-// and tells the user the outcome: refused when the search text or the file
-// masks are empty or a field holds a separator character, the write
-// failure, or "Search saved". True when the search was stored.
-bool saveSearch(const RegistryStore& store, const SavedSearch& search, QObject* owner = nullptr);
+// Stores a search in front of the others, in one locked read-change-write.
+// Refused when the search text or the file masks are empty or a field holds
+// a separator character; the message is the refusal, the write failure or
+// "Search saved".
+StoreOutcome saveSearch(const RegistryStore& store, const SavedSearch& search);
 
 // The stored searches, newest first; none when nothing is stored.
 std::vector<SavedSearch> readSavedSearches(const RegistryStore& store);

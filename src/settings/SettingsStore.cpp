@@ -1,8 +1,8 @@
 #include "settings/SettingsStore.h"
 
-#include "platform/MessageBoxA.h"
 #include "platform/registry/StoreFile.h"
 #include "settings/SettingsTarget.h"
+#include "settings/SettingsTexts.h"
 
 #include <QFile>
 #include <variant>
@@ -56,33 +56,19 @@ bool readBool(const RegistryKey& key, const char* valueName, bool fallback) {
     return stored ? *stored != 0 : fallback;
 }
 
-// A store too large to be read is left as it is, and said so once.
-void tellIfTooLarge(const RegistryKey& key, const RegistryStore& store, QObject* owner) {
-    if (key.storeProblem() != RegistryKey::StoreProblem::TooLarge) return;
-    const auto megabytes = [](uint64_t bytes) {
-        return QString::number(double(bytes) / (1 << 20), 'f', 1);
-    };
-    MessageBoxA(owner,
-                QStringLiteral("The settings file\n%1\nis %2 MB, more than the %3 MB a settings "
-                               "file may hold: it was not read, and it will not be changed.\n\n"
-                               "Ferrolux uses its default preferences, and cannot keep new ones "
-                               "or saved searches, until the file is moved away or made smaller.")
-                    .arg(QFile::decodeName(QByteArray::fromStdString(store.path())),
-                         megabytes(key.storeSize()), megabytes(StoreFile::maxBytes)),
-                QStringLiteral("Warning"), MB_OK | MB_ICONWARNING);
+// A store too large to be read is left as it is; the user is told why
+// nothing they keep will stick.
+std::optional<UserMessage> storeProblem(const RegistryKey& key, const RegistryStore& store) {
+    if (key.storeProblem() != RegistryKey::StoreProblem::TooLarge) return std::nullopt;
+    return storeTooLarge(QFile::decodeName(QByteArray::fromStdString(store.path())),
+                         key.storeSize(), StoreFile::maxBytes);
 }
 
-void applyStartupDir(const Settings& settings, SettingsTarget& target) {
-    if (settings.StartupDir.isEmpty()) {
-        target.setRootDirectory();
-        return;
-    }
-    if (target.setDirectory(settings.StartupDir)) return;
-    MessageBoxA(target.messageOwner(),
-                QStringLiteral("Default startup directory is invalid - \nstarting in root "
-                               "directory\n\nPlease correct this in File/Preferences"),
-                QStringLiteral("Warning"), MB_OK | MB_ICONWARNING);
+// False when the start-up directory could not be entered.
+bool applyStartupDir(const Settings& settings, SettingsTarget& target) {
+    if (!settings.StartupDir.isEmpty() && target.setDirectory(settings.StartupDir)) return true;
     target.setRootDirectory();
+    return settings.StartupDir.isEmpty();
 }
 
 struct StoredValue {
@@ -120,23 +106,27 @@ QString settingsKeyPath() {
     return QStringLiteral("Software\\Ferrolux");
 }
 
-void LoadSettings(Settings& settings, SettingsTarget& target, const RegistryStore& store,
-                  bool applyStartupDirectory) {
+std::optional<UserMessage> LoadSettings(Settings& settings, SettingsTarget& target,
+                                        const RegistryStore& store, bool applyStartupDirectory) {
     RegistryKey key;
     // A missing key (first run) leaves the key closed: every read gives the default.
     key.open(store, settingsKeyPath(), RegistryKey::Access::Read);
-    if (applyStartupDirectory) tellIfTooLarge(key, store, target.messageOwner());
+    std::optional<UserMessage> warning;
+    if (applyStartupDirectory) warning = storeProblem(key, store);
     readStrings(key, settings);
-    if (applyStartupDirectory) applyStartupDir(settings, target);
+    const bool entered = !applyStartupDirectory || applyStartupDir(settings, target);
     readIntegers(key, settings);
     settings.ShowHint = readBool(key, "ShowHint", true);
     settings.SearchArchives = readBool(key, "SearchArchives", false);
     target.setShowHint(settings.ShowHint);
     target.setMatchListFont(settings.MatchFontName, settings.MatchFontSize);
     key.close();
+    // A store too large leaves StartupDir empty, so only one of them is ever due.
+    if (!entered) warning = startupDirectoryInvalid();
+    return warning;
 }
 
-bool SaveSettings(Settings& settings, SettingsTarget& target, const RegistryStore& store) {
+StoreOutcome SaveSettings(Settings& settings, SettingsTarget& target, const RegistryStore& store) {
     settings.ShowHint = target.showHint();
     RegistryKey key;
     const bool opened = key.create(store, settingsKeyPath());
@@ -154,30 +144,22 @@ bool SaveSettings(Settings& settings, SettingsTarget& target, const RegistryStor
     for (const StoredValue& value : stored)
         values.push_back(named(value));
     const bool saved = opened && key.writeValues(values);
-    key.close(); // release the lock before the box waits for the user
-    if (!saved) {
-        showWriteFailure(target.messageOwner(), values.front().name);
-        return false;
-    }
+    key.close();
+    if (!saved) return {false, writeFailure(values.front().name)};
     LoadSettings(settings, target, store, false);
-    return true;
+    return {true, std::nullopt};
 }
 
-Settings readStoredSettings(const RegistryStore& store) {
+Settings readStoredSettings(const RegistryStore& store, std::optional<UserMessage>* problem) {
     RegistryKey key;
     key.open(store, settingsKeyPath(), RegistryKey::Access::Read);
-    tellIfTooLarge(key, store, nullptr);
+    if (problem) *problem = storeProblem(key, store);
     Settings settings;
     readStrings(key, settings);
     readIntegers(key, settings);
     settings.ShowHint = readBool(key, "ShowHint", true);
     settings.SearchArchives = readBool(key, "SearchArchives", false);
     return settings;
-}
-
-void showWriteFailure(QObject* owner, const QString& valueName) {
-    MessageBoxA(owner, QStringLiteral("Failed to set data for '%1'").arg(valueName),
-                QStringLiteral("Error"), MB_OK | MB_ICONHAND);
 }
 
 } // namespace ferrolux

@@ -3,8 +3,6 @@
 #include <QString>
 #include <cstdint>
 
-class QObject;
-
 namespace ferrolux {
 
 // The part of the main window that the stored settings act on.
@@ -24,9 +22,6 @@ public:
     virtual bool setDirectory(const QString& directory) = 0;
     // Moves the directory list to the root of the current drive.
     virtual void setRootDirectory() = 0;
-
-    // Owner of the message boxes shown while loading or saving.
-    virtual QObject* messageOwner() { return nullptr; }
 };
 
 } // namespace ferrolux

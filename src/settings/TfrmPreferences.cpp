@@ -383,8 +383,12 @@ void TfrmPreferences::cmdOKClick() {
     settings_.Editor = txtEditor->text();
     settings_.SearchArchives = chkSearchArchives->isChecked();
     settings_.FoldersToSkip = txtFoldersToSkip->text();
-    // A failed write has been shown; the dialog stays open for another try.
-    if (!SaveSettings(settings_, target_, RegistryStore::standard())) return;
+    // After a failed write the dialog stays open for another try.
+    const StoreOutcome saved = SaveSettings(settings_, target_, RegistryStore::standard());
+    if (!saved) {
+        MessageBoxA(this, *saved.message);
+        return;
+    }
     accept();
 }
 

@@ -4,6 +4,7 @@
 #include "platform/registry/Registry.h"
 #include "settings/SavedSearches.h"
 #include "settings/SearchForm.h"
+#include "settings/SettingsTexts.h"
 
 #include <QEvent>
 #include <QHeaderView>
@@ -126,8 +127,7 @@ void TfrmSearches::RetrieveSelected() {
     const auto text = [this, row](Column column) { return lstSearches->item(row, column)->text(); };
     // A directory that is gone leaves the main window as it was.
     if (row < 0 || !form_.setDirectory(text(DirectoryColumn))) {
-        MessageBoxA(this, QStringLiteral("No search is selected"), QStringLiteral("Error"),
-                    MB_OK | MB_ICONWARNING);
+        MessageBoxA(this, noSearchSelected());
         return;
     }
     form_.setSearchText(text(SearchTextColumn));

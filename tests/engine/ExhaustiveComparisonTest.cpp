@@ -325,6 +325,9 @@ TEST(ExhaustiveComparison, SearchesWithOneAndSeveralThreadsCountEveryFileRight) 
     struct Counts : SearchHost {
         std::map<std::string, int64_t> rows;
         void appendFileRow(const FileResult& row) override { rows[row.FileName] = row.Matches; }
+        void tell(const UserMessage& message) override {
+            ADD_FAILURE() << message.text.toStdString();
+        }
     };
     const std::vector<std::string> texts = allStrings("ab \r\n", 4);
     test::TempDir dir;

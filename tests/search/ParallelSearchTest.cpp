@@ -32,25 +32,24 @@ struct LoggingHost : SearchHost {
     void notSearched(const NotSearched& record) override {
         log.push_back("skipped " + record.path + ": " + std::strerror(record.error));
     }
-    int showMessage(const QString& text, const QString& caption, unsigned) override {
-        log.push_back("box " + caption.toStdString() + ": " + text.toStdString());
-        return IDOK;
+    void tell(const UserMessage& message) override {
+        log.push_back("box " + message.caption.toStdString() + ": " + message.text.toStdString());
     }
 };
 
-struct Outcome {
+struct Told {
     std::vector<std::string> log;
     size_t tempFolders = 0;
 };
 
-Outcome search(test::MixedTree& tree, int threads, bool zip) {
+Told search(test::MixedTree& tree, int threads, bool zip) {
     SearchRequest request;
     request.StartDirectory = tree.path();
     request.SearchText = "needle";
     request.FileSpecs = "*.*";
     request.live->IncludeSubdirectories = true;
     request.live->SearchZipFiles = zip;
-    Outcome outcome;
+    Told outcome;
     LoggingHost host;
     host.onMessages = tree.vanisher();
     SearchSession session;
@@ -80,7 +79,7 @@ TEST(ParallelSearch, AnyNumberOfThreadsTellsTheHostExactlyWhatOneThreadDoes) {
     test::MixedTree tree;
     test::MessageBoxRecorder boxes;
     for (const bool zip : {false, true}) {
-        const Outcome single = search(tree, 1, zip);
+        const Told single = search(tree, 1, zip);
         // The tree holds what it should: rows, skipped files, the vanished ones.
         EXPECT_GT(countStarting(single.log, "row "), 100u);
         EXPECT_GE(countStarting(single.log, "skipped "), 3u);
@@ -90,7 +89,7 @@ TEST(ParallelSearch, AnyNumberOfThreadsTellsTheHostExactlyWhatOneThreadDoes) {
         EXPECT_EQ(countStarting(single.log, "box Zip File Error"), zip ? 1u : 0u);
         EXPECT_EQ(countStarting(single.log, "row in-"), zip ? 3u : 0u);
         for (const int threads : {2, 3, 8}) {
-            const Outcome parallel = search(tree, threads, zip);
+            const Told parallel = search(tree, threads, zip);
             EXPECT_EQ(parallel.log, single.log) << threads << " threads, zip " << zip;
             EXPECT_EQ(parallel.tempFolders, single.tempFolders);
         }

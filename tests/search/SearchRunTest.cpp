@@ -1,4 +1,5 @@
 #include "TempDir.h"
+#include "platform/MessageBoxA.h"
 #include "search/BinaryScan.h"
 #include "search/GrepEngine.h"
 #include "search/MatchListing.h"
@@ -20,6 +21,7 @@ struct RecordingHost : SearchHost {
     std::vector<QString> statuses;
     std::function<void()> onMessages;
     void appendFileRow(const FileResult& row) override { rows.push_back(row); }
+    void tell(const UserMessage& message) override { MessageBoxA(nullptr, message); }
     void setStatus(const QString& text) override { statuses.push_back(text); }
     void processPendingMessages() override {
         if (onMessages) onMessages();

@@ -1,7 +1,9 @@
 #include "search/SearchSession.h"
 
 #include "TempDir.h"
+#include "platform/MessageBoxA.h"
 #include "search/SearchHost.h"
+#include "search/SearchTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +16,7 @@ struct KeepingHost : SearchHost {
     SearchSession& session;
     explicit KeepingHost(SearchSession& s) : session(s) {}
     void appendFileRow(const FileResult& row) override { session.appendRows({row}); }
+    void tell(const UserMessage& message) override { MessageBoxA(nullptr, message); }
 };
 
 // Writes down what a view of the rows would be told.
@@ -102,7 +105,11 @@ TEST_F(Session, EachOutcomeHasItsMessage) {
         request.FileSpecs = c.specs;
         search(request);
         EXPECT_EQ(session.outcome(), c.outcome) << c.text << " " << c.specs;
-        EXPECT_EQ(outcomeMessage(session.outcome()), QString::fromLatin1(c.message));
+        const std::optional<UserMessage> message = outcomeMessage(session.outcome());
+        EXPECT_EQ(message ? message->text : QString(), QString::fromLatin1(c.message));
+        if (message) {
+            EXPECT_EQ(message->caption, QStringLiteral("Message"));
+        }
     }
 }
 

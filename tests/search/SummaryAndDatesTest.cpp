@@ -1,6 +1,7 @@
 #include "search/DateDisplay.h"
 #include "search/SearchRun.h"
 #include "search/SearchState.h"
+#include "search/SearchTexts.h"
 #include "search/TextDecoding.h"
 
 #include <QDateTime>

@@ -149,6 +149,16 @@ TEST_F(SavedSearchWindow, IdenticalSavesGiveIdenticalRowsNewestFirst) {
     EXPECT_EQ(row(*dialog, 0).at(2), QStringLiteral("third"));
 }
 
+TEST_F(SavedSearchWindow, ADirectoryNamedInAnotherEncodingIsNotSaved) {
+    fillSearch(tree.mkdir("caf\xe9"), QStringLiteral("x"), QStringLiteral("*.txt"), {});
+    window.storedSettings().SaveSearch1Click();
+    EXPECT_EQ(captionsAndTexts(),
+              std::vector<QString>{QStringLiteral(
+                  "Error:The directory name is not valid UTF-8 text and could not be found "
+                  "again - cannot save")});
+    EXPECT_TRUE(readSavedSearches(RegistryStore::standard()).empty());
+}
+
 TEST_F(SavedSearchWindow, BlankSearchTextOrFileSpecIsNotSaved) {
     const QString refusal =
         QStringLiteral("Error:Search text and/ or file specification is blank - cannot save");

@@ -1,5 +1,5 @@
-#include "MessageBoxRecorder.h"
 #include "settings/SavedSearches.h"
+#include "settings/SettingsTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -32,16 +32,14 @@ TEST(OptionLetters, HandEditedLettersTickOnlyTheBoxesTheyName) {
 }
 
 TEST(DirectoryForSaving, TakesUtf8PathsAndRefusesOthers) {
-    test::MessageBoxRecorder boxes;
     EXPECT_EQ(directoryForSaving("/home/\xc3\xa9l\xc3\xa8ve/"),
               QStringLiteral("/home/\u00e9l\u00e8ve/"));
-    EXPECT_TRUE(boxes.boxes().empty());
-
     EXPECT_EQ(directoryForSaving("/data/caf\xe9/"), std::nullopt) << "Latin-1 byte";
     EXPECT_EQ(directoryForSaving("/data/\xc3/"), std::nullopt) << "cut sequence";
-    ASSERT_EQ(boxes.boxes().size(), 2u);
-    EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Error"));
-    EXPECT_TRUE(boxes.boxes()[0].text.endsWith(QStringLiteral("- cannot save")));
+    // What the window then shows.
+    EXPECT_EQ(directoryNotUtf8Refusal().caption, QStringLiteral("Error"));
+    EXPECT_EQ(directoryNotUtf8Refusal().kind, UserMessage::Kind::Warning);
+    EXPECT_TRUE(directoryNotUtf8Refusal().text.endsWith(QStringLiteral("- cannot save")));
 }
 
 } // namespace

@@ -5,10 +5,10 @@
 //   registry_writer searches <store> <prefix> <n>  save n searches
 //   registry_writer write <store> <name> <text>    write one string value
 #include "StressPayload.h"
-#include "platform/MessageBoxA.h"
 #include "platform/registry/Registry.h"
 #include "settings/SavedSearches.h"
 #include "settings/SettingsStore.h"
+#include "settings/SettingsTexts.h"
 
 #include <cstdio>
 #include <cstring>
@@ -30,15 +30,12 @@ int rewritePayloadForever(const RegistryStore& store) {
 
 int saveSearches(const RegistryStore& store, const QString& prefix, int count) {
     int failures = 0;
-    setMessageBoxHandler([&](QObject*, const QString& text, const QString&, unsigned) {
-        if (text != QStringLiteral("Search saved")) ++failures;
-        return int(IDOK);
-    });
     for (int i = 1; i <= count; ++i) {
         const SavedSearch search{QStringLiteral("/data/") + prefix,
                                  prefix + u'-' + QString::number(i), QStringLiteral("*.txt"),
                                  QStringLiteral("XB")};
-        if (!saveSearch(store, search)) ++failures;
+        const StoreOutcome saved = saveSearch(store, search);
+        if (!saved || saved.message != searchSaved()) ++failures;
     }
     return failures == 0 ? 0 : 1;
 }

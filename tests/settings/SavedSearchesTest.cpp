@@ -55,6 +55,13 @@ class SavedSearchStore : public test::StoreTest {
 protected:
     test::MessageBoxRecorder boxes;
 
+    // Saves and shows the outcome, as File / Save Search does.
+    bool save(const SavedSearch& search) {
+        const StoreOutcome saved = saveSearch(store, search);
+        if (saved.message) MessageBoxA(nullptr, *saved.message);
+        return bool(saved);
+    }
+
     std::vector<QString> texts() const {
         std::vector<QString> shown;
         for (const auto& box : boxes.boxes())
@@ -66,9 +73,9 @@ protected:
 TEST_F(SavedSearchStore, EachSaveGoesInFrontAndDuplicatesStay) {
     const SavedSearch first{"/docs", "invoice", "*.txt", "XB"};
     const SavedSearch second{"/src", "main", "   ", ""}; // blanks are text
-    EXPECT_TRUE(saveSearch(store, first));
-    EXPECT_TRUE(saveSearch(store, second));
-    EXPECT_TRUE(saveSearch(store, first));
+    EXPECT_TRUE(save(first));
+    EXPECT_TRUE(save(second));
+    EXPECT_TRUE(save(first));
     EXPECT_EQ(readSavedSearches(store), (std::vector<SavedSearch>{first, second, first}));
     EXPECT_EQ(texts(), std::vector<QString>(3, QStringLiteral("Message:Search saved")));
     EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK | MB_ICONINFORMATION));
@@ -89,7 +96,7 @@ TEST_F(SavedSearchStore, RefusesWhatTheFormatCannotHold) {
     };
     for (const auto& [search, message] : refused) {
         boxes.clear();
-        EXPECT_FALSE(saveSearch(store, search));
+        EXPECT_FALSE(save(search));
         EXPECT_EQ(texts(), std::vector<QString>{message});
         EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK | MB_ICONWARNING));
     }
@@ -102,7 +109,7 @@ TEST_F(SavedSearchStore, NonAsciiTextRoundTripsExactly) {
     const SavedSearch search{QStringLiteral("/home/\u00e9l\u00e8ve/\u6f22\u5b57"),
                              QStringLiteral("caf\u00e9 \U0001F600 \u00c0\u0100"),
                              QStringLiteral("*.\u00c0, *.txt"), QStringLiteral("XBIZCWL")};
-    ASSERT_TRUE(saveSearch(store, search));
+    ASSERT_TRUE(save(search));
     EXPECT_EQ(readSavedSearches(store), std::vector<SavedSearch>{search});
     EXPECT_NE(contents().find("caf\u00e9 \U0001F600 \u00c0\u0100"), std::string::npos)
         << "stored as readable text";
@@ -110,12 +117,12 @@ TEST_F(SavedSearchStore, NonAsciiTextRoundTripsExactly) {
 
 TEST_F(SavedSearchStore, FailedWriteKeepsTheOldList) {
     const SavedSearch kept{"/docs", "invoice", "*.txt", "XB"};
-    ASSERT_TRUE(saveSearch(store, kept));
+    ASSERT_TRUE(save(kept));
     const std::string before = contents();
     boxes.clear();
 
     dir.write("registry.reg.tmp/blocker", "x");
-    EXPECT_FALSE(saveSearch(store, {"/src", "main", "*.c", ""}));
+    EXPECT_FALSE(save({"/src", "main", "*.c", ""}));
     EXPECT_EQ(texts(),
               std::vector<QString>{QStringLiteral("Error:Failed to set data for 'Searches'")});
     EXPECT_EQ(contents(), before);
@@ -125,7 +132,7 @@ TEST_F(SavedSearchStore, FailedWriteKeepsTheOldList) {
 TEST_F(SavedSearchStore, ValueOfAnotherTypeIsNeitherListedNorOverwritten) {
     seed(storeText("\"Searches\"=hex:01,02\n"));
     EXPECT_TRUE(readSavedSearches(store).empty());
-    EXPECT_FALSE(saveSearch(store, {"/src", "main", "*.c", ""}));
+    EXPECT_FALSE(save({"/src", "main", "*.c", ""}));
     EXPECT_EQ(texts(),
               std::vector<QString>{QStringLiteral("Error:Failed to set data for 'Searches'")});
     EXPECT_EQ(contents(), storeText("\"Searches\"=hex:01,02\n"));

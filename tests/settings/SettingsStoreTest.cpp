@@ -3,6 +3,7 @@
 #include "MessageBoxRecorder.h"
 #include "StoreTesting.h"
 #include "settings/SettingsTarget.h"
+#include "settings/SettingsTexts.h"
 
 #include <QDir>
 #include <gtest/gtest.h>
@@ -51,10 +52,21 @@ protected:
     Settings settings;
     FakeWindow window;
     test::MessageBoxRecorder boxes;
+
+    // Loads and shows what the loading had to tell, as the main window does.
+    void load(bool applyStartupDir) {
+        if (const auto warning = LoadSettings(settings, window, store, applyStartupDir))
+            MessageBoxA(nullptr, *warning);
+    }
+    bool save(const RegistryStore& into) {
+        const StoreOutcome saved = SaveSettings(settings, window, into);
+        if (saved.message) MessageBoxA(nullptr, *saved.message);
+        return bool(saved);
+    }
 };
 
 TEST_F(SettingsStoreTest, FirstRunGivesTheDefaultsSilently) {
-    LoadSettings(settings, window, store, true);
+    load(true);
     EXPECT_EQ(settings, defaultSettings());
     EXPECT_TRUE(window.hint);
     EXPECT_EQ(window.fontName, QStringLiteral("Fixedsys"));
@@ -75,7 +87,7 @@ TEST_F(SettingsStoreTest, StoredValuesFollowTheLoadingRules) {
                    "\"MaxMatchLen\"=dword:0000270f\n"
                    "\"MatchFontSize\"=dword:00000014\n"
                    "\"ViewerTextColor\"=dword:00ff8000\n"));
-    LoadSettings(settings, window, store, true);
+    load(true);
     Settings expected = defaultSettings();
     expected.ViewerFontName = QStringLiteral("DejaVu Sans Mono");
     expected.MaxMatchLen = 9999; // no range check on loading
@@ -88,7 +100,7 @@ TEST_F(SettingsStoreTest, StoredValuesFollowTheLoadingRules) {
     EXPECT_TRUE(boxes.boxes().empty());
 
     seed(storeText("\"ShowHint\"=dword:00000000\n\"MaxMatchLen\"=dword:00000000\n"));
-    LoadSettings(settings, window, store, false);
+    load(false);
     EXPECT_FALSE(settings.ShowHint);
     EXPECT_FALSE(window.hint);
     EXPECT_EQ(settings.MaxMatchLen, 0);
@@ -97,16 +109,16 @@ TEST_F(SettingsStoreTest, StoredValuesFollowTheLoadingRules) {
 TEST_F(SettingsStoreTest, StartupDirectoryIsAppliedOnlyWhenAsked) {
     const std::string good = dir.mkdir("start");
     seed(storeText("\"StartupDir\"=\"" + good + "\"\n"));
-    LoadSettings(settings, window, store, true);
+    load(true);
     EXPECT_EQ(window.directory, QString::fromStdString(good));
     EXPECT_TRUE(boxes.boxes().empty());
 
     window.calls.clear();
     seed(storeText("\"StartupDir\"=\"" + dir.file("removed") + "\"\n"));
-    LoadSettings(settings, window, store, false);
+    load(false);
     EXPECT_EQ(window.calls, (std::vector<std::string>{"hint", "font"}));
 
-    LoadSettings(settings, window, store, true);
+    load(true);
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text,
               QStringLiteral("Default startup directory is invalid - \nstarting "
@@ -127,7 +139,7 @@ TEST_F(SettingsStoreTest, SaveWritesEveryValueInOrderThenReloads) {
     settings.ViewerHighColor = 0x00ff00;
     window.hint = false; // the switch holds ShowHint
 
-    ASSERT_TRUE(SaveSettings(settings, window, store));
+    ASSERT_TRUE(save(store));
     EXPECT_EQ(contents(), storeText("\"MaxMatchLen\"=dword:000007d0\n"
                                     "\"MaxMatches\"=dword:000001f4\n"
                                     "\"ShowHint\"=dword:00000000\n"
@@ -167,7 +179,7 @@ TEST_F(SettingsStoreTest, FailedSaveReportsTheValueAndStops) {
         window.calls.clear();
         settings = defaultSettings();
         settings.MaxMatches = 77;
-        EXPECT_FALSE(SaveSettings(settings, window, *failing));
+        EXPECT_FALSE(save(*failing));
         ASSERT_EQ(boxes.boxes().size(), 1u);
         EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("Failed to set data for 'MaxMatchLen'"));
         EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Error"));
@@ -225,7 +237,7 @@ TEST_F(SettingsStoreTest, AStoreTooLargeToReadIsToldAtStartUpAndKept) {
     const std::string big = storeText("\"MaxMatches\"=dword:00000009\n\"Searches\"=\"" +
                                       std::string(5 << 20, 's') + "\"\n");
     seed(big);
-    LoadSettings(settings, window, store, true);
+    load(true);
     EXPECT_EQ(settings, defaultSettings());
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Warning"));
@@ -235,8 +247,12 @@ TEST_F(SettingsStoreTest, AStoreTooLargeToReadIsToldAtStartUpAndKept) {
                   "and it will not be changed.\n\nFerrolux uses its default preferences, and "
                   "cannot keep new ones or saved searches, until the file is moved away or made "
                   "smaller.");
+    std::optional<UserMessage> problem;
+    EXPECT_EQ(readStoredSettings(store, &problem), defaultSettings());
+    EXPECT_EQ(problem, storeTooLarge(QString::fromStdString(path), big.size(), 4 << 20))
+        << "the command line is told the same";
     boxes.clear();
-    EXPECT_FALSE(SaveSettings(settings, window, store));
+    EXPECT_FALSE(save(store));
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("Failed to set data for 'MaxMatchLen'"));
     EXPECT_TRUE(contents() == big);
@@ -247,7 +263,7 @@ TEST_F(SettingsStoreTest, AReadOnlyStoreFileFailsTheSave) {
     seed(storeText("\"MaxMatches\"=dword:00000009\n"));
     ::chmod(path.c_str(), 0444);
     settings = defaultSettings();
-    EXPECT_FALSE(SaveSettings(settings, window, store));
+    EXPECT_FALSE(save(store));
     ASSERT_EQ(boxes.boxes().size(), 1u);
     EXPECT_EQ(boxes.boxes()[0].text, QStringLiteral("Failed to set data for 'MaxMatchLen'"));
     EXPECT_EQ(contents(), storeText("\"MaxMatches\"=dword:00000009\n"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/MessageBoxA.h"
 #include "platform/ui/Shell.h"
 #include "results/FileActionHost.h"
 #include "settings/Settings.h"
@@ -31,6 +32,10 @@ public:
     const std::string& searchPattern() const override { return pattern; }
     const Settings& settings() const override { return config; }
     std::optional<SelectedMatch> selectedMatch() const override { return match; }
+    void tell(const UserMessage& message) override { MessageBoxA(nullptr, message); }
+    bool ask(const UserMessage& question) override {
+        return MessageBoxA(nullptr, question) == IDYES;
+    }
     QObject* messageOwner() override { return nullptr; }
     void showViewer(const ViewerRequest& request) override { viewers.push_back(request); }
     QString searchText() const override { return search; }

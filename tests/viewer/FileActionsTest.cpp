@@ -3,6 +3,7 @@
 #include "FakeHost.h"
 #include "MessageBoxRecorder.h"
 #include "results/RegExpTokens.h"
+#include "results/ResultTexts.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +148,7 @@ TEST_F(FileActionsTest, OpenAndEditOfAnArchiveMemberAskFirst) {
     ASSERT_EQ(boxes.boxes().size(), 4u);
     for (const auto& box : boxes.boxes()) {
         EXPECT_EQ(box.caption, QStringLiteral("Warning"));
-        EXPECT_EQ(box.text, QLatin1String(ZipCopyWarning));
+        EXPECT_EQ(box.text, zipCopyQuestion().text);
         EXPECT_EQ(box.flags, unsigned(MB_YESNO | MB_ICONWARNING));
     }
     EXPECT_EQ(boxes.boxes()[0].text,

@@ -4,6 +4,7 @@
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "ZipFixtures.h"
+#include "platform/MessageBoxA.h"
 #include "platform/files/TempFolders.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
@@ -33,6 +34,7 @@ class RecordingHost : public SearchHost {
 public:
     void setStatus(const QString& text) override { statuses.push_back(text); }
     void appendFileRow(const FileResult&) override {}
+    void tell(const UserMessage& message) override { MessageBoxA(nullptr, message); }
     std::vector<QString> statuses;
 };
 

@@ -2,6 +2,7 @@
 #include "MessageBoxRecorder.h"
 #include "TempDir.h"
 #include "ZipFixtures.h"
+#include "platform/MessageBoxA.h"
 #include "platform/files/TempFolders.h"
 #include "search/GrepEngine.h"
 #include "search/MatchListing.h"
@@ -36,6 +37,7 @@ struct RecordingHost : SearchHost {
     std::vector<QString> statuses;
     std::function<void()> onMessages;
     void appendFileRow(const FileResult& row) override { rows.push_back(row); }
+    void tell(const UserMessage& message) override { MessageBoxA(nullptr, message); }
     void setStatus(const QString& text) override { statuses.push_back(text); }
     void processPendingMessages() override {
         if (onMessages) onMessages();

@@ -1,10 +1,10 @@
 #include "CliSearch.h"
 
-#include "platform/MessageBoxA.h"
 #include "search/DateDisplay.h"
 #include "search/OutputEscaping.h"
 #include "search/SearchHost.h"
 #include "search/SearchSession.h"
+#include "search/SearchTexts.h"
 #include "settings/SettingsStore.h"
 
 #include <QLocale>
@@ -46,11 +46,8 @@ public:
                      std::strerror(record.error));
     }
 
-    // A box becomes a line on stderr: the text alone, as a tool prints it.
-    int showMessage(const QString& text, const QString&, unsigned flags) override {
-        printLine(streams_.err, text);
-        return (flags & MB_YESNO) ? int(IDNO) : int(IDOK);
-    }
+    // A message becomes a line on stderr: the text alone, as a tool prints it.
+    void tell(const UserMessage& message) override { printLine(streams_.err, message.text); }
 
 private:
     void writeLines(const FileResult& row) {
@@ -69,20 +66,20 @@ private:
 };
 
 // --skip-dir replaces the stored preference.
-std::string foldersToSkip(const CliOptions& options) {
-    if (options.skipDirs.empty()) return readStoredSettings().FoldersToSkip.toStdString();
+std::string foldersToSkip(const CliOptions& options, const Settings& stored) {
+    if (options.skipDirs.empty()) return stored.FoldersToSkip.toStdString();
     std::string masks;
     for (const std::string& mask : options.skipDirs)
         masks += (masks.empty() ? "" : ",") + mask;
     return masks;
 }
 
-SearchRequest requestFrom(const CliOptions& options) {
+SearchRequest requestFrom(const CliOptions& options, const Settings& stored) {
     SearchRequest request;
     request.SearchText = options.pattern;
     request.FileSpecs = options.fileSpecs;
     request.StartDirectory = options.directory;
-    request.FoldersToSkip = foldersToSkip(options);
+    request.FoldersToSkip = foldersToSkip(options, stored);
     request.WholeWords = options.wholeWords;
     request.Literal = options.literal;
     request.live->IncludeSubdirectories = options.recursive;
@@ -97,21 +94,23 @@ SearchRequest requestFrom(const CliOptions& options) {
 }
 
 // The limits come from the stored preferences unless the options say otherwise.
-MatchLimits limitsFor(const CliOptions& options) {
-    const Settings settings = readStoredSettings();
-    return {options.maxMatches.value_or(settings.MaxMatches),
-            options.maxMatchLen.value_or(settings.MaxMatchLen)};
+MatchLimits limitsFor(const CliOptions& options, const Settings& stored) {
+    return {options.maxMatches.value_or(stored.MaxMatches),
+            options.maxMatchLen.value_or(stored.MaxMatchLen)};
 }
 
 } // namespace
 
 int runCliSearch(const CliOptions& options, const CliStreams& streams) {
+    std::optional<UserMessage> storeProblem;
+    const Settings stored = readStoredSettings(RegistryStore::standard(), &storeProblem);
+    if (storeProblem) printLine(streams.err, storeProblem->text);
     SearchSession session;
-    if (const std::optional<Refusal> refusal = session.begin(requestFrom(options))) {
+    if (const std::optional<Refusal> refusal = session.begin(requestFrom(options, stored))) {
         printLine(streams.err, refusal->text);
         return kRefused;
     }
-    const MatchLimits limits = limitsFor(options);
+    const MatchLimits limits = limitsFor(options, stored);
     CliHost host(options, streams, session, limits);
     const int threads = options.threads > 0 ? options.threads : defaultSearchThreads();
     session.run(host, limits.MaxMatchLen, chooseDateDisplayFormat(QLocale::system()), threads);
@@ -119,8 +118,8 @@ int runCliSearch(const CliOptions& options, const CliStreams& streams) {
     // The rows and lines are written: the extracted copies are done with.
     session.deleteExtractionFolders();
 
-    if (const QString message = outcomeMessage(session.outcome()); !message.isEmpty())
-        printLine(streams.err, message);
+    if (const std::optional<UserMessage> nothing = outcomeMessage(session.outcome()))
+        printLine(streams.err, nothing->text);
     printLine(streams.err, session.summary());
     std::fflush(streams.err);
     return session.outcome() == SearchOutcome::MatchesFound ? kFoundMatches : kNoMatches;

@@ -1,6 +1,5 @@
 #include "CliOptions.h"
 #include "CliSearch.h"
-#include "platform/MessageBoxA.h"
 #include "platform/files/TempFolders.h"
 #include "platform/posix/Descriptors.h"
 
@@ -33,10 +32,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ferrolux-search: %s\n", problem.c_str());
         return kRefused;
     }
-    // Message boxes become lines on stderr: the text alone, as a tool prints it.
-    setMessageBoxHandler([](QObject*, const QString& text, const QString&, unsigned flags) {
-        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
-        return (flags & MB_YESNO) ? int(IDNO) : int(IDOK);
-    });
     return runCliSearch(parsed.options);
 }
