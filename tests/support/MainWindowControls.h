@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/MainControls.h"
 #include "app/MainFileActions.h"
 #include "app/MainPrint.h"
 #include "app/MainResultLists.h"
@@ -24,7 +25,7 @@ namespace ferrolux::test {
 
 // The controls of a main window, found by their names as a test (or a
 // person) reaches them; a missing name fails the test.
-struct MainWindowControls {
+struct MainWindowControls : ResultControls, SearchControls {
     MainWindowControls() = default;
     explicit MainWindowControls(const QWidget& window) : window_(&window) {
         lstFiles1 = find<FileListView>("lstFiles1");
@@ -56,27 +57,7 @@ struct MainWindowControls {
     // A menu item by its name ("SaveSearch1", "View1", ...).
     QAction* action(const char* name) const { return find<QAction>(name); }
 
-    FileListView* lstFiles1 = nullptr;
-    QLabel* lblMatches = nullptr;
-    MatchListView* lstLines1 = nullptr;
-    QLabel* pnlStatus = nullptr;
     QFrame* pnlBottom = nullptr;
-    DirectoryListBox* Dir1 = nullptr;
-    DriveComboBox* Drive1 = nullptr;
-    QComboBox* cboSearch = nullptr;
-    QLineEdit* txtFilespec = nullptr;
-    QCheckBox* chkTextFiles = nullptr;
-    QCheckBox* chkBinaryFiles = nullptr;
-    QComboBox* cboRegExp = nullptr;
-    QCheckBox* chkInclSub = nullptr;
-    QCheckBox* chkSearchListed = nullptr;
-    QCheckBox* chkSearchZip = nullptr;
-    QCheckBox* chkCase = nullptr;
-    QCheckBox* chkWord = nullptr;
-    QCheckBox* chkLiteral = nullptr;
-    QPushButton* cmdSearch = nullptr;
-    QPushButton* cmdPrint = nullptr;
-    QPushButton* cmdStop = nullptr;
     QMenu* File1 = nullptr;
     QMenu* Help1 = nullptr;
     QMenu* mnuFilesPopup = nullptr;
