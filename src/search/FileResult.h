@@ -11,7 +11,7 @@ namespace ferrolux {
 struct FileResult {
     std::string FileName;      // the file's name without directory
     std::string Directory;     // ends in "/"; for an archive member: the archive's full path
-    int32_t Matches = 0;       // at least 1
+    int64_t Matches = 0;       // at least 1
     QString Type;              // "T" text, "B" binary
     int64_t Size = 0;          // bytes
     QString DateTime;          // last-write time, formatted with DateDisplayFormat

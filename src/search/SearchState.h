@@ -15,9 +15,9 @@ namespace ferrolux {
 struct SearchState {
     std::string SearchPattern;   // the prepared pattern, kept for listing and viewing
     std::string TypedSearchText; // the search text as typed at the last click
-    int32_t FilesSearched = 0;
-    int32_t FilesWithMatches = 0;
-    int32_t TotalMatches = 0;
+    int64_t FilesSearched = 0;
+    int64_t FilesWithMatches = 0;
+    int64_t TotalMatches = 0;
     std::atomic<bool> Canceled{false};
     bool InZipPass = false;
     bool ZipError = false;

@@ -7,7 +7,7 @@
 namespace ferrolux {
 namespace {
 
-QString counted(int32_t n, const char* singular, const char* plural) {
+QString counted(int64_t n, const char* singular, const char* plural) {
     return QString::number(n) + QLatin1String(n == 1 ? singular : plural);
 }
 

@@ -5,7 +5,7 @@
 namespace ferrolux {
 namespace {
 
-FileResult row(const char* name, const char* directory, int32_t matches,
+FileResult row(const char* name, const char* directory, int64_t matches,
                const char* extracted = "") {
     FileResult result;
     result.FileName = name;
@@ -21,6 +21,9 @@ TEST(PrintTexts, FileHeadingsNameTheFileAndCountItsMatches) {
     EXPECT_EQ(fileHeading(row("readme.txt", "/data/pack.zip", 1, "/tmp/x/pack.zip/readme.txt")),
               QStringLiteral("readme.txt (in /data/pack.zip) - 1 match"));
     EXPECT_EQ(fileHeading(row("a.txt", "/", 11)), QStringLiteral("/a.txt - 11 matches"));
+    // Counts past 2^31 are shown whole (2^32 + 1 is not "1 match").
+    EXPECT_EQ(fileHeading(row("big.log", "/", (int64_t{1} << 32) + 1)),
+              QStringLiteral("/big.log - 4294967297 matches"));
     // Names that are not UTF-8 are shown in the Western code page.
     EXPECT_EQ(fileHeading(row("caf\xE9.txt", "/d/", 2)), QStringLiteral("/d/café.txt - 2 matches"));
 }

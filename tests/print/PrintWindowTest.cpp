@@ -6,6 +6,7 @@
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/ReportPrinter.h"
 #include "print/TfrmPrint.h"
+#include "results/FileListSort.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 
@@ -66,7 +67,7 @@ bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-FileResult fileRow(const char* name, const char* directory, int32_t matches, const char* type,
+FileResult fileRow(const char* name, const char* directory, int64_t matches, const char* type,
                    int64_t size, const char* dateTime) {
     FileResult row;
     row.FileName = name;
@@ -197,6 +198,16 @@ TEST_F(Printing, TheFileListExportMatchesTheExpectedTextByteForByte) {
     showResults(fixedRows());
     EXPECT_EQ(exported(0), expectedFile("file-list.txt"));
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+// A count past 2^31 (a file of that many matching lines) reaches the file
+// list and the report whole.
+TEST_F(Printing, CountsBeyondTwoToThe31AreListedAndExportedWhole) {
+    showResults(
+        {fileRow("huge.log", "/data/", (int64_t{1} << 32) + 7, "T", 9, "03/07/2026  2:05pm")});
+    EXPECT_EQ(ui.lstFiles1->model()->index(0, ColMatches).data().toString(),
+              QStringLiteral("4294967303"));
+    EXPECT_TRUE(contains(exported(0), " 4294967303 ")) << exported(0);
 }
 
 TEST_F(Printing, TheSelectedFileExportHoldsExactlyTheListedLines) {

@@ -9,7 +9,7 @@
 namespace ferrolux {
 namespace {
 
-FileResult row(std::string name, std::string dir, int32_t matches, int64_t size, int64_t modified,
+FileResult row(std::string name, std::string dir, int64_t matches, int64_t size, int64_t modified,
                const char* type = "T") {
     FileResult r;
     r.FileName = std::move(name);
@@ -30,6 +30,19 @@ std::vector<std::string> namesInOrder(const std::vector<FileResult>& rows,
 }
 
 using Names = std::vector<std::string>;
+
+// Counts past 2^31 (a file of that many matching lines) sort by their value.
+TEST(FileListSort, CountsBeyondTwoToThe31SortByTheirValue) {
+    const std::vector<FileResult> rows = {
+        row("over.log", "/d/", (int64_t{1} << 31) + 5, 1, 1),
+        row("few.txt", "/d/", 7, 1, 1),
+        row("most.log", "/d/", (int64_t{1} << 32) + 1, 1, 1),
+    };
+    EXPECT_EQ(namesInOrder(rows, sortedOrder(rows, ColMatches, 1)),
+              (Names{"few.txt", "over.log", "most.log"}));
+    EXPECT_EQ(namesInOrder(rows, sortedOrder(rows, ColMatches, -1)),
+              (Names{"most.log", "over.log", "few.txt"}));
+}
 
 TEST(FileListSort, EveryColumnSortsAscendingAndDescending) {
     const std::vector<FileResult> rows = {

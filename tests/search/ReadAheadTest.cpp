@@ -122,6 +122,8 @@ struct RowsHost : SearchHost {
     void appendFileRow(const FileResult& row) override {
         rows.push_back(row.Directory + row.FileName + " " + std::to_string(row.Matches));
     }
+    // Plain files of a sound tree leave nothing to tell.
+    void tell(const UserMessage& message) override { ADD_FAILURE() << message.text.toStdString(); }
 };
 
 // Drops every file of the tree from memory again; false when this file

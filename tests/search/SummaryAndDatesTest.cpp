@@ -13,7 +13,7 @@ using namespace ferrolux;
 
 namespace {
 
-QString summary(int32_t matches, int32_t files, int32_t searched, int64_t ms, bool canceled,
+QString summary(int64_t matches, int64_t files, int64_t searched, int64_t ms, bool canceled,
                 const QLocale& locale = QLocale::c()) {
     SearchState state;
     state.TotalMatches = matches;
@@ -34,6 +34,8 @@ TEST(Summary, WordingAndNumbers) {
               " Found 0 matches in 0 files of 0 searched - elapsed time 0.0 seconds");
     EXPECT_EQ(summary(5, 2, 9, 1234, true),
               " Found 5 matches in 2 files of 9 searched - search canceled");
+    EXPECT_EQ(summary((int64_t{1} << 32) + 1, 1, 1, 0, false),
+              " Found 4294967297 matches in 1 file of 1 searched - elapsed time 0.0 seconds");
     EXPECT_EQ(summary(2, 1, 1, 2345678, false, QLocale(QLocale::German)),
               " Found 2 matches in 1 file of 1 searched - elapsed time 2345,7 seconds");
 }
