@@ -11,6 +11,7 @@ namespace ferrolux {
 
 class DirectoryListBox;
 class DriveComboBox;
+class ElidedLabel;
 class FileListView;
 class MatchListView;
 
@@ -40,7 +41,7 @@ struct SearchControls {
 // line and a menu item.
 struct ResultControls {
     FileListView* lstFiles1 = nullptr;
-    QLabel* lblMatches = nullptr;
+    ElidedLabel* lblMatches = nullptr;
     MatchListView* lstLines1 = nullptr;
     QLabel* pnlStatus = nullptr;
     QLabel* lblNotSearched = nullptr;

@@ -1,6 +1,7 @@
 #include "app/MainResultLists.h"
 
 #include "platform/ui/ColorRef.h"
+#include "platform/ui/ElidedLabel.h"
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
@@ -14,6 +15,13 @@
 #include <QLabel>
 
 namespace ferrolux {
+namespace {
+
+QString matchesIn() {
+    return QStringLiteral("Matches in: ");
+}
+
+} // namespace
 
 MainResultLists::MainResultLists(SearchSession& session, const Settings& settings,
                                  const SearchControls& controls, const ResultControls& results,
@@ -52,9 +60,7 @@ void MainResultLists::ListFileMatches() {
     MatchListView* lines = results_.lstLines1;
     lines->clearLines();
     listedRow_ = results_.lstFiles1->row(selected);
-    results_.lblMatches->setText(QStringLiteral("Matches in: ") +
-                                 displayText(displayName(listedRow_)));
-    results_.lblMatches->adjustSize();
+    results_.lblMatches->setParts(matchesIn(), displayText(displayName(listedRow_)));
     results_.lblMatches->show();
     // Only the match list is busy: the window goes on taking clicks.
     lines->setCursor(Qt::BusyCursor);
@@ -86,6 +92,10 @@ void MainResultLists::showLines(const FileResult& row, std::vector<MatchLine> fo
     // Lines of a row no longer picked (a new search, Delete) are not shown.
     const int selected = results_.lstFiles1->selectedRow();
     if (selected < 0 || results_.lstFiles1->row(selected).fullPath() != row.fullPath()) return;
+    const QString cut = listedOfTotal(found.size(), row.Matches, row.Type == QLatin1String("B"));
+    if (!cut.isEmpty())
+        results_.lblMatches->setParts(matchesIn(), displayText(displayName(row)),
+                                      QStringLiteral("  (") + cut + QStringLiteral(")"));
     lines->setHighlightColor(fromColorRef(settings_.ViewerHighColor));
     lines->setLines(std::move(found));
     const int numberWidth = row.Type == QLatin1String("B")      ? 0

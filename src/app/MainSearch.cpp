@@ -4,6 +4,7 @@
 #include "platform/MessageBoxA.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/DirectoryListBox.h"
+#include "platform/ui/ElidedLabel.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 #include "results/NotSearchedList.h"

@@ -11,6 +11,7 @@
 #include "app/TfrmSplash.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
+#include "platform/ui/ElidedLabel.h"
 #include "platform/ui/HelpWindow.h"
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListView.h"
@@ -130,8 +131,12 @@ void TfrmMain::createResultLists(QWidget* client) {
     lstFiles1->setEnabled(false);
     lstFiles1->setContextMenuPolicy(Qt::CustomContextMenu);
 
-    results_.lblMatches = label(client, "lblMatches", "Matches in:", 8, 201);
-    results_.lblMatches->hide();
+    // As wide as the list below it: a long path is shortened in its middle.
+    ElidedLabel* lblMatches = results_.lblMatches = new ElidedLabel(client);
+    lblMatches->setObjectName(QStringLiteral("lblMatches"));
+    lblMatches->setParts(QStringLiteral("Matches in:"), {});
+    lblMatches->setGeometry(8, 201, 914 - 16, lblMatches->sizeHint().height());
+    lblMatches->hide();
 
     MatchListView* lstLines1 = results_.lstLines1 = new MatchListView(client);
     lstLines1->setObjectName(QStringLiteral("lstLines1"));
@@ -396,7 +401,8 @@ void TfrmMain::applyCompactLayout() {
     results_.lstLines1->setColumnWidth(1, 710);
     results_.lstFiles1->resize(790, 140);
     results_.lstFiles1->setColumnWidths({208, 232, 66, 50, 70, 140});
-    results_.lblMatches->move(results_.lblMatches->x(), 146);
+    results_.lblMatches->setGeometry(results_.lblMatches->x(), 146, 790 - 16,
+                                     results_.lblMatches->height());
     pnlBottom_->setGeometry(pnlBottom_->x(), 309, 792, pnlBottom_->height());
     results_.pnlStatus->resize(results_.pnlStatus->width(), 32);
 }

@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -126,6 +127,43 @@ TEST_F(WindowSearch, FillsTheRowsAndWritesTheExactSummary) {
     EXPECT_EQ(ui.lstLines1->count(), 0);
     EXPECT_FALSE(ui.lstLines1->isEnabled());
     EXPECT_EQ(ui.cboSearch->itemText(0), QStringLiteral("hello"));
+}
+
+TEST_F(WindowSearch, TheMatchesLabelSaysWhenTheListIsCutAndShortensALongPath) {
+    window->settings().MaxMatches = 3;
+    const std::string deep = std::string(120, 'd') + "/" + std::string(120, 'e') + "/";
+    tree.write(deep + "five.txt", "key 1\nkey 2\nkey 3\nkey 4\nkey 5\n");
+    tree.write(deep + "three.txt", "key 1\nkey 2\nkey 3\n");
+    ui.chkInclSub->setChecked(true);
+    ASSERT_TRUE(search(QStringLiteral("key")));
+    waitForEnd();
+    ASSERT_EQ(ui.lstFiles1->count(), 2);
+    const QFontMetrics metrics(ui.lblMatches->font());
+    const struct {
+        int row;
+        const char* name;
+        const char* tail;
+    } cases[] = {{0, "five.txt", "  (3 of 5 matching lines)"}, {1, "three.txt", ""}};
+    for (const auto& c : cases) {
+        ui.lstFiles1->selectRow(c.row);
+        ASSERT_TRUE(listed([&] { window->resultLists().lstFiles1Click(); }));
+        ASSERT_EQ(ui.lstLines1->count(), 3) << c.name;
+        const QString whole = QStringLiteral("Matches in: ") +
+                              QString::fromStdString(tree.path() + deep + c.name) +
+                              QString::fromLatin1(c.tail);
+        EXPECT_EQ(ui.lblMatches->toolTip(), whole);
+        // The path gives way in its middle; the lead, the file name and the
+        // count stay whole, within the label's width.
+        const QString shown = ui.lblMatches->text();
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("Matches in: ") +
+                                     QString::fromStdString(tree.path()).left(4)))
+            << shown.toStdString();
+        EXPECT_TRUE(shown.endsWith(QString::fromLatin1(c.name) + QString::fromLatin1(c.tail)))
+            << shown.toStdString();
+        EXPECT_TRUE(shown.contains(QChar(0x2026))) << shown.toStdString();
+        EXPECT_LE(metrics.horizontalAdvance(shown), ui.lblMatches->contentsRect().width());
+        EXPECT_LE(ui.lblMatches->geometry().right(), ui.lstLines1->geometry().right());
+    }
 }
 
 TEST_F(WindowSearch, PickingARowListsItsLinesAndAnyKeyReleaseListsThemAgain) {

@@ -143,5 +143,26 @@ TEST(RowDisplay, NamesAFileOnDiskByPathAndAnArchiveMemberByArchive) {
     EXPECT_EQ(displayName(member), "a.txt (in /data/docs.zip)");
 }
 
+TEST(RowDisplay, SaysHowManyOfAFilesMatchesAreListedWhenTheListIsCut) {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    const struct {
+        std::size_t listed;
+        int64_t total;
+        bool binary;
+        const char* said;
+    } cases[] = {
+        {500, 10000, false, "500 of 10,000 matching lines"},
+        {500, 10000, true, "500 of 10,000 matches"},
+        {3, 4, false, "3 of 4 matching lines"},
+        {3, 3, false, ""}, // every one listed
+        {0, 0, false, ""}, // nothing to list
+        {2, 1, true, ""},  // more listed than counted is no cut
+        {500, 3000000000, false, "500 of 3,000,000,000 matching lines"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(listedOfTotal(c.listed, c.total, c.binary, english), QString::fromLatin1(c.said))
+            << c.listed << " of " << c.total;
+}
+
 } // namespace
 } // namespace ferrolux

@@ -8,6 +8,7 @@
 #include "app/MainSettings.h"
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
+#include "platform/ui/ElidedLabel.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 
@@ -29,7 +30,7 @@ struct MainWindowControls : ResultControls, SearchControls {
     MainWindowControls() = default;
     explicit MainWindowControls(const QWidget& window) : window_(&window) {
         lstFiles1 = find<FileListView>("lstFiles1");
-        lblMatches = find<QLabel>("lblMatches");
+        lblMatches = find<ElidedLabel>("lblMatches");
         lstLines1 = find<MatchListView>("lstLines1");
         pnlStatus = find<QLabel>("pnlStatus");
         pnlBottom = find<QFrame>("pnlBottom");
