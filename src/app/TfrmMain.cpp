@@ -14,12 +14,14 @@
 #include "platform/ui/ElidedLabel.h"
 #include "platform/ui/HelpWindow.h"
 #include "platform/ui/ScreenFonts.h"
+#include "results/FileListSort.h"
 #include "results/FileListView.h"
 #include "results/MatchListView.h"
 #include "results/NotSearchedList.h"
 #include "results/RegExpTokens.h"
 #include "results/TfrmNotSearched.h"
 #include "search/DateDisplay.h"
+#include "settings/WindowPlacement.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -29,12 +31,14 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QWindow>
 #include <limits>
 
@@ -88,13 +92,14 @@ QAction* menuItem(QMenu* menu, const char* name, const char* caption, QKeySequen
 TfrmMain::TfrmMain(TfrmSplash* splash, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint),
+                              Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint),
       client_(new QWidget(this)), splash_(splash) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Ferrolux"));
     setWindowIcon(applicationIcon());
     setFont(screenFontPixels(QStringLiteral("MS Sans Serif"), 12, QFont::SansSerif));
     setCentralWidget(client_);
+    client_->installEventFilter(this);
     createResultLists(client_);
     createBottomPanel(client_);
     createMenus();
@@ -360,9 +365,39 @@ void TfrmMain::connectHandlers() {
             [&actions] { actions.lstLines1DblClick(); });
 }
 
+// The designed (or compact) size is the smallest: the window may grow.
 void TfrmMain::setClientSize(QSize size) {
-    client_->setFixedSize(size);
-    setFixedSize(size.width(), size.height() + menuBar()->sizeHint().height());
+    clientSize_ = size;
+    client_->setMinimumSize(size);
+    const QSize window(size.width(), size.height() + menuBar()->sizeHint().height());
+    setMinimumSize(window);
+    resize(window);
+}
+
+void TfrmMain::rememberBaseLayout() {
+    baseAreas_ = MainAreas{results_.lstFiles1->geometry(), results_.lblMatches->pos(),
+                           results_.lstLines1->geometry(), pnlBottom_->geometry(),
+                           results_.pnlStatus->geometry(), 0};
+    baseClient_ = clientSize_;
+    baseDirectoryWidth_ = results_.lstFiles1->columnWidth(ColDirectory);
+}
+
+void TfrmMain::layoutClient() {
+    if (!baseAreas_) return;
+    const MainAreas areas = mainAreasFor(*baseAreas_, baseClient_, client_->size());
+    results_.lstFiles1->setGeometry(areas.files);
+    results_.lblMatches->setGeometry(
+        QRect(areas.matchLabel, QSize(areas.files.width() - 2 * areas.matchLabel.x(),
+                                      results_.lblMatches->height())));
+    results_.lstLines1->setGeometry(areas.lines);
+    pnlBottom_->setGeometry(areas.bottom);
+    results_.pnlStatus->setGeometry(areas.status);
+    results_.lstFiles1->setColumnWidth(ColDirectory, baseDirectoryWidth_ + areas.directoryExtra);
+}
+
+bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == client_ && event->type() == QEvent::Resize) layoutClient();
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TfrmMain::FormCreate() {
@@ -386,6 +421,9 @@ void TfrmMain::FormShow() {
     splash_ = nullptr;
     if (usesCompactLayout(primaryScreenSize())) applyCompactLayout();
     placeStatusPanel();
+    rememberBaseLayout();
+    restorePlacement();
+    layoutClient();
     storedSettings_->LoadSettings(true);
 }
 
@@ -418,6 +456,28 @@ void TfrmMain::placeFrameAtOrigin() {
         move(0, 0);
 }
 
+void TfrmMain::restorePlacement() {
+    const std::optional<WindowPlacement> stored = readWindowPlacement(RegistryStore::standard());
+    placementStored_ = stored.has_value();
+    if (stored) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QRect available =
+            screen ? screen->availableGeometry() : QRect(QPoint(), primaryScreenSize());
+        setGeometry(placementOnScreen(stored->geometry, available, minimumSize()));
+        if (stored->maximized) setWindowState(windowState() | Qt::WindowMaximized);
+    }
+}
+
+// Written only once the window has left its first place and size (its frame
+// at the corner, the layout's size): until then the store is left as it was.
+void TfrmMain::savePlacement() {
+    if (!baseAreas_) return;
+    const WindowPlacement now{normalGeometry(), isMaximized()};
+    const bool asPlaced = pos() == QPoint(0, 0) && size() == minimumSize();
+    if (!placementStored_ && !now.maximized && asPlaced) return;
+    writeWindowPlacement(RegistryStore::standard(), now);
+}
+
 void TfrmMain::placeStatusPanel() {
     const QSize client = client_->size();
     QLabel* pnlStatus = results_.pnlStatus;
@@ -440,6 +500,7 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmMain::FormClose() {
+    savePlacement();
     // The search goes first: it must not use the lists once they are dropped.
     search_->stopForClose();
     session_.deleteExtractionFolders();

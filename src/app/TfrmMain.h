@@ -1,12 +1,14 @@
 #pragma once
 
 #include "app/MainControls.h"
+#include "app/MainLayout.h"
 #include "search/SearchSession.h"
 #include "settings/Settings.h"
 
 #include <QLocale>
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 class QMenu;
 
@@ -76,6 +78,7 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -93,6 +96,13 @@ private:
     void placeFrameAtOrigin();
     void placeStatusPanel();
     void setClientSize(QSize size);
+    // The layout at the size set last becomes the one a larger window grows
+    // from; layoutClient places the areas for the client's size now.
+    void rememberBaseLayout();
+    void layoutClient();
+    // Size and position of the last run, brought onto the screen as it is.
+    void restorePlacement();
+    void savePlacement();
 
     SearchSession session_;
     ::ferrolux::Settings settings_;
@@ -107,6 +117,11 @@ private:
     TfrmAbout* frmAbout_ = nullptr;
     HelpWindow* helpWindow_ = nullptr;
     bool shownOnce_ = false;
+    QSize clientSize_;                   // designed or compact
+    std::optional<MainAreas> baseAreas_; // known once first shown
+    QSize baseClient_;
+    int baseDirectoryWidth_ = 0;
+    bool placementStored_ = false;
     std::unique_ptr<MainSearch> search_;
     std::unique_ptr<MainResultLists> resultLists_;
     MainFileActions* fileActions_ = nullptr;
