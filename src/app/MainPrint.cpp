@@ -9,6 +9,7 @@
 #include "settings/Settings.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 
 namespace ferrolux {
@@ -36,7 +37,14 @@ void MainPrint::cmdPrintClick() {
         pageHeaderText(session_.state().TypedSearchText, controls_.Dir1->Directory(),
                        controls_.txtFilespec->text()),
     };
+    // The status line counts the pages of a long print; the summary is back after.
+    const QString summary = results_.pnlStatus->text();
+    reports_.pageDone = [this](int page) {
+        results_.pnlStatus->setText(printingPageStatus(page));
+        results_.pnlStatus->repaint();
+    };
     const QString failure = reports_.print(source, request->choice, request->target);
+    results_.pnlStatus->setText(summary);
     if (!failure.isEmpty())
         MessageBoxA(window_, failure, QStringLiteral("Error"), MB_OK | MB_ICONWARNING);
 }

@@ -43,4 +43,8 @@ QString withDefaultExtension(const QString& path, const QString& extension) {
     return path + QLatin1Char('.') + extension;
 }
 
+QString printingPageStatus(int page) {
+    return QStringLiteral(" Printing page ") + QString::number(page);
+}
+
 } // namespace ferrolux

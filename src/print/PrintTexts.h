@@ -25,6 +25,9 @@ UserMessage replaceFileQuestion(const QString& name, const QString& caption);
 // "The report could not be written to <path>." and the system's reason.
 QString reportWriteFailureText(const std::string& path, const std::string& reason);
 
+// The status line while a report is put out: " Printing page 3".
+QString printingPageStatus(int page);
+
 // A file name typed without an extension gets ".<extension>".
 QString withDefaultExtension(const QString& path, const QString& extension);
 

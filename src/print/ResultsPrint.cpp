@@ -41,6 +41,7 @@ QString ResultsPrint::print(const PrintSource& source, PrintChoice choice,
 QString ResultsPrint::output(BandReport& report, const QString& documentName,
                              const PrintTarget& target) {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    report.pageDone = pageDone;
     QString failure;
     if (target.textFile.empty()) {
         printOnCurrentPrinter(report, documentName, failure);

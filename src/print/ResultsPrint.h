@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,10 @@ public:
     // Prints or exports the chosen report; the failure's text, or an empty
     // text when the report was put out.
     QString print(const PrintSource& source, PrintChoice choice, const PrintTarget& target);
+
+    // Told the number of each page put out, so that a long print can show
+    // how far it has come.
+    std::function<void(int page)> pageDone;
 
     const FilesReport& filesReport() const { return qrFiles; }
     const MatchesReport& matchesReport() const { return qrMatches; }

@@ -96,7 +96,10 @@ TEST(BandReport, PagesBreakWithTheHeaderAndItsPageNumberOnEveryPage) {
     };
     report.lblPageHeaderF.text = QStringLiteral("Search for: \"x\" in /*.*");
     RecordingSink sink;
+    std::vector<int> told;
+    report.pageDone = [&](int page) { told.push_back(page); };
     ASSERT_TRUE(report.run(sink));
+    EXPECT_EQ(told, (std::vector<int>{1, 2, 3})) << "each page is told as it is taken";
 
     // (254.00 - 17.99) / 4.66: 50 rows under the header of a Letter page.
     ASSERT_EQ(sink.pages.size(), 3u);

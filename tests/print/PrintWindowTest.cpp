@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPushButton>
@@ -440,6 +441,41 @@ TEST_F(Printing, TheFileListPrintsToPdfWithTheHeaderOnEveryPage) {
     EXPECT_TRUE(contains(pages[1], "row60.txt"));
     EXPECT_TRUE(contains(pages[1], "2:05pm")); // set condensed rather than cut
     EXPECT_TRUE(boxes.boxes().empty());
+}
+
+// Records the status line's text each time it is painted.
+class StatusPaints : public QObject {
+public:
+    explicit StatusPaints(QLabel* status) : status_(status) { status->installEventFilter(this); }
+    std::vector<QString> seen;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == status_ && event->type() == QEvent::Paint) seen.push_back(status_->text());
+        return false;
+    }
+
+private:
+    QLabel* status_;
+};
+
+TEST_F(Printing, ALongPrintCountsItsPagesInTheStatusLineAndThenShowsTheSummaryAgain) {
+    showResults(manyRows(120));
+    const QString summary = ui.pnlStatus->text();
+    StatusPaints paints(ui.pnlStatus);
+    const std::string path = folder.file("many.txt");
+    printToFile(0, path);
+    ASSERT_FALSE(test::readFile(path).empty());
+    // 50 rows a page: three pages, each shown as it is put out.
+    std::vector<QString> pages;
+    for (const QString& text : paints.seen)
+        if (text.startsWith(QStringLiteral(" Printing page ")) &&
+            (pages.empty() || pages.back() != text))
+            pages.push_back(text);
+    EXPECT_EQ(pages, (std::vector<QString>{QStringLiteral(" Printing page 1"),
+                                           QStringLiteral(" Printing page 2"),
+                                           QStringLiteral(" Printing page 3")}));
+    EXPECT_EQ(ui.pnlStatus->text(), summary);
 }
 
 TEST_F(Printing, TheSelectedFilePrintsToPdf) {

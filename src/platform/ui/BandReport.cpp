@@ -108,6 +108,22 @@ bool nextRecord(const ReportBand& band, bool first) {
     return moreData;
 }
 
+// Passes pages on and tells each one taken.
+class TellingSink : public ReportPageSink {
+public:
+    TellingSink(ReportPageSink& sink, const std::function<void(int)>& told)
+        : sink_(sink), told_(told) {}
+    bool addPage(const ReportPage& page) override {
+        if (!sink_.addPage(page)) return false;
+        if (told_) told_(page.number);
+        return true;
+    }
+
+private:
+    ReportPageSink& sink_;
+    const std::function<void(int)>& told_;
+};
+
 } // namespace
 
 PageSetup letterPage(Length topBottom, Length leftRight) {
@@ -137,7 +153,8 @@ void BandReport::setTaggedFont(int tag, const QString& fontName, int fontSize) {
 
 bool BandReport::run(ReportPageSink& sink) {
     if (!detail_) return true;
-    PageBuilder pages(page_, pageHeader_, sink);
+    TellingSink telling(sink, pageDone);
+    PageBuilder pages(page_, pageHeader_, telling);
     for (bool first = true; !pages.failed() && nextRecord(*detail_, first); first = false) {
         pages.place(*detail_, false);
         if (!subDetail_) continue;

@@ -115,6 +115,10 @@ public:
     // report without records produces no page. False when the sink failed.
     bool run(ReportPageSink& sink);
 
+    // Told the number of each page the sink took, so that a long print can
+    // show how far it has come.
+    std::function<void(int pageNumber)> pageDone;
+
 protected:
     void setBands(ReportBand* pageHeader, ReportBand* detail, ReportBand* subDetail);
 
