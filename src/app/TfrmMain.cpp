@@ -12,6 +12,7 @@
 #include "platform/ui/DirectoryListBox.h"
 #include "platform/ui/DriveComboBox.h"
 #include "platform/ui/ElidedLabel.h"
+#include "platform/ui/FolderDrop.h"
 #include "platform/ui/HelpWindow.h"
 #include "platform/ui/ScreenFonts.h"
 #include "results/FileListSort.h"
@@ -24,6 +25,7 @@
 #include "settings/WindowPlacement.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -339,6 +341,9 @@ void TfrmMain::connectHandlers() {
     connect(c.Drive1, &DriveComboBox::Change, this, &TfrmMain::Drive1Change);
     connect(c.Dir1, &DirectoryListBox::Change, this,
             [c] { c.Drive1->showDriveOf(c.Dir1->Directory()); });
+    // A folder typed into the drive box or dropped on the window is shown.
+    connect(c.Drive1, &DriveComboBox::folderEntered, this, &TfrmMain::goToFolder);
+    connect(new FolderDrop(this), &FolderDrop::dropped, this, &TfrmMain::goToFolder);
     const auto search = [this] { search_->cmdSearchClick(); };
     connect(c.cmdSearch, &QPushButton::clicked, this, search);
     // Enter in either box searches, as the Search button does.
@@ -530,6 +535,14 @@ void TfrmMain::Refresh1Click() {
 void TfrmMain::NotSearched1Click() {
     TfrmNotSearched::showModal(this, notSearchedEntries(session_.notSearched()),
                                session_.state().Canceled);
+}
+
+void TfrmMain::goToFolder(const std::string& folder) {
+    const SearchControls& c = controls_;
+    if (c.Dir1->setDirectory(folder)) return;
+    // Not a folder that can be entered: the box shows where the tree is.
+    QApplication::beep();
+    c.Drive1->showDriveOf(c.Dir1->Directory());
 }
 
 void TfrmMain::Drive1Change() {

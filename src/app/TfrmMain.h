@@ -52,6 +52,8 @@ public:
     // What the last search could not search, each with its reason.
     void NotSearched1Click();
     void Drive1Change();
+    // Shows a folder typed into the drive box or dropped on the window.
+    void goToFolder(const std::string& folder);
 
     // The search and its results, the preferences record, and the values
     // prepared at creation and activation.

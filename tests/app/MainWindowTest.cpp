@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -33,6 +34,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 namespace ferrolux {
@@ -515,6 +517,37 @@ TEST_F(MainWindow, RefreshAndDriveChangeMoveTheDirectoryList) {
     ui.Dir1->setDirectory(folder);
     window.Drive1Change();
     EXPECT_EQ(ui.Dir1->Directory(), folder + "/");
+}
+
+TEST_F(MainWindow, AFolderTypedIntoTheDriveBoxOrDroppedOnTheWindowIsShownInTheTree) {
+    test::TempDir tree;
+    TfrmMain window;
+    const test::MainWindowControls ui(window);
+    window.show();
+    const std::string start = tree.mkdir("start");
+    ASSERT_TRUE(ui.Dir1->setDirectory(start));
+    const std::string typed = tree.mkdir("typed here");
+    const std::string dropped = tree.mkdir("dropped");
+
+    ui.Drive1->lineEdit()->setText(QString::fromStdString(typed));
+    QTest::keyClick(ui.Drive1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(ui.Dir1->Directory(), typed + "/");
+    EXPECT_EQ(ui.Drive1->currentText(), QString::fromStdString(typed + "/"));
+
+    // What is no folder leaves the tree where it was, and the box says so.
+    ui.Drive1->lineEdit()->setText(QString::fromStdString(tree.file("no such folder")));
+    QTest::keyClick(ui.Drive1->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(ui.Dir1->Directory(), typed + "/");
+    EXPECT_EQ(ui.Drive1->currentText(), QString::fromStdString(typed + "/"));
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(dropped))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(&window, &drop);
+    EXPECT_EQ(ui.Dir1->Directory(), dropped + "/");
 }
 
 } // namespace

@@ -1,6 +1,12 @@
 #include "platform/ui/DriveComboBox.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QDir>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QSet>
 #include <QStorageInfo>
 #include <algorithm>
@@ -48,7 +54,44 @@ DriveComboBox::DriveComboBox(QWidget* parent) : QComboBox(parent) {
         addItem(QStringLiteral("/"), QStringLiteral("/"));
     for (const QStorageInfo& volume : volumes)
         addItem(volumeCaption(volume), volume.rootPath());
+
+    setEditable(true);
+    setInsertPolicy(NoInsert);
+    auto* folders = new QFileSystemModel(this);
+    folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    folders->setRootPath(QStringLiteral("/"));
+    auto* completer = new QCompleter(folders, this);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    lineEdit()->setCompleter(completer);
+    connect(lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        QString typed = lineEdit()->text().trimmed();
+        if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
+            typed.replace(0, 1, QDir::homePath());
+        if (QDir::isRelativePath(typed))
+            typed.prepend(QFile::decodeName(QByteArray::fromStdString(shown_)));
+        emit folderEntered(QFile::encodeName(typed).toStdString());
+    });
     connect(this, &QComboBox::activated, this, [this] { emit Change(); });
+}
+
+void DriveComboBox::showCurrentDirectory() {
+    setEditText(QFile::decodeName(QByteArray::fromStdString(shown_)));
+    setToolTip(lineEdit()->text());
+}
+
+void DriveComboBox::focusOutEvent(QFocusEvent* event) {
+    QComboBox::focusOutEvent(event);
+    // The completer's popup takes the focus while the user is still typing.
+    if (!lineEdit()->completer()->popup()->isVisible()) showCurrentDirectory();
+}
+
+void DriveComboBox::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape &&
+        lineEdit()->text() != QFile::decodeName(QByteArray::fromStdString(shown_))) {
+        showCurrentDirectory();
+        return;
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 std::string DriveComboBox::Drive() const {
@@ -67,6 +110,8 @@ void DriveComboBox::showDriveOf(const std::string& path) {
     }
     setCurrentIndex(best);
     currentDirectories_[Drive()] = path;
+    shown_ = path;
+    showCurrentDirectory();
 }
 
 std::string DriveComboBox::currentDirectory() const {
