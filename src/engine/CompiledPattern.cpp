@@ -4,6 +4,7 @@
 #include "engine/WordBoundaryMatcher.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <re2/re2.h>
 
@@ -26,6 +27,46 @@ constexpr size_t PatternRegexLength = size_t(1) << 20;
 // the starts up to this far after it, so that a run of false candidates
 // costs one call of each matcher rather than one per byte.
 constexpr size_t SettledReach = 64;
+// Past this many bytes, a search for a match of a conjunct with a literal
+// looks only around the literal's occurrences.
+constexpr size_t GuidedSpan = size_t(64) << 10;
+
+bool isCanceled(const CancelFlag* cancel) {
+    return cancel && cancel->load(std::memory_order_relaxed);
+}
+
+// The size of the slices of text that one RE2 call searches. RE2 cannot be
+// stopped, and a pattern that defeats its DFA takes up to a millisecond per
+// byte, so a call is kept to about SliceTime, after which Stop is seen. The
+// first slice is small and not timed (most searches end in it); after it a
+// fast search doubles the slice, so that a long one costs few calls.
+class SliceSize {
+public:
+    size_t bytes() const { return bytes_; }
+    void startCall() {
+        if (timed_) started_ = std::chrono::steady_clock::now();
+    }
+    void endCall() {
+        if (!timed_) {
+            timed_ = true;
+            bytes_ *= 2;
+            return;
+        }
+        const auto took = std::chrono::steady_clock::now() - started_;
+        if (took < SliceTime / 8)
+            bytes_ = std::min(bytes_ * 2, Largest);
+        else if (took > SliceTime)
+            bytes_ = std::max(bytes_ / 4, First);
+    }
+
+private:
+    static constexpr auto SliceTime = std::chrono::milliseconds(10);
+    static constexpr size_t First = 256;
+    static constexpr size_t Largest = size_t(16) << 20;
+    size_t bytes_ = First;
+    bool timed_ = false;
+    std::chrono::steady_clock::time_point started_;
+};
 
 std::unique_ptr<re2::RE2> compileRegex(const std::string& expression, int64_t memory,
                                        std::string& error) {
@@ -197,12 +238,40 @@ std::optional<Span> ConjunctMatcher::regexMatchAt(std::string_view text, size_t 
     return Span{start, start + match.size()};
 }
 
-std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t from,
-                                               size_t limit) const {
-    if (!prefilter_ || spansLines_) return regexSearch(text, from, limit);
+std::optional<Span> ConjunctMatcher::slicedSearch(std::string_view text, size_t from, size_t limit,
+                                                  bool lineOnly, const CancelFlag* cancel) const {
+    const re2::StringPiece piece(text.data(), text.size());
+    SliceSize slice;
+    for (size_t start = from;;) {
+        if (isCanceled(cancel)) return std::nullopt;
+        // No match crosses a line break: a slice ends at one (or at limit).
+        const size_t end = limit - start > slice.bytes()
+                               ? lineEndFrom(text.data(), start + slice.bytes(), limit, false)
+                               : limit;
+        slice.startCall();
+        std::optional<Span> match;
+        if (lineOnly && lineEndFrom(text.data(), start, end, false) == end) {
+            // One long line: whether it holds a match is cheaper to learn
+            // than where the match lies.
+            if (regex_->Match(piece, start, end, re2::RE2::UNANCHORED, nullptr, 0))
+                match = Span{start, start};
+        } else {
+            match = regexSearch(text, start, end);
+        }
+        slice.endCall();
+        if (match || end >= limit) return match;
+        start = end + 1;
+    }
+}
+
+std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t from, size_t limit,
+                                               const CancelFlag* cancel) const {
+    if (spansLines_) return regexSearch(text, from, limit);
+    if (!prefilter_) return slicedSearch(text, from, limit, false, cancel);
     const size_t lead = prefilter_->maxLead();
     size_t untried = from; // starts before this are known to hold no match
     for (size_t pos = from;;) {
+        if (isCanceled(cancel)) return std::nullopt;
         const size_t hit = prefilter_->find(text.data(), pos, limit);
         if (hit == npos) return std::nullopt;
         if (singleLiteral_) return Span{hit, hit + prefilter_->literalLength(0)};
@@ -215,18 +284,24 @@ std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t fro
             untried = pos = hit + 1;
             continue;
         }
-        // Nor, as a match cannot cross CR or LF, before the literal's line.
-        if (lead != RequiredLiteral::Unbounded && hit - from > lead)
-            from = hit - lead;
-        else
-            from = lineStartBefore(text.data(), from, hit, true);
-        return regexSearch(text, from, limit);
+        // Nor, as a match cannot cross CR or LF, before the literal's line;
+        // and a match starting there ends on the literal's line, or on a
+        // later line after a later literal.
+        const size_t start = lead != RequiredLiteral::Unbounded && hit - from > lead
+                                 ? hit - lead
+                                 : lineStartBefore(text.data(), from, hit, true);
+        const size_t lineEnd = lineEndFrom(text.data(), hit, limit, false);
+        if (auto match = regexSearch(text, start, lineEnd)) return match;
+        if (lineEnd >= limit) return std::nullopt;
+        from = pos = untried = lineEnd + 1;
     }
 }
 
 std::optional<Span> ConjunctMatcher::findBoundedLiteral(std::string_view text, size_t from,
-                                                        size_t limit) const {
+                                                        size_t limit,
+                                                        const CancelFlag* cancel) const {
     for (size_t pos = from;;) {
+        if (isCanceled(cancel)) return std::nullopt;
         const size_t hit = prefilter_->find(text.data(), pos, limit);
         if (hit == npos) return std::nullopt;
         const bool one = boundedLiterals_.size() == 1; // then the prefilter found it
@@ -245,42 +320,50 @@ std::optional<Span> ConjunctMatcher::findBoundedLiteral(std::string_view text, s
 // candidate and the starts just after it are settled exactly, and RE2 goes on
 // after them when none of them holds a match.
 std::optional<Span> ConjunctMatcher::findWithBoundaries(std::string_view text, size_t from,
-                                                        size_t limit) const {
+                                                        size_t limit,
+                                                        const CancelFlag* cancel) const {
     for (size_t pos = from; pos <= limit;) {
-        const auto candidate = regexFind(text, pos, limit);
+        const auto candidate = regexFind(text, pos, limit, cancel);
         if (!candidate) return std::nullopt;
         const size_t lastStart =
             std::min(limit, std::max(candidate->end, candidate->start + SettledReach));
-        if (auto match = boundaries_->find(text, candidate->start, lastStart, limit)) return match;
+        if (auto match = boundaries_->find(text, candidate->start, lastStart, limit, cancel))
+            return match;
         pos = lastStart + 1;
     }
     return std::nullopt;
 }
 
-std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, size_t limit) const {
+std::optional<Span> ConjunctMatcher::find(std::string_view text, size_t from, size_t limit,
+                                          const CancelFlag* cancel) const {
     if (from > limit || limit > text.size()) return std::nullopt;
-    if (!boundedLiterals_.empty()) return findBoundedLiteral(text, from, limit);
-    if (boundaries_) return findWithBoundaries(text, from, limit);
-    return regexFind(text, from, limit);
+    if (!boundedLiterals_.empty()) return findBoundedLiteral(text, from, limit, cancel);
+    if (boundaries_) return findWithBoundaries(text, from, limit, cancel);
+    return regexFind(text, from, limit, cancel);
 }
 
-bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit) const {
+bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit,
+                                const CancelFlag* cancel) const {
     if (pure_) return prefilter_->find(text.data(), from, limit) != npos;
     if (from > limit || limit > text.size()) return false;
-    if (!boundedLiterals_.empty()) return findBoundedLiteral(text, from, limit).has_value();
+    if (!boundedLiterals_.empty()) return findBoundedLiteral(text, from, limit, cancel).has_value();
+    // Over a long text (a long line, a window of one), RE2 looks only around
+    // the literal's occurrences, as it does when it finds lines.
+    if (prefilter_ && !spansLines_ && limit - from > GuidedSpan)
+        return find(text, from, limit, cancel).has_value();
     const re2::StringPiece piece(text.data(), text.size());
     if (!regex_->Match(piece, from, limit, re2::RE2::UNANCHORED, nullptr, 0)) return false;
     if (!boundaries_) return true;
-    // A line is short: settle all of it at once.
-    if (lineText_) return boundaries_->find(text, from, limit, limit).has_value();
-    return findWithBoundaries(text, from, limit).has_value();
+    // A line is settled all at once.
+    if (lineText_) return boundaries_->find(text, from, limit, limit, cancel).has_value();
+    return findWithBoundaries(text, from, limit, cancel).has_value();
 }
 
-size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t limit,
-                                  bool& exact) const {
+size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t limit, bool& exact,
+                                  const CancelFlag* cancel) const {
     if (!boundedLiterals_.empty()) {
         exact = true;
-        const auto match = findBoundedLiteral(text, from, limit);
+        const auto match = findBoundedLiteral(text, from, limit, cancel);
         return match ? match->start : npos;
     }
     if (prefilter_) {
@@ -288,7 +371,9 @@ size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t lim
         return prefilter_->find(text.data(), from, limit);
     }
     exact = !boundaries_;
-    const auto match = regexFind(text, from, limit);
+    // Only the match's line is wanted, not where on it the match lies.
+    const auto match = spansLines_ ? regexSearch(text, from, limit)
+                                   : slicedSearch(text, from, limit, lineText_, cancel);
     return match ? match->start : npos;
 }
 
@@ -337,9 +422,9 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
 }
 
 std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, size_t limit,
-                                          Span* checkedLine) const {
+                                          Span* checkedLine, const CancelFlag* cancel) const {
     while (from <= limit) {
-        const auto match = conjuncts_.front()->find(text, from, limit);
+        const auto match = conjuncts_.front()->find(text, from, limit, cancel);
         // What follows a final line break is no line, so nothing matches there.
         if (match && match->start == text.size() && (text.empty() || text.back() == '\n'))
             return std::nullopt;
@@ -350,7 +435,7 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
         const size_t lineEnd = lineEndFrom(text.data(), match->start, text.size(), true);
         bool all = true;
         for (size_t i = 1; i < conjuncts_.size() && all; ++i)
-            all = conjuncts_[i]->matchesIn(text, lineStart, lineEnd);
+            all = conjuncts_[i]->matchesIn(text, lineStart, lineEnd, cancel);
         if (all) {
             if (checkedLine) *checkedLine = Span{lineStart, lineEnd};
             return match;
@@ -361,7 +446,8 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
     return std::nullopt;
 }
 
-size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* lineStart) const {
+size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* lineStart,
+                                 const CancelFlag* cancel) const {
     const char* text = region.data();
     if (everyLine_) {
         if (pos > region.size()) return npos;
@@ -369,18 +455,18 @@ size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* li
         return lineEndFrom(text, pos, region.size(), false);
     }
     const ConjunctMatcher& driver = *conjuncts_[driver_];
-    while (pos <= region.size()) {
+    while (pos <= region.size() && !isCanceled(cancel)) {
         bool exact = false;
-        const size_t hit = driver.candidate(region, pos, region.size(), exact);
+        const size_t hit = driver.candidate(region, pos, region.size(), exact, cancel);
         if (hit == npos) return npos;
         const size_t lineEnd = lineEndFrom(text, hit, region.size(), false);
         // Counting a match that is sure needs no line start.
         const bool sure = exact && conjuncts_.size() == 1;
         if (sure && !lineStart) return lineEnd;
         const size_t start = lineStartBefore(text, pos, hit, false);
-        bool all = exact || driver.matchesIn(region, start, lineEnd);
+        bool all = exact || driver.matchesIn(region, start, lineEnd, cancel);
         for (size_t i = 0; i < conjuncts_.size() && all; ++i)
-            if (i != driver_) all = conjuncts_[i]->matchesIn(region, start, lineEnd);
+            if (i != driver_) all = conjuncts_[i]->matchesIn(region, start, lineEnd, cancel);
         if (all) {
             if (lineStart) *lineStart = start;
             return lineEnd;
@@ -390,26 +476,28 @@ size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* li
     return npos;
 }
 
-std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, size_t pos) const {
+std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, size_t pos,
+                                                      const CancelFlag* cancel) const {
     size_t start = 0;
-    const size_t end = findLine(region, pos, &start);
+    const size_t end = findLine(region, pos, &start, cancel);
     if (end == npos) return std::nullopt;
     return Span{start, end};
 }
 
-size_t CompiledPattern::countMatchingLines(std::string_view region, size_t pos) const {
+size_t CompiledPattern::countMatchingLines(std::string_view region, size_t pos,
+                                           const CancelFlag* cancel) const {
     if (everyLine_) return pos > region.size() ? 0 : countLineFeeds(region.substr(pos)) + 1;
     size_t count = 0;
-    for (size_t end; (end = findLine(region, pos, nullptr)) != npos; pos = end + 1)
+    for (size_t end; (end = findLine(region, pos, nullptr, cancel)) != npos; pos = end + 1)
         ++count;
     return count;
 }
 
-uint64_t CompiledPattern::conjunctsMatchedIn(std::string_view text, size_t from,
-                                             size_t limit) const {
+uint64_t CompiledPattern::conjunctsMatchedIn(std::string_view text, size_t from, size_t limit,
+                                             const CancelFlag* cancel) const {
     uint64_t found = 0;
     for (size_t i = 0; i < conjuncts_.size(); ++i)
-        if (conjuncts_[i]->matchesIn(text, from, limit)) found |= uint64_t(1) << i;
+        if (conjuncts_[i]->matchesIn(text, from, limit, cancel)) found |= uint64_t(1) << i;
     return found;
 }
 

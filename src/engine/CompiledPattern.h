@@ -2,6 +2,7 @@
 
 #include "engine/LiteralPrefilter.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,6 +29,11 @@ struct Span {
 // The number of LF bytes in text.
 size_t countLineFeeds(std::string_view text);
 
+// Stop, raised from another thread. The matchers look at it in their inner
+// loops and between RE2 calls, each kept short, so that they end within a
+// few milliseconds of it; what they report after it is not to be used.
+using CancelFlag = std::atomic<bool>;
+
 class WordBoundaryMatcher;
 
 // One '&'-conjunct: an alternation compiled for RE2, with a literal
@@ -52,13 +58,16 @@ public:
 
     // The leftmost-first match starting in [from, limit] and ending by
     // limit; the text around it is context for ^, $ and word boundaries.
-    std::optional<Span> find(std::string_view text, size_t from, size_t limit) const;
+    std::optional<Span> find(std::string_view text, size_t from, size_t limit,
+                             const CancelFlag* cancel) const;
     // Whether some match lies within [from, limit].
-    bool matchesIn(std::string_view text, size_t from, size_t limit) const;
+    bool matchesIn(std::string_view text, size_t from, size_t limit,
+                   const CancelFlag* cancel) const;
     // A position at or before the start of the first match at or after
     // `from`, on that match's line, or npos when there is none. `exact` tells
     // that a match surely starts on the line of the returned position.
-    size_t candidate(std::string_view text, size_t from, size_t limit, bool& exact) const;
+    size_t candidate(std::string_view text, size_t from, size_t limit, bool& exact,
+                     const CancelFlag* cancel) const;
 
     const LiteralPrefilter* prefilter() const { return prefilter_ ? &*prefilter_ : nullptr; }
 
@@ -73,11 +82,19 @@ private:
     static std::vector<BoundedLiteral> boundedLiteralsOf(const Alternation& alternatives);
     // The leftmost-first match of the regex, found through the prefilter
     // where there is one: exact without word boundaries.
-    std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit) const;
+    std::optional<Span> regexFind(std::string_view text, size_t from, size_t limit,
+                                  const CancelFlag* cancel) const;
     std::optional<Span> regexSearch(std::string_view text, size_t from, size_t limit) const;
     std::optional<Span> regexMatchAt(std::string_view text, size_t start, size_t limit) const;
-    std::optional<Span> findBoundedLiteral(std::string_view text, size_t from, size_t limit) const;
-    std::optional<Span> findWithBoundaries(std::string_view text, size_t from, size_t limit) const;
+    // The regex's first match in [from, limit], searched in slices of whole
+    // lines; with lineOnly, a slice that is one line is only asked whether it
+    // holds a match, which then is reported empty at the line's start.
+    std::optional<Span> slicedSearch(std::string_view text, size_t from, size_t limit,
+                                     bool lineOnly, const CancelFlag* cancel) const;
+    std::optional<Span> findBoundedLiteral(std::string_view text, size_t from, size_t limit,
+                                           const CancelFlag* cancel) const;
+    std::optional<Span> findWithBoundaries(std::string_view text, size_t from, size_t limit,
+                                           const CancelFlag* cancel) const;
 
     std::unique_ptr<re2::RE2> regex_;
     std::unique_ptr<WordBoundaryMatcher> boundaries_; // when the alternatives hold \< or \>
@@ -107,17 +124,20 @@ public:
     // starts no line, so no match starts there.
     // `checkedLine` remembers a line that satisfied the other conjuncts.
     std::optional<Span> find(std::string_view text, size_t from, size_t limit,
-                             Span* checkedLine = nullptr) const;
+                             Span* checkedLine = nullptr, const CancelFlag* cancel = nullptr) const;
 
     // Line search: `region` holds whole lines separated by LF (the region's
     // end is a line end); pos is the start of a line in it. Returns the next
     // matching line (without its LF) at or after pos.
-    std::optional<Span> nextMatchingLine(std::string_view region, size_t pos) const;
+    std::optional<Span> nextMatchingLine(std::string_view region, size_t pos,
+                                         const CancelFlag* cancel = nullptr) const;
     // The number of matching lines of the region at or after pos.
-    size_t countMatchingLines(std::string_view region, size_t pos) const;
+    size_t countMatchingLines(std::string_view region, size_t pos,
+                              const CancelFlag* cancel = nullptr) const;
 
     // Bit i set when conjunct i has a match within [from, limit] of text.
-    uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit) const;
+    uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit,
+                                const CancelFlag* cancel = nullptr) const;
     uint64_t allConjuncts() const;
 
     // What the pattern was compiled from, so a caller can reuse it.
@@ -132,7 +152,8 @@ public:
 private:
     // The end of the next matching line at or after pos (npos when none),
     // and its start when lineStart is given.
-    size_t findLine(std::string_view region, size_t pos, size_t* lineStart) const;
+    size_t findLine(std::string_view region, size_t pos, size_t* lineStart,
+                    const CancelFlag* cancel) const;
 
     std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
     size_t driver_ = 0; // the conjunct that finds candidate lines

@@ -69,7 +69,7 @@ std::optional<LineMatch> LineSearch::next() {
     while (!done_) {
         if (inRegion_) {
             const std::string_view region(text(), regionEnd_);
-            if (const auto line = pattern_->nextMatchingLine(region, pos_)) {
+            if (const auto line = pattern_->nextMatchingLine(region, pos_, canceled_)) {
                 pos_ = line->end + 1;
                 ++count_;
                 size_t end = line->end;
@@ -92,7 +92,7 @@ int64_t LineSearch::countRemaining() {
     while (!done_) {
         if (inRegion_) {
             const std::string_view region(text(), regionEnd_);
-            count_ += static_cast<int64_t>(pattern_->countMatchingLines(region, pos_));
+            count_ += static_cast<int64_t>(pattern_->countMatchingLines(region, pos_, canceled_));
             inRegion_ = false;
             pos_ = regionEnd_ + 1;
         }
@@ -179,8 +179,8 @@ LineSearch::Load LineSearch::scanLongLine() {
     for (;;) {
         // The last byte stays as context: the line goes on after it.
         if (found != all)
-            found |=
-                pattern_->conjunctsMatchedIn({buffer_.data(), filled_}, searchFrom, filled_ - 1);
+            found |= pattern_->conjunctsMatchedIn({buffer_.data(), filled_}, searchFrom,
+                                                  filled_ - 1, canceled_);
         const size_t keep = found == all ? 1 : std::min(filled_, limits_.longLineOverlap + 1);
         std::memmove(buffer_.data(), buffer_.data() + filled_ - keep, keep);
         filled_ = keep;
@@ -193,8 +193,8 @@ LineSearch::Load LineSearch::scanLongLine() {
             const size_t lineEnd =
                 lf ? static_cast<size_t>(static_cast<const char*>(lf) - buffer_.data()) : filled_;
             if (found != all)
-                found |=
-                    pattern_->conjunctsMatchedIn({buffer_.data(), filled_}, searchFrom, lineEnd);
+                found |= pattern_->conjunctsMatchedIn({buffer_.data(), filled_}, searchFrom,
+                                                      lineEnd, canceled_);
             eof_ = n == 0;
             pos_ = lf ? lineEnd + 1 : filled_;
             numberedPos_ = pos_;

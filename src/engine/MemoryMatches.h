@@ -11,15 +11,18 @@ namespace ferrolux::engine {
 // text around it is context for ^, $ and word boundaries. stepOverEmpty:
 // the previous match was empty and ended at from, so the search starts one
 // character further on (a loop over the matches ends). checkedLine
-// remembers a line found to hold every other '&' conjunct.
+// remembers a line found to hold every other '&' conjunct. Nothing once
+// cancel is raised.
 std::optional<Span> findMatchFrom(const CompiledPattern& pattern, std::string_view text,
-                                  size_t from, size_t limit, bool stepOverEmpty, Span* checkedLine);
+                                  size_t from, size_t limit, bool stepOverEmpty, Span* checkedLine,
+                                  const CancelFlag* cancel = nullptr);
 
 // The matches of text held in memory, leftmost first, for a loop that
 // searches on from the end of each match it takes.
 class MemoryMatches {
 public:
-    explicit MemoryMatches(const CompiledPattern& pattern) : pattern_(pattern) {}
+    explicit MemoryMatches(const CompiledPattern& pattern, const CancelFlag* cancel = nullptr)
+        : pattern_(pattern), cancel_(cancel) {}
 
     // The next match starting in [from, limit] of text.
     std::optional<Span> next(std::string_view text, size_t from, size_t limit);
@@ -31,6 +34,7 @@ public:
 
 private:
     const CompiledPattern& pattern_;
+    const CancelFlag* cancel_;
     std::optional<size_t> emptyAt_; // the last match was empty, here
     Span checkedLine_;
 };

@@ -19,6 +19,9 @@ constexpr uint32_t SkipStates = 4;
 // long run of optional items makes them grow with its square); past it,
 // closures walk the program instead.
 constexpr size_t MaxClosureEntries = size_t(1) << 18;
+// Positions between two looks at the cancel flag: some milliseconds of work
+// for the largest programs.
+constexpr size_t CancelStride = 1024;
 
 } // namespace
 
@@ -127,6 +130,15 @@ uint32_t WordBoundaryMatcher::addSet(const CharSet& set) {
 }
 
 void WordBoundaryMatcher::compileAlternatives(const Alternation& alternatives) {
+    const auto startsWith = [&](PatternItem::Kind kind) {
+        return std::all_of(alternatives.begin(), alternatives.end(),
+                           [&](const ItemSequence& items) {
+                               return !items.empty() && items.front().kind == kind;
+                           });
+    };
+    for (PatternItem::Kind kind :
+         {PatternItem::Kind::LineStart, PatternItem::Kind::WordStart, PatternItem::Kind::WordEnd})
+        if (startsWith(kind)) firstAssertion_ = kind;
     std::vector<uint32_t> exits;
     for (size_t i = 0; i < alternatives.size(); ++i) {
         const bool last = i + 1 == alternatives.size();
@@ -289,7 +301,7 @@ void WordBoundaryMatcher::step(const Thread& thread, ThreadList& next, size_t po
 }
 
 std::optional<Span> WordBoundaryMatcher::find(std::string_view text, size_t from, size_t lastStart,
-                                              size_t limit) const {
+                                              size_t limit, const std::atomic<bool>* cancel) const {
     // Every thread of the process keeps its own lists, reused from call to call.
     thread_local ThreadList lists[2];
     ThreadList* current = &lists[0];
@@ -300,10 +312,11 @@ std::optional<Span> WordBoundaryMatcher::find(std::string_view text, size_t from
     std::optional<Span> best;
     Character here = characterAt(text, from, limit);
     for (size_t pos = from; pos <= limit; ++pos) {
+        if (cancel && (pos - from) % CancelStride == 0 && cancel->load(std::memory_order_relaxed))
+            return std::nullopt;
         // A new attempt starts here, after every attempt that began earlier
         // (unless the assertion it begins with fails here).
-        if (!best && pos <= lastStart &&
-            (program_[0].op != Op::Assert || holds(program_[0].assertion, text, pos)))
+        if (!best && pos <= lastStart && (!firstAssertion_ || holds(*firstAssertion_, text, pos)))
             follow(*current, 0, 0, pos, pos, here, text);
         const Character after = characterAt(text, pos + 1, limit);
         if (current->threads.empty()) {

@@ -3,6 +3,7 @@
 #include "engine/PatternSyntax.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,9 +34,10 @@ public:
     ~WordBoundaryMatcher();
 
     // The leftmost match that starts in [from, lastStart] and ends by limit;
-    // the whole text is context for ^, $, \< and \>.
-    std::optional<Span> find(std::string_view text, size_t from, size_t lastStart,
-                             size_t limit) const;
+    // the whole text is context for ^, $, \< and \>. Nothing once cancel is
+    // raised: it is looked at every few thousand bytes.
+    std::optional<Span> find(std::string_view text, size_t from, size_t lastStart, size_t limit,
+                             const std::atomic<bool>* cancel = nullptr) const;
 
     // Whether an assertion (^, $ seen from the line's end, \< or \>) holds at pos.
     static bool holds(PatternItem::Kind assertion, std::string_view text, size_t pos);
@@ -78,6 +80,9 @@ private:
               const Character& after, std::string_view text) const;
 
     std::vector<Instruction> program_;
+    // The assertion every alternative starts with, if they share one: no
+    // attempt starts where it fails.
+    std::optional<PatternItem::Kind> firstAssertion_;
     std::vector<Set> sets_;
     // Per instruction, the first entry and number of entries of its closure
     // in closureEntries_; empty when the lists grew too large.

@@ -114,7 +114,7 @@ bool scanBinaryText(const engine::CompiledPattern& pattern, engine::ByteSource& 
     const size_t overlap = exact + OverlapMargin;
     const size_t window = std::max(limits.windowSize, 4 * (overlap + WindowContext));
     if (buffer.size() != window) buffer.resize(window, 0);
-    engine::MemoryMatches matches(pattern);
+    engine::MemoryMatches matches(pattern, cancel);
     int64_t windowOffset = 0; // where the buffer's first byte lies in the text
     size_t filled = 0;
     size_t resume = 0; // where the next search starts

@@ -1,0 +1,128 @@
+// Stop reaches the matchers while they work on one stretch of text: raised
+// from another thread once the text is in the engine's hands, the search
+// ends at once. Each case runs for minutes when Stop is not looked at.
+#include "engine/MemoryMatches.h"
+#include "engine/Searcher.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <future>
+#include <gtest/gtest.h>
+#include <mutex>
+#include <random>
+
+namespace ferrolux::engine {
+namespace {
+
+// Gives its text and tells when it has given `announceAfter` bytes.
+class AnnouncingSource : public ByteSource {
+public:
+    AnnouncingSource(std::string text, size_t announceAfter)
+        : text_(std::move(text)), announceAfter_(announceAfter) {}
+
+    size_t read(char* into, size_t size) override {
+        const size_t n = std::min(size, text_.size() - given_);
+        std::copy_n(text_.data() + given_, n, into);
+        given_ += n;
+        if (given_ >= announceAfter_) {
+            std::lock_guard lock(mutex_);
+            announced_ = true;
+            changed_.notify_all();
+        }
+        return n;
+    }
+
+    void waitForAnnouncement() {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return announced_; });
+    }
+
+private:
+    std::string text_;
+    size_t announceAfter_;
+    size_t given_ = 0;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool announced_ = false;
+};
+
+std::string randomLetters(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string text(size, 'a');
+    for (char& c : text)
+        c = char('a' + random() % 26);
+    return text;
+}
+
+// 500 alternatives, each a word holding three given letters: too many for
+// a literal prefilter; over a line that is one word, the word matcher
+// follows thousands of threads to the word's end.
+std::string manyWordAlternatives() {
+    std::mt19937 random(19);
+    std::string pattern;
+    for (int i = 0; i < 500; ++i) {
+        std::string word = "[a-z]*";
+        for (int k = 0; k < 3; ++k)
+            word += char('a' + random() % 26);
+        word += "[a-z]*";
+        if (i > 0) pattern += '|';
+        pattern += "\\<" + word + "\\>";
+    }
+    return pattern;
+}
+
+TEST(Stop, EndsACountInsideTheMatchersOfEachSlowPath) {
+    // A line longer than the largest buffer is searched in windows.
+    const std::string windowedLine = randomLetters(GrepLimits{}.maxLineBuffer + (1 << 20), 5);
+    const std::string line = windowedLine.substr(0, GrepLimits{}.maxLineBuffer - (1 << 20));
+    const struct {
+        const char* what;
+        std::string text;
+        size_t announceAfter; // then the text to search is in the engine's buffer
+    } cases[] = {
+        {"one long line", line + "\n", line.size()},
+        {"one line in windows", windowedLine + "\n", GrepLimits{}.maxLineBuffer},
+    };
+    const std::string words = manyWordAlternatives();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string error;
+        const PatternHandle pattern = compileForLines(words, true, error);
+        ASSERT_TRUE(pattern) << error;
+        auto source = std::make_unique<AnnouncingSource>(c.text, c.announceAfter);
+        AnnouncingSource& announcing = *source;
+        std::atomic<bool> cancel{false};
+        Searcher searcher;
+        auto count = std::async(std::launch::async, [&] {
+            return searcher.countLines(pattern, std::move(source), &cancel);
+        });
+        announcing.waitForAnnouncement();
+        cancel = true;
+        // Generous: a search that does not see Stop runs for minutes.
+        ASSERT_EQ(count.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+        EXPECT_FALSE(count.get().has_value()) << "the count ended without seeing Stop";
+    }
+}
+
+TEST(Stop, EndsASearchOfTextHeldInMemory) {
+    // Whole words over one word as long as a window of the binary scan: the
+    // match attempt runs to the text's end.
+    const std::string text = randomLetters(size_t(1) << 20, 6);
+    std::string error;
+    const PatternHandle pattern = compileForMemory(manyWordAlternatives(), true, error);
+    ASSERT_TRUE(pattern) << error;
+    std::atomic<bool> cancel{false};
+    std::promise<void> started;
+    auto match = std::async(std::launch::async, [&] {
+        MemoryMatches matches(*pattern, &cancel);
+        started.set_value();
+        return matches.next(text, 0, text.size());
+    });
+    started.get_future().wait();
+    cancel = true;
+    ASSERT_EQ(match.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_FALSE(match.get().has_value()) << "the search ended without seeing Stop";
+}
+
+} // namespace
+} // namespace ferrolux::engine
