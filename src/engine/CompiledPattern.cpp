@@ -2,6 +2,7 @@
 
 #include "engine/RegexBuilder.h"
 #include "engine/WordBoundaryMatcher.h"
+#include "engine/WordCharacters.h"
 
 #include <algorithm>
 #include <chrono>
@@ -30,6 +31,10 @@ constexpr size_t SettledReach = 64;
 // Past this many bytes, a search for a match of a conjunct with a literal
 // looks only around the literal's occurrences.
 constexpr size_t GuidedSpan = size_t(64) << 10;
+
+// How far past a match a lone byte is looked for that may make a longer
+// match read one character at a time.
+constexpr size_t LoneReach = 256;
 
 bool isCanceled(const CancelFlag* cancel) {
     return cancel && cancel->load(std::memory_order_relaxed);
@@ -146,6 +151,36 @@ bool matchesEveryLine(const Alternation& alternatives) {
     });
 }
 
+bool containsWide(const CharSet& set, char32_t cp) {
+    return std::any_of(set.wide.begin(), set.wide.end(),
+                       [&](const CodeRange& r) { return r.lo <= cp && cp <= r.hi; });
+}
+
+// The alternatives with each set also taking, as a lone byte, every
+// Windows-1252 character it holds; `added` gets the bytes that are new.
+Alternation withLoneBytes(const Alternation& alternatives, std::bitset<256>& added) {
+    Alternation out = alternatives;
+    for (ItemSequence& items : out)
+        for (PatternItem& item : items) {
+            if (item.kind != PatternItem::Kind::Chars || item.chars.wide.empty()) continue;
+            for (unsigned b = 0x80; b <= 0xFF; ++b)
+                if (!item.chars.bytes[b] && containsWide(item.chars, windows1252(uint8_t(b)))) {
+                    item.chars.bytes.set(b);
+                    added.set(b);
+                }
+        }
+    return out;
+}
+
+// Whether the byte at pos (not ASCII) is a character of its own: neither
+// the start of a valid UTF-8 sequence nor inside one.
+bool isLoneByte(std::string_view text, size_t pos) {
+    if (characterLength(text.data(), text.size(), pos) > 1) return false;
+    for (size_t back = 1; back <= 3 && back <= pos; ++back)
+        if (characterLength(text.data(), text.size(), pos - back) > back) return false;
+    return true;
+}
+
 bool allHold(const std::vector<PatternItem::Kind>& boundaries, std::string_view text, size_t pos) {
     return std::all_of(boundaries.begin(), boundaries.end(), [&](PatternItem::Kind kind) {
         return WordBoundaryMatcher::holds(kind, text, pos);
@@ -176,6 +211,15 @@ ConjunctMatcher::ConjunctMatcher(const Alternation& alternatives, bool lineText,
     usePrefilter(alternatives);
     if (holdsWordBoundary(alternatives) && boundedLiterals_.empty())
         boundaries_ = WordBoundaryMatcher::build(alternatives, error);
+    if (!error.empty()) return;
+    std::bitset<256> lone;
+    const Alternation byCharacter = withLoneBytes(alternatives, lone);
+    if (lone.none()) return;
+    // Too complex for the thread matcher: such text is then read as bytes
+    // and UTF-8 only, as before.
+    std::string tooComplex;
+    byCharacter_ = WordBoundaryMatcher::build(byCharacter, tooComplex);
+    if (byCharacter_) loneBytes_ = lone;
 }
 
 ConjunctMatcher::~ConjunctMatcher() = default;
@@ -359,6 +403,16 @@ bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit
     return findWithBoundaries(text, from, limit, cancel).has_value();
 }
 
+std::optional<Span> ConjunctMatcher::findByCharacter(std::string_view text, size_t from,
+                                                     size_t lastStart, size_t limit,
+                                                     const CancelFlag* cancel) const {
+    lastStart = std::min(lastStart, limit);
+    if (from > lastStart || limit > text.size()) return std::nullopt;
+    if (byCharacter_) return byCharacter_->find(text, from, lastStart, limit, cancel);
+    const auto match = find(text, from, limit, cancel);
+    return match && match->start <= lastStart ? match : std::nullopt;
+}
+
 size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t limit, bool& exact,
                                   const CancelFlag* cancel) const {
     if (!boundedLiterals_.empty()) {
@@ -416,6 +470,7 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
             bestRank = p->rank();
             compiled->driver_ = compiled->conjuncts_.size();
         }
+        compiled->loneBytes_ |= matcher->loneBytes();
         compiled->conjuncts_.push_back(std::move(matcher));
     }
     return compiled;
@@ -423,6 +478,26 @@ std::shared_ptr<const CompiledPattern> CompiledPattern::compile(std::string_view
 
 std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, size_t limit,
                                           Span* checkedLine, const CancelFlag* cancel) const {
+    const auto match = findUtf8(text, from, limit, checkedLine, cancel);
+    if (loneBytes_.none()) return match;
+    // A match that only the reading by character finds holds a lone byte;
+    // one that starts no later than this match holds it before this match
+    // ends, or just after it on the same line (looked for a short way only,
+    // so that a loop over the matches of a long text stays linear).
+    const size_t scanEnd =
+        match ? lineEndFrom(text.data(), match->end, std::min(limit, match->end + LoneReach), true)
+              : limit;
+    if (nextLoneByte(text, from, scanEnd) == npos) return match;
+    const auto byCharacter =
+        findByCharacter(text, from, match ? match->start : limit, limit, cancel);
+    if (!byCharacter ||
+        (byCharacter->start == text.size() && (text.empty() || text.back() == '\n')))
+        return match;
+    return byCharacter;
+}
+
+std::optional<Span> CompiledPattern::findUtf8(std::string_view text, size_t from, size_t limit,
+                                              Span* checkedLine, const CancelFlag* cancel) const {
     while (from <= limit) {
         const auto match = conjuncts_.front()->find(text, from, limit, cancel);
         // What follows a final line break is no line, so nothing matches there.
@@ -435,7 +510,7 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
         const size_t lineEnd = lineEndFrom(text.data(), match->start, text.size(), true);
         bool all = true;
         for (size_t i = 1; i < conjuncts_.size() && all; ++i)
-            all = conjuncts_[i]->matchesIn(text, lineStart, lineEnd, cancel);
+            all = conjunctMatchesIn(i, text, lineStart, lineEnd, cancel);
         if (all) {
             if (checkedLine) *checkedLine = Span{lineStart, lineEnd};
             return match;
@@ -446,8 +521,80 @@ std::optional<Span> CompiledPattern::find(std::string_view text, size_t from, si
     return std::nullopt;
 }
 
+std::optional<Span> CompiledPattern::findByCharacter(std::string_view text, size_t from,
+                                                     size_t lastStart, size_t limit,
+                                                     const CancelFlag* cancel) const {
+    while (from <= lastStart) {
+        const auto match =
+            conjuncts_.front()->findByCharacter(text, from, lastStart, limit, cancel);
+        if (!match || conjuncts_.size() == 1) return match;
+        const size_t lineStart = lineStartBefore(text.data(), 0, match->start, true);
+        const size_t lineEnd = lineEndFrom(text.data(), match->start, text.size(), true);
+        bool all = true;
+        for (size_t i = 1; i < conjuncts_.size() && all; ++i)
+            all = conjunctMatchesIn(i, text, lineStart, lineEnd, cancel);
+        if (all) return match;
+        from = std::max(lineEnd, match->start + 1);
+    }
+    return std::nullopt;
+}
+
+bool CompiledPattern::conjunctMatchesIn(size_t i, std::string_view text, size_t from, size_t limit,
+                                        const CancelFlag* cancel) const {
+    const ConjunctMatcher& conjunct = *conjuncts_[i];
+    if (conjunct.matchesIn(text, from, limit, cancel)) return true;
+    return conjunct.loneBytes().any() && nextLoneByte(text, from, limit) != npos &&
+           conjunct.findByCharacter(text, from, limit, limit, cancel).has_value();
+}
+
+size_t CompiledPattern::nextLoneByte(std::string_view text, size_t from, size_t limit) const {
+    if (loneBytes_.none()) return npos;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    limit = std::min(limit, text.size());
+    for (size_t pos = from; pos < limit; ++pos) {
+        while (pos + 8 <= limit) { // ASCII eight bytes at a time
+            uint64_t word;
+            std::memcpy(&word, bytes + pos, 8);
+            if (word & 0x8080808080808080u) break;
+            pos += 8;
+        }
+        if (pos < limit && loneBytes_[bytes[pos]] && isLoneByte(text, pos)) return pos;
+    }
+    return npos;
+}
+
+// Lines with a lone byte are read one character at a time, each on its own;
+// the lines between them as before, many at once.
 size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* lineStart,
-                                 const CancelFlag* cancel) const {
+                                 const CancelFlag* cancel, LoneByteMark& mark) const {
+    if (loneBytes_.none() || everyLine_) return findUtf8Line(region, pos, lineStart, cancel);
+    const char* text = region.data();
+    while (pos <= region.size() && !isCanceled(cancel)) {
+        if (mark.from == npos || pos < mark.from || (mark.at != npos && pos > mark.at)) {
+            mark.from = pos;
+            mark.at = nextLoneByte(region, pos, region.size());
+        }
+        if (mark.at == npos) return findUtf8Line(region, pos, lineStart, cancel);
+        const size_t loneLine = lineStartBefore(text, pos, mark.at, false);
+        if (loneLine > pos) { // the lines before it end at the LF before loneLine
+            const size_t end = findUtf8Line(region.substr(0, loneLine - 1), pos, lineStart, cancel);
+            if (end != npos) return end;
+        }
+        const size_t lineEnd = lineEndFrom(text, mark.at, region.size(), false);
+        bool all = true;
+        for (size_t i = 0; i < conjuncts_.size() && all; ++i)
+            all = conjunctMatchesIn(i, region, loneLine, lineEnd, cancel);
+        if (all) {
+            if (lineStart) *lineStart = loneLine;
+            return lineEnd;
+        }
+        pos = lineEnd + 1;
+    }
+    return npos;
+}
+
+size_t CompiledPattern::findUtf8Line(std::string_view region, size_t pos, size_t* lineStart,
+                                     const CancelFlag* cancel) const {
     const char* text = region.data();
     if (everyLine_) {
         if (pos > region.size()) return npos;
@@ -477,9 +624,11 @@ size_t CompiledPattern::findLine(std::string_view region, size_t pos, size_t* li
 }
 
 std::optional<Span> CompiledPattern::nextMatchingLine(std::string_view region, size_t pos,
-                                                      const CancelFlag* cancel) const {
+                                                      const CancelFlag* cancel,
+                                                      LoneByteMark* mark) const {
+    LoneByteMark ownMark;
     size_t start = 0;
-    const size_t end = findLine(region, pos, &start, cancel);
+    const size_t end = findLine(region, pos, &start, cancel, mark ? *mark : ownMark);
     if (end == npos) return std::nullopt;
     return Span{start, end};
 }
@@ -488,7 +637,8 @@ size_t CompiledPattern::countMatchingLines(std::string_view region, size_t pos,
                                            const CancelFlag* cancel) const {
     if (everyLine_) return pos > region.size() ? 0 : countLineFeeds(region.substr(pos)) + 1;
     size_t count = 0;
-    for (size_t end; (end = findLine(region, pos, nullptr, cancel)) != npos; pos = end + 1)
+    LoneByteMark mark;
+    for (size_t end; (end = findLine(region, pos, nullptr, cancel, mark)) != npos; pos = end + 1)
         ++count;
     return count;
 }
@@ -497,7 +647,7 @@ uint64_t CompiledPattern::conjunctsMatchedIn(std::string_view text, size_t from,
                                              const CancelFlag* cancel) const {
     uint64_t found = 0;
     for (size_t i = 0; i < conjuncts_.size(); ++i)
-        if (conjuncts_[i]->matchesIn(text, from, limit, cancel)) found |= uint64_t(1) << i;
+        if (conjunctMatchesIn(i, text, from, limit, cancel)) found |= uint64_t(1) << i;
     return found;
 }
 

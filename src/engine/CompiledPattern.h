@@ -3,6 +3,7 @@
 #include "engine/LiteralPrefilter.h"
 
 #include <atomic>
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -35,6 +36,14 @@ size_t countLineFeeds(std::string_view text);
 using CancelFlag = std::atomic<bool>;
 
 class WordBoundaryMatcher;
+
+// Where the next lone byte of the pattern's letters lies in a region, kept
+// by the caller from one line to the next so that the region is scanned
+// once. `from` and `at` are valid until the region changes: reset it then.
+struct LoneByteMark {
+    size_t from = npos; // no lone byte in [from, at)
+    size_t at = npos;   // the next one, or npos: none up to the region's end
+};
 
 // One '&'-conjunct: an alternation compiled for RE2, with a literal
 // prefilter where every alternative holds a required literal. Where the
@@ -71,6 +80,16 @@ public:
 
     const LiteralPrefilter* prefilter() const { return prefilter_ ? &*prefilter_ : nullptr; }
 
+    // Text that is not UTF-8 read one character at a time, as it is shown:
+    // a byte outside any valid UTF-8 sequence is the Windows-1252 character
+    // it stands for. The bytes that only this reading lets the pattern
+    // take (its non-ASCII letters written as single bytes).
+    const std::bitset<256>& loneBytes() const { return loneBytes_; }
+    // The leftmost match read so, starting in [from, lastStart] and ending
+    // by limit (find()'s when there are no lone bytes).
+    std::optional<Span> findByCharacter(std::string_view text, size_t from, size_t lastStart,
+                                        size_t limit, const CancelFlag* cancel) const;
+
 private:
     // An alternative that is a literal with word boundaries before or after it.
     struct BoundedLiteral {
@@ -97,8 +116,10 @@ private:
                                            const CancelFlag* cancel) const;
 
     std::unique_ptr<re2::RE2> regex_;
-    std::unique_ptr<WordBoundaryMatcher> boundaries_; // when the alternatives hold \< or \>
-    std::vector<BoundedLiteral> boundedLiterals_;     // when every alternative is one
+    std::unique_ptr<WordBoundaryMatcher> boundaries_;  // when the alternatives hold \< or \>
+    std::unique_ptr<WordBoundaryMatcher> byCharacter_; // when loneBytes_ holds any
+    std::bitset<256> loneBytes_;
+    std::vector<BoundedLiteral> boundedLiterals_; // when every alternative is one
     std::optional<LiteralPrefilter> prefilter_;
     bool pure_ = false;          // every alternative is a plain literal
     bool singleLiteral_ = false; // ...and there is just one
@@ -130,7 +151,8 @@ public:
     // end is a line end); pos is the start of a line in it. Returns the next
     // matching line (without its LF) at or after pos.
     std::optional<Span> nextMatchingLine(std::string_view region, size_t pos,
-                                         const CancelFlag* cancel = nullptr) const;
+                                         const CancelFlag* cancel = nullptr,
+                                         LoneByteMark* mark = nullptr) const;
     // The number of matching lines of the region at or after pos.
     size_t countMatchingLines(std::string_view region, size_t pos,
                               const CancelFlag* cancel = nullptr) const;
@@ -139,6 +161,12 @@ public:
     uint64_t conjunctsMatchedIn(std::string_view text, size_t from, size_t limit,
                                 const CancelFlag* cancel = nullptr) const;
     uint64_t allConjuncts() const;
+
+    // The first byte in [from, limit) of text that is one of the conjuncts'
+    // lone bytes and lies outside any valid UTF-8 sequence (npos: none).
+    // Such a byte is where text that is not UTF-8 needs the reading one
+    // character at a time; a pattern without non-ASCII letters has none.
+    size_t nextLoneByte(std::string_view text, size_t from, size_t limit) const;
 
     // What the pattern was compiled from, so a caller can reuse it.
     bool sameAs(std::string_view pattern, bool caseSensitive, PatternUse use) const {
@@ -153,10 +181,23 @@ private:
     // The end of the next matching line at or after pos (npos when none),
     // and its start when lineStart is given.
     size_t findLine(std::string_view region, size_t pos, size_t* lineStart,
-                    const CancelFlag* cancel) const;
+                    const CancelFlag* cancel, LoneByteMark& mark) const;
+    // findLine() over lines that hold no lone byte.
+    size_t findUtf8Line(std::string_view region, size_t pos, size_t* lineStart,
+                        const CancelFlag* cancel) const;
+    // The matches of text as find() gives them, in bytes and UTF-8 only.
+    std::optional<Span> findUtf8(std::string_view text, size_t from, size_t limit,
+                                 Span* checkedLine, const CancelFlag* cancel) const;
+    // The same, read one character at a time (see ConjunctMatcher).
+    std::optional<Span> findByCharacter(std::string_view text, size_t from, size_t lastStart,
+                                        size_t limit, const CancelFlag* cancel) const;
+    // Whether conjunct i has a match within [from, limit], read either way.
+    bool conjunctMatchesIn(size_t i, std::string_view text, size_t from, size_t limit,
+                           const CancelFlag* cancel) const;
 
     std::vector<std::unique_ptr<ConjunctMatcher>> conjuncts_;
-    size_t driver_ = 0; // the conjunct that finds candidate lines
+    size_t driver_ = 0;          // the conjunct that finds candidate lines
+    std::bitset<256> loneBytes_; // all conjuncts' lone bytes
     bool controlBytes_ = false;
     // Every line matches (each & condition can match the empty text at a
     // line's start or at its end, as `z*` and `x-$` can): lines are then

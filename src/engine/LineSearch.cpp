@@ -40,6 +40,7 @@ LineSearch::LineSearch(std::shared_ptr<const CompiledPattern> pattern, std::stri
         return;
     }
     inHead_ = inRegion_ = true;
+    loneMark_ = {};
 }
 
 void LineSearch::leaveHead() {
@@ -69,7 +70,7 @@ std::optional<LineMatch> LineSearch::next() {
     while (!done_) {
         if (inRegion_) {
             const std::string_view region(text(), regionEnd_);
-            if (const auto line = pattern_->nextMatchingLine(region, pos_, canceled_)) {
+            if (const auto line = pattern_->nextMatchingLine(region, pos_, canceled_, &loneMark_)) {
                 pos_ = line->end + 1;
                 ++count_;
                 size_t end = line->end;
@@ -105,6 +106,7 @@ bool LineSearch::loadNext() {
     switch (load()) {
     case Load::Region:
         inRegion_ = true;
+        loneMark_ = {};
         return false;
     case Load::LongLine:
         if (longLineMatched_) ++count_;

@@ -84,6 +84,7 @@ private:
     size_t pos_ = 0;           // next line start; past the region when it is done
     bool inRegion_ = false;
     bool tailChecked_ = true; // the bytes after the region hold no LF
+    LoneByteMark loneMark_;   // in the region searched now
     bool eof_ = false;
     bool done_ = false;
 

@@ -58,6 +58,8 @@ struct ParseOutcome {
 //             \> written after $ means the same as before it.
 // Case-insensitive parsing folds ASCII letters and the non-ASCII letters of
 // the pattern (to all their case variants, as whole UTF-8 characters).
+// Where a byte lies outside any valid UTF-8 sequence, a non-ASCII character
+// of a set matches it too as its Windows-1252 character (CompiledPattern).
 // Rejected: an unclosed [, a \ at the end, a reversed range, an empty
 // alternative or & condition, a pattern too large to hold.
 ParseOutcome parsePattern(std::string_view pattern, bool caseSensitive);
