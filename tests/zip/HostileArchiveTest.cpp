@@ -26,12 +26,14 @@ using Kind = test::Member::Kind;
 constexpr uint64_t kMostBytes = 1 << 20;
 constexpr int64_t kMostEntries = 100;
 
-// Archives that try everything at once: names that climb out, links into
-// the folder above, devices; a bomb by ratio; and a bomb by count.
-std::vector<std::string> baseArchives(ArchiveFormat format) {
+// Archives that try everything at once: names that climb out of the folder
+// (to where the test looks), links into the folder above, devices; a bomb by
+// ratio; and a bomb by count. root: the test's folder, which holds the
+// extraction folder two levels down.
+std::vector<std::string> baseArchives(ArchiveFormat format, const std::string& root) {
     std::vector<Member> hostile = {
         file("../../escape.txt", "needle"),
-        file("/tmp/absolute.txt", "needle"),
+        file(root + "absolute.txt", "needle"),
         file("..\\..\\backslash.txt", "needle"),
         member(Kind::Symlink, "link", "../secret/keep.txt"),
         member(Kind::Symlink, "up", ".."),
@@ -54,10 +56,10 @@ std::vector<std::string> baseArchives(ArchiveFormat format) {
 // Each base archive as it is, cut at 40 places, and with bytes changed at 40
 // random places (the same ones on every run). A RAR member is also marked
 // compressed, so that its bytes go through the decompressor.
-std::vector<std::string> hostileArchives(ArchiveFormat format) {
+std::vector<std::string> hostileArchives(ArchiveFormat format, const std::string& root) {
     std::mt19937 random(20261209);
     std::vector<std::string> archives;
-    for (const std::string& base : baseArchives(format)) {
+    for (const std::string& base : baseArchives(format, root)) {
         archives.push_back(base);
         for (size_t cut = 1; cut <= 40; ++cut)
             archives.push_back(base.substr(0, base.size() * cut / 41));
@@ -89,7 +91,7 @@ class HostileArchiveTest : public ::testing::TestWithParam<ArchiveFormat> {};
 TEST_P(HostileArchiveTest, NothingEscapesAndTheCapsHold) {
     test::TempDir dir;
     const std::string keep = dir.write("secret/keep.txt", "keep");
-    const std::string out = dir.mkdir("out");
+    const std::string out = dir.mkdir("private/folder/out");
     const UniqueFd folder(::open(out.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const std::string name = test::archiveName("hostile", GetParam());
     ArchiveExtractor extractor;
@@ -103,7 +105,7 @@ TEST_P(HostileArchiveTest, NothingEscapesAndTheCapsHold) {
         ++refused;
         sender.Cancel = true; // as the search does
     };
-    const std::vector<std::string> archives = hostileArchives(GetParam());
+    const std::vector<std::string> archives = hostileArchives(GetParam(), dir.path());
     ASSERT_GE(archives.size(), 200u);
     int searched = 0;
     for (size_t i = 0; i < archives.size(); ++i) {
@@ -123,8 +125,10 @@ TEST_P(HostileArchiveTest, NothingEscapesAndTheCapsHold) {
         EXPECT_LE(bytes, kMostBytes) << "archive " << i;
         EXPECT_LE(int64_t(names.size()), kMostEntries) << "archive " << i;
         EXPECT_LE(written, int(names.size())) << "archive " << i;
-        ASSERT_EQ(folderNames(dir.path()), (std::vector<std::string>{name, "out", "secret"}))
+        ASSERT_EQ(folderNames(dir.path()), (std::vector<std::string>{name, "private", "secret"}))
             << "archive " << i;
+        ASSERT_EQ(folderNames(dir.path() + "private"), std::vector<std::string>{"folder"});
+        ASSERT_EQ(folderNames(dir.path() + "private/folder"), std::vector<std::string>{"out"});
         ASSERT_EQ(folderNames(keep.substr(0, keep.rfind('/'))),
                   std::vector<std::string>{"keep.txt"});
         ASSERT_EQ(test::readFile(keep), "keep");
