@@ -10,6 +10,25 @@
 #include <cstring>
 
 namespace ferrolux {
+namespace {
+
+// What the not-searched list says of an archive its extractor refused.
+NotSearchedReason refusalReason(int code) {
+    switch (code) {
+    case ZipEncrypted:
+        return NotSearchedReason::ArchiveEncrypted;
+    case ZipTooLarge:
+        return NotSearchedReason::ArchiveTooLarge;
+    case ZipTooManyEntries:
+        return NotSearchedReason::ArchiveTooManyEntries;
+    case ZipCannotWrite:
+        return NotSearchedReason::TempFolderUnwritable;
+    default: // cannot be opened, an entry that fails or outgrows its declared size
+        return NotSearchedReason::ArchiveDamaged;
+    }
+}
+
+} // namespace
 
 void cleanupAtSearchStart(SearchState& state, bool listedFilesOnly, SearchHost& host) {
     state.PendingZips.clear();
@@ -63,7 +82,10 @@ void ZipPhase::processArchive(const std::string& archive, const std::string& spe
     state_.ZipError = false;
     state_.CurrentZip = archive;
     const ExtractionFolder folder = createExtractionFolder(archive);
-    if (folder.path.empty()) return tempFolderUnwritable(std::strerror(folder.error));
+    if (folder.path.empty()) {
+        archiveRefused(archive, ZipCannotWrite, folder.error);
+        return tempFolderUnwritable(std::strerror(folder.error));
+    }
     state_.TempFolders.push_back(folder.path);
     const uint64_t limit = std::min(MaxArchiveBytes, bytesLeft_);
     const uint64_t written =
@@ -79,6 +101,7 @@ uint64_t ZipPhase::extractZip(const std::string& archive, const ExtractionFolder
     Zip1.ExtrBaseFolder = folder.folder.get();
     Zip1.Password = ZipPassword;
     Zip1.MaxTotalBytes = limit;
+    Zip1.MaxEntries = MaxArchiveEntries;
     Zip1.Extract();
     Zip1.ExtrBaseFolder = -1;
     return Zip1.BytesWritten();
@@ -90,6 +113,7 @@ uint64_t ZipPhase::extractArchive(const std::string& archive, const ExtractionFo
     Archive1.ExtrBaseDir = folder.path;
     Archive1.ExtrBaseFolder = folder.folder.get();
     Archive1.MaxTotalBytes = limit;
+    Archive1.MaxEntries = MaxArchiveEntries;
     Archive1.Extract();
     Archive1.ExtrBaseFolder = -1;
     return Archive1.BytesWritten();
@@ -98,7 +122,7 @@ uint64_t ZipPhase::extractArchive(const std::string& archive, const ExtractionFo
 void ZipPhase::Zip1Message(TZipMaster& sender, int ErrCode, const std::string& Message) {
     if (ErrCode == ZipInformation) return;
     sender.Cancel = true;
-    state_.ZipError = true;
+    archiveRefused(sender.ZipFilename(), ErrCode);
     // The library's own text is not shown, except to tell a folder that
     // cannot be written from a damaged archive.
     if (ErrCode == ZipCannotWrite) return tempFolderUnwritable(Message);
@@ -108,9 +132,17 @@ void ZipPhase::Zip1Message(TZipMaster& sender, int ErrCode, const std::string& M
 void ZipPhase::Archive1Message(ArchiveExtractor& sender, int ErrCode, const std::string& Message) {
     if (ErrCode == ZipInformation) return;
     sender.Cancel = true;
-    state_.ZipError = true;
+    archiveRefused(sender.ArchiveFilename, ErrCode);
     if (ErrCode == ZipCannotWrite) return tempFolderUnwritable(Message);
     host_.tell(archiveError(sender.ArchiveFilename));
+}
+
+// Once per archive: an extractor may go on to report what followed from
+// its first problem.
+void ZipPhase::archiveRefused(const std::string& archive, int code, int error) {
+    if (state_.ZipError) return;
+    state_.ZipError = true;
+    host_.notSearched({archive, refusalReason(code), error});
 }
 
 // Once per search: every archive after it would meet the same folder.

@@ -31,7 +31,8 @@ void deleteTempFolders(SearchState& state);
 // tar, 7z and RAR archives through libarchive. The user is told of each
 // problem an archive reports, and the archive is not searched; the next
 // archive is processed all the same. A temporary folder that cannot be
-// written is told once, as what it is.
+// written is told once, as what it is. Every archive not searched is also
+// recorded as not searched, with the reason its extractor gave.
 class ZipPhase {
 public:
     using WalkFileSpecs = std::function<void(const std::string& root, const std::string& specs)>;
@@ -53,6 +54,8 @@ public:
     // past what is left is refused like any other archive problem.
     uint64_t MaxArchiveBytes = uint64_t{4} << 30;
     uint64_t MaxSearchBytes = uint64_t{8} << 30;
+    // Entries of any kind one archive may have.
+    int64_t MaxArchiveEntries = 100000;
 
 private:
     void processArchive(const std::string& archive, const std::string& specs,
@@ -61,6 +64,7 @@ private:
     uint64_t extractZip(const std::string& archive, const ExtractionFolder& folder, uint64_t limit);
     uint64_t extractArchive(const std::string& archive, const ExtractionFolder& folder,
                             uint64_t limit);
+    void archiveRefused(const std::string& archive, int code, int error = 0);
     void tempFolderUnwritable(const std::string& why);
 
     SearchState& state_;

@@ -78,6 +78,15 @@ TEST_F(ZipCliTest, SearchesInsideArchivesReportsBrokenOnesAndLeavesNothingBehind
     EXPECT_TRUE(folderNames(temp.path()).empty()) << "the private folder is removed at exit";
 }
 
+TEST_F(ZipCliTest, VerboseSaysWhyAnArchiveWasNotSearched) {
+    const ProgramResult r = search({"-z", "--verbose", "needle", dir.path()}, temp.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("ferrolux-search: " + dir.file("BAD.ZIP") +
+                         ": A damaged archive that could not be opened\n"),
+              std::string::npos)
+        << r.err;
+}
+
 TEST_F(ZipCliTest, WithoutTheOptionArchivesAreNeitherSearchedNorOpened) {
     const ProgramResult r = search({"needle", dir.path()}, temp.path());
     EXPECT_EQ(r.exitCode, 0) << r.err;

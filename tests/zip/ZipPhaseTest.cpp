@@ -9,7 +9,9 @@
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
 
+#include <cerrno>
 #include <gtest/gtest.h>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -34,8 +36,10 @@ class RecordingHost : public SearchHost {
 public:
     void setStatus(const QString& text) override { statuses.push_back(text); }
     void appendFileRow(const FileResult&) override {}
+    void notSearched(const NotSearched& record) override { refused.push_back(record); }
     void tell(const UserMessage& message) override { MessageBoxA(nullptr, message); }
     std::vector<QString> statuses;
+    std::vector<NotSearched> refused;
 };
 
 struct Walk {
@@ -136,6 +140,60 @@ TEST_F(ZipPhaseTest, ABrokenArchiveShowsOneBoxIsNotWalkedAndTheNextIsSearched) {
     ASSERT_EQ(state.TempFolders.size(), 4u);
     EXPECT_TRUE(folderNames(state.TempFolders[1]).empty());
     EXPECT_TRUE(folderNames(state.TempFolders[2]).empty());
+}
+
+// Each archive that is not searched is recorded once, with the reason its
+// extractor gave, whatever its format; a sound archive is not recorded.
+TEST_F(ZipPhaseTest, EachRefusedArchiveIsRecordedOnceWithItsReason) {
+    using test::ArchiveFormat;
+    using Reason = NotSearchedReason;
+    test::RawEntry bomb = test::deflatedEntry("bomb.txt", std::string(1 << 16, 'A'));
+    bomb.declaredSize = 100;
+    std::vector<test::ZipEntry> many;
+    std::vector<test::Member> manyMembers;
+    for (int i = 0; i < 12; ++i) {
+        many.push_back(plainEntry(std::to_string(i) + ".txt", "x"));
+        manyMembers.push_back(test::file(std::to_string(i) + ".txt", "x"));
+    }
+    test::Member locked = test::file("locked.txt", "x");
+    locked.encrypted = true;
+    const std::string big(3000, 'x');
+    const std::string xz = test::archiveBytes(ArchiveFormat::TarXz, {test::file("cut.txt", big)});
+    const auto write = [&](const std::string& name, ArchiveFormat format,
+                           const std::vector<test::Member>& members) {
+        return dir.write(name, test::archiveBytes(format, members));
+    };
+    const struct {
+        std::string archive;
+        std::optional<Reason> reason;
+    } cases[] = {
+        {dir.write("BROKEN.ZIP", "PK but nothing else of an archive"), Reason::ArchiveDamaged},
+        {dir.write("BOMB.ZIP", test::rawZip({test::storedEntry("first.txt", "needle"), bomb})),
+         Reason::ArchiveDamaged},
+        {archive("LOCKED.ZIP", {test::encryptedEntry("a.txt", "needle", "not the password", 1),
+                                test::encryptedEntry("b.txt", "needle", "not the password", 1)}),
+         Reason::ArchiveEncrypted},
+        {archive("BIG.ZIP", {plainEntry("big.txt", big)}), Reason::ArchiveTooLarge},
+        {archive("MANY.ZIP", many), Reason::ArchiveTooManyEntries},
+        {archive("GOOD.ZIP", {plainEntry("good.txt", "needle")}), std::nullopt},
+        {dir.write("cut.tar.xz", xz.substr(0, xz.size() / 2)), Reason::ArchiveDamaged},
+        {write("locked.rar", ArchiveFormat::Rar, {locked}), Reason::ArchiveEncrypted},
+        {write("big.7z", ArchiveFormat::SevenZip, {test::file("big.txt", big)}),
+         Reason::ArchiveTooLarge},
+        {write("many.tar.gz", ArchiveFormat::TarGz, manyMembers), Reason::ArchiveTooManyEntries},
+        {write("good.tar", ArchiveFormat::Tar, {test::file("good.txt", "needle")}), std::nullopt},
+    };
+    std::vector<NotSearched> expected;
+    for (const auto& c : cases) {
+        state.PendingZips.push_back(c.archive);
+        if (c.reason) expected.push_back({c.archive, *c.reason, 0});
+    }
+    ZipPhase phase(state, host);
+    phase.MaxArchiveBytes = 2000;
+    phase.MaxArchiveEntries = 10;
+    phase.run("*.*", recordWalks());
+    EXPECT_EQ(host.refused, expected);
+    EXPECT_EQ(walks.size(), 2u);
 }
 
 TEST_F(ZipPhaseTest, TheWholeSearchHasAnExtractionCapAsWellAsEachArchive) {
@@ -302,6 +360,12 @@ TEST(ZipPhaseTempFolder, AnUnwritableTemporaryFolderIsToldOnceAsWhatItIs) {
         std::string told = std::to_string(walked) + " walked\n";
         for (const auto& box : boxes.boxes())
             told += (box.caption + ": " + box.text).toStdString() + "\n";
+        for (const NotSearched& record : host.refused)
+            told +=
+                record.path.substr(dir.path().size()) +
+                (record == NotSearched{record.path, NotSearchedReason::TempFolderUnwritable, EACCES}
+                     ? " not searched: no folder to unpack into\n"
+                     : " not searched for another reason\n");
         if (::write(results[1], told.data(), told.size()) < 0) _exit(2);
         _exit(0);
     }
@@ -318,7 +382,9 @@ TEST(ZipPhaseTempFolder, AnUnwritableTemporaryFolderIsToldOnceAsWhatItIs) {
                     "folder " +
                         readOnly +
                         " cannot be written (Permission denied).\n\n"
-                        "Processing will continue for other files.\n");
+                        "Processing will continue for other files.\n"
+                        "ONE.ZIP not searched: no folder to unpack into\n"
+                        "TWO.ZIP not searched: no folder to unpack into\n");
 }
 
 } // namespace

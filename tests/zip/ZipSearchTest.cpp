@@ -135,6 +135,9 @@ TEST_F(ZipSearchTest, ADamagedArchiveIsReportedAndTheOthersAreSearched) {
     EXPECT_TRUE(boxes.boxes()[0].text.contains(QString::fromStdString(broken)));
     EXPECT_TRUE(boxes.boxes()[1].text.contains(QString::fromStdString(truncated)));
     EXPECT_EQ(state.FilesSearched, 1);
+    EXPECT_EQ(session.notSearched(),
+              (std::vector<NotSearched>{{broken, NotSearchedReason::ArchiveDamaged, 0},
+                                        {truncated, NotSearchedReason::ArchiveDamaged, 0}}));
 }
 
 TEST_F(ZipSearchTest, AnEncryptedArchiveAndHostileNamesAreSearchedInsideTheFolder) {

@@ -1,5 +1,6 @@
 #include "CliSearch.h"
 
+#include "results/NotSearchedList.h"
 #include "search/DateDisplay.h"
 #include "search/OutputEscaping.h"
 #include "search/SearchHost.h"
@@ -42,8 +43,11 @@ public:
 
     void notSearched(const NotSearched& record) override {
         if (!options_.verbose) return;
+        // A refused archive has no error of the system: its reason in words then.
+        const std::string why = record.error != 0 ? std::strerror(record.error)
+                                                  : notSearchedReasonText(record).toStdString();
         std::fprintf(streams_.err, "ferrolux-search: %s: %s\n", escapeField(record.path).c_str(),
-                     std::strerror(record.error));
+                     why.c_str());
     }
 
     // A message becomes a line on stderr: the text alone, as a tool prints it.
