@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libre2-dev libzip-dev libarchive-dev
           libgl1-mesa-dev fonts-dejavu-core fonts-liberation xdg-utils)
 if [ "${1:-}" = test ]; then
-    packages+=(googletest libgtest-dev poppler-utils zip xvfb openbox xdotool x11-utils)
+    packages+=(googletest libgtest-dev poppler-utils zip xvfb openbox xdotool x11-utils python3)
 fi
 
 missing=()

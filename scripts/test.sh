@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Ferrolux and runs every test with CTest:
-# the whole program; the window tests again with only the fonts the install
+# Installs what is missing, checks that every #include keeps the layers of
+# the README (scripts/check-layers.py), builds Ferrolux and runs every test
+# with CTest: the whole program; the window tests again with only the fonts the install
 # step brings (as on a fresh machine) and again at a scale factor of 2 (as on
 # a high-density screen); the core under AddressSanitizer and
 # UndefinedBehaviorSanitizer; the search and window tests under
@@ -14,6 +15,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 scripts/install-deps.sh test
+scripts/check-layers.py "$top"
 jobs=$(nproc)
 
 release() {

@@ -10,6 +10,7 @@
 //                              [--timeout SECONDS]
 // Lines of the result are "key: value" so that a script can collect them.
 
+#include "settings/Settings.h"
 #include "viewer/TfrmViewer.h"
 
 #include <QApplication>
@@ -35,7 +36,10 @@ public:
     const ferrolux::FileResult* selectedFileRow() const override { return &row; }
     bool caseSensitive() const override { return false; }
     const std::string& searchPattern() const override { return pattern; }
-    const ferrolux::Settings& settings() const override { return config; }
+    ferrolux::ViewerSettings viewerSettings() const override {
+        return {config.ViewerFontName,  config.ViewerFontSize, config.ViewerTextColor,
+                config.ViewerHighColor, config.MaxMatches,     config.MaxMatchLen};
+    }
 };
 
 // 71-byte lines; line 4 and then every n-th line hold "needle", so the first

@@ -10,6 +10,7 @@
 //   KIND: words | digits | cjk     MODE: text | binary
 // Lines of the result are "key: value".
 
+#include "settings/Settings.h"
 #include "viewer/TfrmViewer.h"
 #include "viewer/ViewerTextView.h"
 
@@ -35,7 +36,10 @@ public:
     const ferrolux::FileResult* selectedFileRow() const override { return &row; }
     bool caseSensitive() const override { return false; }
     const std::string& searchPattern() const override { return pattern; }
-    const ferrolux::Settings& settings() const override { return config; }
+    ferrolux::ViewerSettings viewerSettings() const override {
+        return {config.ViewerFontName,  config.ViewerFontSize, config.ViewerTextColor,
+                config.ViewerHighColor, config.MaxMatches,     config.MaxMatchLen};
+    }
 };
 
 // A line of `length` characters: words, comma-separated digits (a CSV row),

@@ -6,6 +6,7 @@
 #include "results/MatchListView.h"
 #include "results/TfrmDirListing.h"
 #include "search/SearchSession.h"
+#include "settings/Settings.h"
 #include "viewer/TfrmViewer.h"
 
 #include <QCheckBox>
@@ -37,8 +38,13 @@ const std::string& MainFileActions::searchPattern() const {
     return session_.state().SearchPattern;
 }
 
-const Settings& MainFileActions::settings() const {
-    return settings_;
+ViewerSettings MainFileActions::viewerSettings() const {
+    return {settings_.ViewerFontName,  settings_.ViewerFontSize, settings_.ViewerTextColor,
+            settings_.ViewerHighColor, settings_.MaxMatches,     settings_.MaxMatchLen};
+}
+
+QString MainFileActions::editor() const {
+    return settings_.Editor;
 }
 
 std::optional<SelectedMatch> MainFileActions::selectedMatch() const {

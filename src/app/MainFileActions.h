@@ -31,7 +31,8 @@ public:
     const FileResult* selectedFileRow() const override;
     bool caseSensitive() const override;
     const std::string& searchPattern() const override;
-    const Settings& settings() const override;
+    ViewerSettings viewerSettings() const override;
+    QString editor() const override;
     std::optional<SelectedMatch> selectedMatch() const override;
     void tell(const UserMessage& message) override;
     bool ask(const UserMessage& question) override;

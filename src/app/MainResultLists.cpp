@@ -8,7 +8,7 @@
 #include "results/RowDisplay.h"
 #include "search/MatchListing.h"
 #include "search/SearchSession.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 #include "settings/Settings.h"
 
 #include <QCheckBox>

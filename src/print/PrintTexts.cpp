@@ -1,7 +1,7 @@
 #include "print/PrintTexts.h"
 
 #include "results/RowDisplay.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QFile>
 

@@ -3,7 +3,7 @@
 #include "platform/ui/ReportPrinter.h"
 #include "platform/ui/TextReportWriter.h"
 #include "print/PrintTexts.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QCursor>
 #include <QGuiApplication>

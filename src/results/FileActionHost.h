@@ -31,6 +31,8 @@ struct ListingAnchor {
 class FileActionHost : public ViewerSource {
 public:
     virtual std::optional<SelectedMatch> selectedMatch() const = 0;
+    // The editor command of the preferences.
+    virtual QString editor() const = 0;
     // Shows the user a message; ask: a question, true for Yes.
     virtual void tell(const UserMessage& message) = 0;
     virtual bool ask(const UserMessage& question) = 0;

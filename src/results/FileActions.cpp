@@ -3,7 +3,7 @@
 #include "platform/ui/Shell.h"
 #include "results/RegExpTokens.h"
 #include "results/ResultTexts.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QPointer>
 #include <QProcess>
@@ -63,7 +63,7 @@ void FileActions::Edit1Click() {
     if (!row) return;
     CurrentFilePath = row->fullPath();
     if (!confirmZipCopy(*row)) return;
-    shell_.start(editorCommand(host_.settings().Editor, CurrentFilePath, shell_),
+    shell_.start(editorCommand(host_.editor(), CurrentFilePath, shell_),
                  reportFailure(editorFailed));
 }
 

@@ -1,6 +1,6 @@
 #include "results/FileListSort.h"
 
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QCollator>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "results/FileListView.h"
 
 #include "results/FileListSort.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QHeaderView>
 #include <QKeyEvent>

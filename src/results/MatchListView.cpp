@@ -1,5 +1,6 @@
 #include "results/MatchListView.h"
 
+#include "platform/DisplayText.h"
 #include "search/MatchListing.h"
 
 #include <QApplication>

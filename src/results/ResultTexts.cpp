@@ -2,7 +2,7 @@
 
 #include "results/FileActions.h"
 #include "results/RowDisplay.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 namespace ferrolux {
 namespace {

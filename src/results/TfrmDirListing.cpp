@@ -1,7 +1,7 @@
 #include "results/TfrmDirListing.h"
 
 #include "results/DirListing.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QFontMetrics>
 #include <QLabel>

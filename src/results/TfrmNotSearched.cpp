@@ -1,9 +1,9 @@
 #include "results/TfrmNotSearched.h"
 
+#include "platform/DisplayText.h"
 #include "platform/MessageBoxA.h"
 #include "platform/files/AtomicFile.h"
 #include "results/ReportListView.h"
-#include "search/TextDecoding.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>

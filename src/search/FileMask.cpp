@@ -1,6 +1,6 @@
 #include "search/FileMask.h"
 
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QList>
 #include <QString>

@@ -2,6 +2,7 @@
 
 #include "engine/CharSet.h"
 #include "engine/Searcher.h"
+#include "platform/DisplayText.h"
 #include "platform/posix/OpenPath.h"
 #include "search/BinaryScan.h"
 #include "search/GrepEngine.h"

@@ -1,6 +1,6 @@
 #include "search/NameOrder.h"
 
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QCollatorSortKey>
 #include <algorithm>

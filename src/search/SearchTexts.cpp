@@ -2,7 +2,7 @@
 
 #include "search/SearchSession.h"
 #include "search/SearchState.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 namespace ferrolux {
 namespace {

@@ -12,15 +12,6 @@
 
 namespace ferrolux {
 
-// Text for display, character by character: a valid UTF-8 sequence is its
-// character, any other byte the character of the single-byte Western code
-// page (Windows-1252), so one stray byte leaves the rest of a line as it is.
-QString displayText(std::string_view bytes);
-// The same, always taken a byte at a time; byteOf, when given, receives the
-// byte each UTF-16 unit starts at (both units of a pair the same one) and
-// then the bytes' length.
-QString decodeEachCharacter(std::string_view bytes, std::vector<int32_t>* byteOf = nullptr);
-
 // The byte order a file's first bytes announce with a UTF-16 byte-order
 // mark: FF FE little-endian, FE FF big-endian. FF FE 00 00 starts UTF-32,
 // which is not taken for UTF-16.

@@ -1,6 +1,6 @@
 #include "viewer/RowText.h"
 
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QStringDecoder>
 #include <algorithm>

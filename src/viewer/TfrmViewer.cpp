@@ -1,6 +1,6 @@
 #include "viewer/TfrmViewer.h"
 
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
@@ -146,7 +146,7 @@ void TfrmViewer::FormShow() {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         applyScreenLayout(screen->geometry().width());
     fitToScreen();
-    const Settings& settings = source_.settings();
+    const ViewerSettings settings = source_.viewerSettings();
     applyViewerSettings(settings);
     table_.count = 0;
     const FileResult* row = source_.selectedFileRow();
@@ -188,7 +188,7 @@ void TfrmViewer::FormResize() {
     edtFile->setGeometry(0, 0, width(), cmdClose->y() - TextAboveButtons);
 }
 
-void TfrmViewer::applyViewerSettings(const Settings& settings) {
+void TfrmViewer::applyViewerSettings(const ViewerSettings& settings) {
     QFont font(settings.ViewerFontName);
     font.setStyleHint(QFont::TypeWriter);
     if (settings.ViewerFontSize > 0) font.setPointSize(settings.ViewerFontSize);

@@ -62,7 +62,7 @@ private:
     void FormShow();
     void FormResize();
     void fitToScreen();
-    void applyViewerSettings(const Settings& settings);
+    void applyViewerSettings(const ViewerSettings& settings);
     void open(const ViewerJob& job);
     void progressed();
     void takeProgress();

@@ -1,11 +1,22 @@
 #pragma once
 
 #include "search/FileResult.h"
-#include "settings/Settings.h"
 
+#include <QString>
+#include <cstdint>
 #include <string>
 
 namespace ferrolux {
+
+// The preferences the viewer works with.
+struct ViewerSettings {
+    QString ViewerFontName;
+    int32_t ViewerFontSize = 0;
+    int32_t ViewerTextColor = 0; // 0x00BBGGRR
+    int32_t ViewerHighColor = 0; // 0x00BBGGRR
+    int32_t MaxMatches = 0;
+    int32_t MaxMatchLen = 0;
+};
 
 // What the viewer reads from the main window at the moment it is shown.
 class ViewerSource {
@@ -18,7 +29,7 @@ public:
     virtual bool caseSensitive() const = 0;
     // The prepared pattern of the last search.
     virtual const std::string& searchPattern() const = 0;
-    virtual const Settings& settings() const = 0;
+    virtual ViewerSettings viewerSettings() const = 0;
 };
 
 // What the file actions hand to a new viewer.

@@ -1,6 +1,6 @@
 #include "ReferenceMatcher.h"
 
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QByteArray>
 #include <QList>

@@ -2,7 +2,7 @@
 #include "search/SearchRun.h"
 #include "search/SearchState.h"
 #include "search/SearchTexts.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -30,7 +30,11 @@ public:
     const FileResult* selectedFileRow() const override { return row ? &*row : nullptr; }
     bool caseSensitive() const override { return caseOn; }
     const std::string& searchPattern() const override { return pattern; }
-    const Settings& settings() const override { return config; }
+    ViewerSettings viewerSettings() const override {
+        return {config.ViewerFontName,  config.ViewerFontSize, config.ViewerTextColor,
+                config.ViewerHighColor, config.MaxMatches,     config.MaxMatchLen};
+    }
+    QString editor() const override { return config.Editor; }
     std::optional<SelectedMatch> selectedMatch() const override { return match; }
     void tell(const UserMessage& message) override { MessageBoxA(nullptr, message); }
     bool ask(const UserMessage& question) override {

@@ -3,7 +3,7 @@
 #include "platform/posix/OpenPath.h"
 #include "platform/posix/UniqueFd.h"
 #include "platform/ui/ProgramLauncher.h"
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QMimeDatabase>
 #include <QProcess>

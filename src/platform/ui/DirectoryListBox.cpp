@@ -1,6 +1,6 @@
 #include "platform/ui/DirectoryListBox.h"
 
-#include "search/TextDecoding.h"
+#include "platform/DisplayText.h"
 
 #include <QApplication>
 #include <QHeaderView>
