@@ -1,44 +1,9 @@
 #include "results/NotSearchedList.h"
 
 #include "search/OutputEscaping.h"
-
-#include <cerrno>
-#include <cstring>
+#include "search/SearchTexts.h"
 
 namespace ferrolux {
-
-QString notSearchedReasonText(const NotSearched& record) {
-    switch (record.reason) {
-    case NotSearchedReason::CannotRead:
-        if (record.error == EACCES || record.error == EPERM)
-            return QStringLiteral("No permission to read it");
-        return QStringLiteral("Could not be read: ") +
-               QString::fromLocal8Bit(std::strerror(record.error));
-    case NotSearchedReason::Vanished:
-        return QStringLiteral("Gone before it could be searched");
-    case NotSearchedReason::WouldBlock:
-        return QStringLiteral("Reading it would have waited for more data");
-    case NotSearchedReason::PathTooLong:
-        return QStringLiteral("Its path is too long for the system");
-    case NotSearchedReason::LinkLoop:
-        return QStringLiteral("Symbolic links that lead back into themselves");
-    case NotSearchedReason::DescriptorsExhausted:
-        return QStringLiteral("No more files could be opened at once");
-    case NotSearchedReason::StreamFile:
-        return QStringLiteral("A kernel file that reading would empty");
-    case NotSearchedReason::ArchiveDamaged:
-        return QStringLiteral("A damaged archive that could not be opened");
-    case NotSearchedReason::ArchiveEncrypted:
-        return QStringLiteral("An encrypted archive the password does not open");
-    case NotSearchedReason::ArchiveTooLarge:
-        return QStringLiteral("An archive larger than a search may unpack");
-    case NotSearchedReason::ArchiveTooManyEntries:
-        return QStringLiteral("An archive of more files than a search may unpack");
-    case NotSearchedReason::TempFolderUnwritable:
-        return QStringLiteral("No folder could be written to unpack the archive into");
-    }
-    return {};
-}
 
 std::vector<NotSearchedEntry> notSearchedEntries(const std::vector<NotSearched>& records) {
     std::vector<NotSearchedEntry> entries;

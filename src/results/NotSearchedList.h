@@ -15,9 +15,6 @@ struct NotSearchedEntry {
     QString reason;
 };
 
-// Why a record was not searched, in plain words a user reads in a list.
-QString notSearchedReasonText(const NotSearched& record);
-
 // The records of a search as the list shows them, in the search's order.
 std::vector<NotSearchedEntry> notSearchedEntries(const std::vector<NotSearched>& records);
 

@@ -10,6 +10,7 @@
 
 namespace ferrolux {
 
+struct NotSearched;
 struct SearchState;
 enum class SearchOutcome;
 
@@ -31,6 +32,10 @@ UserMessage zipFileError(const std::string& archive);
 UserMessage archiveError(const std::string& archive);
 // Archives cannot be unpacked into folder, and why (the system's words).
 UserMessage tempFolderError(const std::string& folder, const std::string& why);
+
+// Why a record was not searched, in plain words: the window's list and
+// ferrolux-search --verbose say the same.
+QString notSearchedReasonText(const NotSearched& record);
 
 QString deletingTemporaryFilesStatus();
 QString extractingStatus(const std::string& archive, bool zip);

@@ -1,4 +1,5 @@
 #include "results/NotSearchedList.h"
+#include "search/SearchTexts.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,5 @@
 #include "CliSearch.h"
 
-#include "results/NotSearchedList.h"
 #include "search/DateDisplay.h"
 #include "search/OutputEscaping.h"
 #include "search/SearchHost.h"
@@ -10,7 +9,6 @@
 
 #include <QLocale>
 #include <cstdio>
-#include <cstring>
 
 namespace ferrolux {
 namespace {
@@ -43,11 +41,8 @@ public:
 
     void notSearched(const NotSearched& record) override {
         if (!options_.verbose) return;
-        // A refused archive has no error of the system: its reason in words then.
-        const std::string why = record.error != 0 ? std::strerror(record.error)
-                                                  : notSearchedReasonText(record).toStdString();
         std::fprintf(streams_.err, "ferrolux-search: %s: %s\n", escapeField(record.path).c_str(),
-                     why.c_str());
+                     notSearchedReasonText(record).toUtf8().constData());
     }
 
     // A message becomes a line on stderr: the text alone, as a tool prints it.
