@@ -34,39 +34,6 @@ public:
     // it closes.
     static void showModal(::ferrolux::Settings& settings, SettingsTarget& target, QWidget* owner);
 
-    QTabWidget* PageControl1;
-    QWidget* tabGeneral;
-    QWidget* tabFonts;
-    QWidget* tabSearch; // beyond the designed two: what a search leaves out
-
-    // General tab.
-    QSpinBox* txtMaxMatchLen;
-    QSpinBox* txtMaxMatches;
-    QCheckBox* chkShowHint;
-    QLineEdit* txtEditor;
-    QToolButton* cmdBrowseEditor;
-    QLineEdit* txtStartupDir;
-    QToolButton* cmdBrowseStartupDir;
-    QGroupBox* grpColors;
-    QPushButton* cmdTextColor;
-    QPushButton* cmdHighColor;
-    QTextEdit* edtSample;
-
-    // Fonts tab.
-    QLabel* lblMatchFont;
-    QPushButton* cmdMatchFont;
-    QLabel* lblViewerFont;
-    QPushButton* cmdViewerFont;
-    QLabel* lblPrintFont;
-    QPushButton* cmdPrintFont;
-
-    // Search tab.
-    QLineEdit* txtFoldersToSkip;
-    QCheckBox* chkSearchArchives;
-
-    QPushButton* cmdOK;
-    QPushButton* cmdCancel;
-
     void FormShow();
     void cmdMatchFontClick();
     void cmdViewerFontClick();
@@ -109,6 +76,40 @@ private:
     void chooseFont(const FontChoice& choice);
     void showFontLabel(const FontChoice& choice);
     void chooseColor(int32_t& colour);
+
+    // Each control carries its name as objectName: others find it by that.
+    QTabWidget* PageControl1;
+    QWidget* tabGeneral;
+    QWidget* tabFonts;
+    QWidget* tabSearch; // beyond the designed two: what a search leaves out
+
+    // General tab.
+    QSpinBox* txtMaxMatchLen;
+    QSpinBox* txtMaxMatches;
+    QCheckBox* chkShowHint;
+    QLineEdit* txtEditor;
+    QToolButton* cmdBrowseEditor;
+    QLineEdit* txtStartupDir;
+    QToolButton* cmdBrowseStartupDir;
+    QGroupBox* grpColors;
+    QPushButton* cmdTextColor;
+    QPushButton* cmdHighColor;
+    QTextEdit* edtSample;
+
+    // Fonts tab.
+    QLabel* lblMatchFont;
+    QPushButton* cmdMatchFont;
+    QLabel* lblViewerFont;
+    QPushButton* cmdViewerFont;
+    QLabel* lblPrintFont;
+    QPushButton* cmdPrintFont;
+
+    // Search tab.
+    QLineEdit* txtFoldersToSkip;
+    QCheckBox* chkSearchArchives;
+
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
 
     ::ferrolux::Settings& settings_;
     SettingsTarget& target_;

@@ -1,5 +1,6 @@
 #include "MainWindowControls.h"
 #include "MessageBoxRecorder.h"
+#include "PreferencesControls.h"
 #include "ScriptedDialogs.h"
 #include "TempDir.h"
 #include "app/TfrmMain.h"
@@ -99,35 +100,36 @@ protected:
 
 TEST_F(PreferencesDialog, HasItsTabsControlsCaptionsAndLimits) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Preferences"));
     EXPECT_EQ(dialog->size(), QSize(401, 341));
-    ASSERT_EQ(dialog->PageControl1->count(), 3);
-    EXPECT_EQ(dialog->PageControl1->tabText(0), QStringLiteral("General"));
-    EXPECT_EQ(dialog->PageControl1->tabText(1), QStringLiteral("Fonts"));
-    EXPECT_EQ(dialog->PageControl1->tabText(2), QStringLiteral("Search"));
-    EXPECT_EQ(dialog->txtMaxMatchLen->minimum(), 1) << "accepts 1 to 49 despite its label";
-    EXPECT_EQ(dialog->txtMaxMatchLen->maximum(), 2000);
-    EXPECT_EQ(dialog->txtMaxMatches->minimum(), 1);
-    EXPECT_EQ(dialog->txtMaxMatches->maximum(), 5000);
-    EXPECT_EQ(dialog->chkShowHint->text(), QStringLiteral("&Show tool tip hints"));
-    EXPECT_EQ(dialog->cmdTextColor->text(), QStringLiteral("&Text"));
-    EXPECT_EQ(dialog->cmdHighColor->text(), QStringLiteral("&Highlight"));
-    EXPECT_EQ(dialog->cmdOK->text(), QStringLiteral("&OK"));
-    EXPECT_EQ(dialog->cmdCancel->text(), QStringLiteral("&Cancel"));
-    EXPECT_FALSE(dialog->edtSample->isEnabled());
-    EXPECT_EQ(dialog->edtSample->toPlainText(),
+    ASSERT_EQ(controls.PageControl1->count(), 3);
+    EXPECT_EQ(controls.PageControl1->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(controls.PageControl1->tabText(1), QStringLiteral("Fonts"));
+    EXPECT_EQ(controls.PageControl1->tabText(2), QStringLiteral("Search"));
+    EXPECT_EQ(controls.txtMaxMatchLen->minimum(), 1) << "accepts 1 to 49 despite its label";
+    EXPECT_EQ(controls.txtMaxMatchLen->maximum(), 2000);
+    EXPECT_EQ(controls.txtMaxMatches->minimum(), 1);
+    EXPECT_EQ(controls.txtMaxMatches->maximum(), 5000);
+    EXPECT_EQ(controls.chkShowHint->text(), QStringLiteral("&Show tool tip hints"));
+    EXPECT_EQ(controls.cmdTextColor->text(), QStringLiteral("&Text"));
+    EXPECT_EQ(controls.cmdHighColor->text(), QStringLiteral("&Highlight"));
+    EXPECT_EQ(controls.cmdOK->text(), QStringLiteral("&OK"));
+    EXPECT_EQ(controls.cmdCancel->text(), QStringLiteral("&Cancel"));
+    EXPECT_FALSE(controls.edtSample->isEnabled());
+    EXPECT_EQ(controls.edtSample->toPlainText(),
               QStringLiteral("Current Text Color\nCurrent Highlight Color"));
 
     // Every label's access key leads to the control it names.
     std::map<QString, QWidget*> buddies;
     for (const QLabel* label : dialog->findChildren<QLabel*>())
         if (label->buddy()) buddies[label->text()] = label->buddy();
-    EXPECT_EQ(buddies[QStringLiteral("&Maximum length of matched text")], dialog->txtMaxMatchLen);
+    EXPECT_EQ(buddies[QStringLiteral("&Maximum length of matched text")], controls.txtMaxMatchLen);
     EXPECT_EQ(buddies[QStringLiteral("Ma&ximum  matches displayed per file")],
-              dialog->txtMaxMatches);
-    EXPECT_EQ(buddies[QStringLiteral("Default file &editor")], dialog->txtEditor);
-    EXPECT_EQ(buddies[QStringLiteral("Default &startup directory")], dialog->txtStartupDir);
-    EXPECT_EQ(buddies[QStringLiteral("Folders to s&kip")], dialog->txtFoldersToSkip);
+              controls.txtMaxMatches);
+    EXPECT_EQ(buddies[QStringLiteral("Default file &editor")], controls.txtEditor);
+    EXPECT_EQ(buddies[QStringLiteral("Default &startup directory")], controls.txtStartupDir);
+    EXPECT_EQ(buddies[QStringLiteral("Folders to s&kip")], controls.txtFoldersToSkip);
     for (const char* name : {"cmdMatchFont", "cmdViewerFont", "cmdPrintFont"})
         EXPECT_EQ(dialog->findChild<QPushButton*>(QString::fromLatin1(name))->text(),
                   QStringLiteral("Change"));
@@ -135,20 +137,21 @@ TEST_F(PreferencesDialog, HasItsTabsControlsCaptionsAndLimits) {
 
 TEST_F(PreferencesDialog, DefaultsShowTheStoredFontNamesInTheirClosestFaces) {
     auto dialog = open();
-    EXPECT_EQ(dialog->lblMatchFont->text(), QStringLiteral("Fixedsys, 11 points"));
-    EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
-    EXPECT_EQ(dialog->lblPrintFont->text(), QStringLiteral("Arial, 10 points"));
-    EXPECT_EQ(dialog->lblMatchFont->font().pointSize(), 11);
-    EXPECT_EQ(dialog->lblPrintFont->font().pointSize(), 10);
-    EXPECT_TRUE(monospaced(dialog->lblMatchFont->font()));
-    EXPECT_TRUE(monospaced(dialog->lblViewerFont->font()));
-    EXPECT_FALSE(monospaced(dialog->lblPrintFont->font()));
-    EXPECT_EQ(dialog->txtMaxMatchLen->value(), 300);
-    EXPECT_EQ(dialog->txtMaxMatches->value(), 500);
-    EXPECT_TRUE(dialog->chkShowHint->isChecked());
-    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("notepad.exe"));
-    EXPECT_EQ(colourAt(dialog->edtSample, 0), QColor(0, 0, 0));
-    EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(255, 0, 0));
+    const test::PreferencesControls controls(*dialog);
+    EXPECT_EQ(controls.lblMatchFont->text(), QStringLiteral("Fixedsys, 11 points"));
+    EXPECT_EQ(controls.lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
+    EXPECT_EQ(controls.lblPrintFont->text(), QStringLiteral("Arial, 10 points"));
+    EXPECT_EQ(controls.lblMatchFont->font().pointSize(), 11);
+    EXPECT_EQ(controls.lblPrintFont->font().pointSize(), 10);
+    EXPECT_TRUE(monospaced(controls.lblMatchFont->font()));
+    EXPECT_TRUE(monospaced(controls.lblViewerFont->font()));
+    EXPECT_FALSE(monospaced(controls.lblPrintFont->font()));
+    EXPECT_EQ(controls.txtMaxMatchLen->value(), 300);
+    EXPECT_EQ(controls.txtMaxMatches->value(), 500);
+    EXPECT_TRUE(controls.chkShowHint->isChecked());
+    EXPECT_EQ(controls.txtEditor->text(), QStringLiteral("notepad.exe"));
+    EXPECT_EQ(colourAt(controls.edtSample, 0), QColor(0, 0, 0));
+    EXPECT_EQ(colourAt(controls.edtSample, 19), QColor(255, 0, 0));
 }
 
 TEST_F(PreferencesDialog, AFontLabelTooWideForOneLineShowsWhole) {
@@ -177,17 +180,18 @@ TEST_F(PreferencesDialog, IsFilledFromTheSettingsRecord) {
     storeNumber("ViewerTextColor", 0x00FF0000); // blue
     storeNumber("ViewerHighColor", 0x0000FF00); // green
     auto dialog = open();
-    EXPECT_EQ(dialog->txtMaxMatchLen->value(), 20);
-    EXPECT_EQ(dialog->txtMaxMatches->value(), 42);
-    EXPECT_FALSE(dialog->chkShowHint->isChecked());
-    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("/usr/bin/vi -p"));
-    EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/no/such/place"));
-    EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("DejaVu Sans Mono, 9 points"));
-    EXPECT_EQ(dialog->lblViewerFont->font().family(), QStringLiteral("DejaVu Sans Mono"));
-    EXPECT_EQ(colourAt(dialog->edtSample, 0), QColor(0, 0, 255));
-    EXPECT_EQ(colourAt(dialog->edtSample, 17), QColor(0, 0, 255));
-    EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(0, 255, 0));
-    EXPECT_EQ(colourAt(dialog->edtSample, 41), QColor(0, 255, 0));
+    const test::PreferencesControls controls(*dialog);
+    EXPECT_EQ(controls.txtMaxMatchLen->value(), 20);
+    EXPECT_EQ(controls.txtMaxMatches->value(), 42);
+    EXPECT_FALSE(controls.chkShowHint->isChecked());
+    EXPECT_EQ(controls.txtEditor->text(), QStringLiteral("/usr/bin/vi -p"));
+    EXPECT_EQ(controls.txtStartupDir->text(), QStringLiteral("/no/such/place"));
+    EXPECT_EQ(controls.lblViewerFont->text(), QStringLiteral("DejaVu Sans Mono, 9 points"));
+    EXPECT_EQ(controls.lblViewerFont->font().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(colourAt(controls.edtSample, 0), QColor(0, 0, 255));
+    EXPECT_EQ(colourAt(controls.edtSample, 17), QColor(0, 0, 255));
+    EXPECT_EQ(colourAt(controls.edtSample, 19), QColor(0, 255, 0));
+    EXPECT_EQ(colourAt(controls.edtSample, 41), QColor(0, 255, 0));
 }
 
 TEST_F(PreferencesDialog, OkStoresAllThirteenValuesWithLimitsClampedAndAppliesThem) {
@@ -196,8 +200,9 @@ TEST_F(PreferencesDialog, OkStoresAllThirteenValuesWithLimitsClampedAndAppliesTh
     storeString("MatchFontName", QStringLiteral("DejaVu Sans Mono"));
     storeNumber("MatchFontSize", 9);
     auto dialog = open();
-    dialog->chkShowHint->setChecked(false);
-    dialog->cmdOK->click();
+    const test::PreferencesControls controls(*dialog);
+    controls.chkShowHint->setChecked(false);
+    controls.cmdOK->click();
 
     EXPECT_TRUE(boxes.boxes().empty());
     EXPECT_FALSE(dialog->isVisible());
@@ -222,14 +227,15 @@ TEST_F(PreferencesDialog, OkStoresAllThirteenValuesWithLimitsClampedAndAppliesTh
 
 TEST_F(PreferencesDialog, OkTakesTypedLimitsWithinTheSpinRange) {
     auto dialog = open();
-    typeInto(dialog->txtMaxMatchLen, QStringLiteral("9999"));
-    typeInto(dialog->txtMaxMatches, QString()); // not a number
-    dialog->cmdOKClick();
+    const test::PreferencesControls controls(*dialog);
+    typeInto(controls.txtMaxMatchLen, QStringLiteral("9999"));
+    typeInto(controls.txtMaxMatches, QString()); // not a number
+    controls.cmdOK->click();
     EXPECT_EQ(window->settings().MaxMatchLen, 2000);
     EXPECT_EQ(window->settings().MaxMatches, 1);
 
     auto again = open();
-    again->txtMaxMatchLen->setValue(49);
+    test::PreferencesControls(*again).txtMaxMatchLen->setValue(49);
     again->cmdOKClick();
     EXPECT_EQ(readStoredSettings().MaxMatchLen, 49);
 }
@@ -238,6 +244,7 @@ TEST_F(PreferencesDialog, OkTakesTypedLimitsWithinTheSpinRange) {
 // put into its limits when the box is left and when OK reads it.
 TEST_F(PreferencesDialog, TypedNumbersAreTakenAndClampedOnLeavingTheBoxAndOnOk) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     QApplication::setActiveWindow(dialog.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     const auto retype = [](QSpinBox* box, const char* keys) {
@@ -247,28 +254,28 @@ TEST_F(PreferencesDialog, TypedNumbersAreTakenAndClampedOnLeavingTheBoxAndOnOk) 
         QTest::keyClicks(box, QString::fromLatin1(keys));
     };
 
-    retype(dialog->txtMaxMatchLen, "9999");
-    EXPECT_EQ(dialog->txtMaxMatchLen->text(), QStringLiteral("9999")) << "no digit refused";
-    dialog->txtMaxMatches->setFocus(); // leaves the box
-    EXPECT_EQ(dialog->txtMaxMatchLen->text(), QStringLiteral("2000"));
+    retype(controls.txtMaxMatchLen, "9999");
+    EXPECT_EQ(controls.txtMaxMatchLen->text(), QStringLiteral("9999")) << "no digit refused";
+    controls.txtMaxMatches->setFocus(); // leaves the box
+    EXPECT_EQ(controls.txtMaxMatchLen->text(), QStringLiteral("2000"));
 
-    retype(dialog->txtMaxMatches, "0");
-    dialog->txtMaxMatchLen->setFocus();
-    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("1"));
-    retype(dialog->txtMaxMatches, "");
-    dialog->txtMaxMatchLen->setFocus();
-    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("1"));
+    retype(controls.txtMaxMatches, "0");
+    controls.txtMaxMatchLen->setFocus();
+    EXPECT_EQ(controls.txtMaxMatches->text(), QStringLiteral("1"));
+    retype(controls.txtMaxMatches, "");
+    controls.txtMaxMatchLen->setFocus();
+    EXPECT_EQ(controls.txtMaxMatches->text(), QStringLiteral("1"));
 
     // OK while the focus is still in the box.
-    retype(dialog->txtMaxMatches, "9999");
-    EXPECT_EQ(dialog->txtMaxMatches->text(), QStringLiteral("9999"));
-    dialog->cmdOK->click();
+    retype(controls.txtMaxMatches, "9999");
+    EXPECT_EQ(controls.txtMaxMatches->text(), QStringLiteral("9999"));
+    controls.cmdOK->click();
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_EQ(readStoredSettings().MaxMatchLen, 2000);
     EXPECT_EQ(readStoredSettings().MaxMatches, 5000);
 
     auto again = open();
-    retype(again->txtMaxMatchLen, "");
+    retype(test::PreferencesControls(*again).txtMaxMatchLen, "");
     again->cmdOKClick();
     EXPECT_EQ(readStoredSettings().MaxMatchLen, 1);
 }
@@ -278,9 +285,10 @@ TEST_F(PreferencesDialog, AFailedWriteKeepsTheDialogOpenAndTheStoreAsItWas) {
     const std::string before = storeFile();
     store.mkdir("store.reg.tmp"); // the store cannot be replaced
     auto dialog = open();
-    dialog->txtMaxMatchLen->setValue(777);
-    dialog->chkShowHint->setChecked(false);
-    dialog->cmdOKClick();
+    const test::PreferencesControls controls(*dialog);
+    controls.txtMaxMatchLen->setValue(777);
+    controls.chkShowHint->setChecked(false);
+    controls.cmdOK->click();
 
     EXPECT_EQ(shownTexts(), std::vector<QString>{QStringLiteral("Failed to set data for "
                                                                 "'MaxMatchLen'")});
@@ -296,6 +304,7 @@ TEST_F(PreferencesDialog, EditorCheckWarnsButKeepsWhatWasTyped) {
     ::chmod(runnable.c_str(), 0755);
     const std::string document = programs.write("notes.com", "text");
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
 
     const std::vector<std::pair<QString, QString>> cases = {
         {QString::fromStdString(runnable), QString()},
@@ -307,7 +316,7 @@ TEST_F(PreferencesDialog, EditorCheckWarnsButKeepsWhatWasTyped) {
     };
     for (const auto& [typed, warning] : cases) {
         boxes.clear();
-        dialog->txtEditor->setText(typed);
+        controls.txtEditor->setText(typed);
         dialog->txtEditorExit();
         EXPECT_EQ(shownTexts(),
                   warning.isEmpty() ? std::vector<QString>{} : std::vector<QString>{warning})
@@ -316,59 +325,61 @@ TEST_F(PreferencesDialog, EditorCheckWarnsButKeepsWhatWasTyped) {
             EXPECT_EQ(boxes.boxes()[0].caption, QStringLiteral("Error"));
             EXPECT_EQ(boxes.boxes()[0].flags, unsigned(MB_OK | MB_ICONWARNING));
         }
-        EXPECT_EQ(dialog->txtEditor->text(), typed);
+        EXPECT_EQ(controls.txtEditor->text(), typed);
     }
 
     boxes.clear();
-    dialog->txtEditor->clear();
+    controls.txtEditor->clear();
     dialog->txtEditorExit();
-    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("notepad.exe"));
+    EXPECT_EQ(controls.txtEditor->text(), QStringLiteral("notepad.exe"));
     EXPECT_TRUE(boxes.boxes().empty());
 
     // The warning never blocks OK, which stores the box as it stands.
-    dialog->txtEditor->setText(QString::fromStdString(document));
-    dialog->cmdOKClick();
+    controls.txtEditor->setText(QString::fromStdString(document));
+    controls.cmdOK->click();
     EXPECT_EQ(readStoredSettings().Editor, QString::fromStdString(document));
 }
 
 TEST_F(PreferencesDialog, LeavingTheBoxesRunsTheirChecks) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     QApplication::setActiveWindow(dialog.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
 
-    dialog->txtStartupDir->setFocus();
-    dialog->txtStartupDir->setText(QStringLiteral("/typed/start"));
-    dialog->txtEditor->setFocus(); // leaves the directory box
+    controls.txtStartupDir->setFocus();
+    controls.txtStartupDir->setText(QStringLiteral("/typed/start"));
+    controls.txtEditor->setFocus(); // leaves the directory box
     EXPECT_EQ(window->settings().StartupDir, QStringLiteral("/typed/start"));
 
-    dialog->txtEditor->clear();
-    dialog->chkShowHint->setFocus(); // leaves the editor box
-    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("notepad.exe"));
+    controls.txtEditor->clear();
+    controls.chkShowHint->setFocus(); // leaves the editor box
+    EXPECT_EQ(controls.txtEditor->text(), QStringLiteral("notepad.exe"));
 }
 
 TEST_F(PreferencesDialog, FontChoiceTakesFaceAndSizeAndCancelChangesNothing) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     dialogs.fontAnswer = std::nullopt;
-    dialog->cmdMatchFont->click();
+    controls.cmdMatchFont->click();
     ASSERT_EQ(dialogs.fontPresets.size(), 1u);
     EXPECT_EQ(dialogs.fontPresets[0].pointSize(), 11);
     EXPECT_EQ(window->settings().MatchFontName, QStringLiteral("Fixedsys"))
         << "the stored name stays, though the preset showed a stand-in face";
     EXPECT_EQ(window->settings().MatchFontSize, 11);
-    EXPECT_EQ(dialog->lblMatchFont->text(), QStringLiteral("Fixedsys, 11 points"));
+    EXPECT_EQ(controls.lblMatchFont->text(), QStringLiteral("Fixedsys, 11 points"));
 
     QFont chosen(QStringLiteral("DejaVu Serif"), 20);
     chosen.setBold(true);
     dialogs.fontAnswer = chosen;
-    dialog->cmdPrintFont->click();
+    controls.cmdPrintFont->click();
     EXPECT_EQ(window->settings().PrintFontName, QStringLiteral("DejaVu Serif"));
     EXPECT_EQ(window->settings().PrintFontSize, 12) << "sizes stop at 12";
-    EXPECT_EQ(dialog->lblPrintFont->text(), QStringLiteral("DejaVu Serif, 12 points"));
-    EXPECT_EQ(dialog->lblPrintFont->font().family(), QStringLiteral("DejaVu Serif"));
-    EXPECT_FALSE(dialog->lblPrintFont->font().bold()) << "only face and size are taken";
+    EXPECT_EQ(controls.lblPrintFont->text(), QStringLiteral("DejaVu Serif, 12 points"));
+    EXPECT_EQ(controls.lblPrintFont->font().family(), QStringLiteral("DejaVu Serif"));
+    EXPECT_FALSE(controls.lblPrintFont->font().bold()) << "only face and size are taken";
 
     dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans Mono"), 6);
-    dialog->cmdViewerFont->click();
+    controls.cmdViewerFont->click();
     EXPECT_EQ(window->settings().ViewerFontSize, 8);
     EXPECT_EQ(window->settings().MatchFontName, QStringLiteral("Fixedsys")) << "other pairs stay";
 }
@@ -377,6 +388,7 @@ TEST_F(PreferencesDialog, FontChoiceTakesFaceAndSizeAndCancelChangesNothing) {
 // installed, so it shows a stand-in, whose name must not replace the stored one.
 TEST_F(PreferencesDialog, OkInTheFontDialogWithoutChoosingKeepsTheStoredName) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     PreferenceDialogs* scripted = setPreferenceDialogs(nullptr);
     QString shownFace;
     QTimer::singleShot(0, [&shownFace] {
@@ -385,45 +397,47 @@ TEST_F(PreferencesDialog, OkInTheFontDialogWithoutChoosingKeepsTheStoredName) {
         shownFace = fonts->currentFont().family();
         fonts->accept();
     });
-    dialog->cmdViewerFont->click();
+    controls.cmdViewerFont->click();
     setPreferenceDialogs(scripted);
     EXPECT_FALSE(shownFace.isEmpty());
     EXPECT_EQ(window->settings().ViewerFontName, QStringLiteral("Fixedsys"))
         << "shown as " << shownFace.toStdString();
     EXPECT_EQ(window->settings().ViewerFontSize, 11);
-    EXPECT_EQ(dialog->lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
+    EXPECT_EQ(controls.lblViewerFont->text(), QStringLiteral("Fixedsys, 11 points"));
 
     // A face picked in the dialog is taken by its name.
     dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Serif"), 11);
-    dialog->cmdViewerFont->click();
+    controls.cmdViewerFont->click();
     EXPECT_EQ(window->settings().ViewerFontName, QStringLiteral("DejaVu Serif"));
 }
 
 TEST_F(PreferencesDialog, ColourChoiceIsStoredAsRedGreenBlueAndCancelChangesNothing) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     dialogs.colorAnswer = std::nullopt;
-    dialog->cmdHighColor->click();
+    controls.cmdHighColor->click();
     ASSERT_EQ(dialogs.colorPresets.size(), 1u);
     EXPECT_EQ(dialogs.colorPresets[0], QColor(255, 0, 0));
     EXPECT_EQ(window->settings().ViewerHighColor, 255);
 
     dialogs.colorAnswer = QColor(0x12, 0x34, 0x56);
-    dialog->cmdTextColor->click();
+    controls.cmdTextColor->click();
     EXPECT_EQ(window->settings().ViewerTextColor, 0x00563412);
-    EXPECT_EQ(colourAt(dialog->edtSample, 0), QColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(colourAt(dialog->edtSample, 19), QColor(255, 0, 0));
+    EXPECT_EQ(colourAt(controls.edtSample, 0), QColor(0x12, 0x34, 0x56));
+    EXPECT_EQ(colourAt(controls.edtSample, 19), QColor(255, 0, 0));
 }
 
 TEST_F(PreferencesDialog, CancelKeepsInMemoryChoicesWithoutWriting) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     dialogs.fontAnswer = QFont(QStringLiteral("DejaVu Sans Mono"), 10);
-    dialog->cmdViewerFont->click();
+    controls.cmdViewerFont->click();
     dialogs.colorAnswer = QColor(0, 0, 255);
-    dialog->cmdHighColor->click();
-    dialog->txtStartupDir->setText(QStringLiteral("/new/start"));
+    controls.cmdHighColor->click();
+    controls.txtStartupDir->setText(QStringLiteral("/new/start"));
     dialog->txtStartupDirExit();
-    dialog->txtMaxMatches->setValue(7); // only OK takes this one
-    dialog->cmdCancel->click();
+    controls.txtMaxMatches->setValue(7); // only OK takes this one
+    controls.cmdCancel->click();
 
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(storeFile(), std::string()) << "nothing written";
@@ -435,7 +449,8 @@ TEST_F(PreferencesDialog, CancelKeepsInMemoryChoicesWithoutWriting) {
     // The next dialog shows the choices and OK stores them.
     auto next = std::make_unique<TfrmPreferences>(window->settings(), window->storedSettings());
     next->show();
-    EXPECT_EQ(next->lblViewerFont->text(), QStringLiteral("DejaVu Sans Mono, 10 points"));
+    EXPECT_EQ(test::PreferencesControls(*next).lblViewerFont->text(),
+              QStringLiteral("DejaVu Sans Mono, 10 points"));
     next->cmdOKClick();
     EXPECT_EQ(readStoredSettings().ViewerFontName, QStringLiteral("DejaVu Sans Mono"));
     EXPECT_EQ(readStoredSettings().StartupDir, QStringLiteral("/new/start"));
@@ -451,42 +466,45 @@ TEST_F(PreferencesDialog, EnterAndEscDoNothingSpecial) {
 
 TEST_F(PreferencesDialog, BrowsingFillsTheBoxes) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     dialogs.directoryAnswer = QStringLiteral("/picked/dir");
-    dialog->cmdBrowseStartupDir->click();
-    EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/picked/dir"));
+    controls.cmdBrowseStartupDir->click();
+    EXPECT_EQ(controls.txtStartupDir->text(), QStringLiteral("/picked/dir"));
     EXPECT_EQ(window->settings().StartupDir, QStringLiteral("/picked/dir")) << "counts at once";
 
-    dialog->txtEditor->setText(QStringLiteral("/usr/bin/vi -p"));
+    controls.txtEditor->setText(QStringLiteral("/usr/bin/vi -p"));
     dialogs.editorAnswer = QStringLiteral("/opt/My Editor/ed");
-    dialog->cmdBrowseEditor->click();
+    controls.cmdBrowseEditor->click();
     EXPECT_EQ(dialogs.editorFolders, std::vector<QString>{QStringLiteral("/usr/bin")});
-    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("\"/opt/My Editor/ed\""));
+    EXPECT_EQ(controls.txtEditor->text(), QStringLiteral("\"/opt/My Editor/ed\""));
 
     dialogs.editorAnswer = std::nullopt;
     dialogs.directoryAnswer = std::nullopt;
-    dialog->cmdBrowseEditor->click();
-    dialog->cmdBrowseStartupDir->click();
-    EXPECT_EQ(dialog->txtEditor->text(), QStringLiteral("\"/opt/My Editor/ed\""));
-    EXPECT_EQ(dialog->txtStartupDir->text(), QStringLiteral("/picked/dir"));
+    controls.cmdBrowseEditor->click();
+    controls.cmdBrowseStartupDir->click();
+    EXPECT_EQ(controls.txtEditor->text(), QStringLiteral("\"/opt/My Editor/ed\""));
+    EXPECT_EQ(controls.txtStartupDir->text(), QStringLiteral("/picked/dir"));
 }
 
 // Folders to skip: shown from the record, stored on OK, and left out of the
 // store for as long as it was never set.
 TEST_F(PreferencesDialog, FoldersToSkipAreShownAndStoredOnOk) {
     auto dialog = open();
-    EXPECT_EQ(dialog->txtFoldersToSkip->text(), QString());
-    dialog->cmdOKClick();
+    const test::PreferencesControls controls(*dialog);
+    EXPECT_EQ(controls.txtFoldersToSkip->text(), QString());
+    controls.cmdOK->click();
     EXPECT_EQ(storeFile().find("FoldersToSkip"), std::string::npos);
 
     auto again = open();
-    again->txtFoldersToSkip->setText(QStringLiteral(".git, build*"));
+    test::PreferencesControls(*again).txtFoldersToSkip->setText(QStringLiteral(".git, build*"));
     again->cmdOKClick();
     EXPECT_EQ(readStoredSettings().FoldersToSkip, QStringLiteral(".git, build*"));
     EXPECT_EQ(window->settings().FoldersToSkip, QStringLiteral(".git, build*"));
 
     auto third = open();
-    EXPECT_EQ(third->txtFoldersToSkip->text(), QStringLiteral(".git, build*"));
-    third->txtFoldersToSkip->clear();
+    const test::PreferencesControls thirdControls(*third);
+    EXPECT_EQ(thirdControls.txtFoldersToSkip->text(), QStringLiteral(".git, build*"));
+    thirdControls.txtFoldersToSkip->clear();
     third->cmdOKClick();
     EXPECT_EQ(readStoredSettings().FoldersToSkip, QString()) << "cleared, not left as it was";
 }
@@ -495,13 +513,14 @@ TEST_F(PreferencesDialog, FoldersToSkipAreShownAndStoredOnOk) {
 // written until it is changed; ticking and unticking both reach the store.
 TEST_F(PreferencesDialog, SearchArchivesIsShownAndStoredOnOk) {
     auto dialog = open();
+    const test::PreferencesControls controls(*dialog);
     auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("chkSearchArchives"));
     ASSERT_NE(box, nullptr);
-    EXPECT_EQ(box->parentWidget(), dialog->tabSearch);
+    EXPECT_EQ(box->parentWidget(), controls.tabSearch);
     EXPECT_EQ(box->text().remove(QLatin1Char('&')),
               QStringLiteral("Also search tar, 7z and RAR archives"));
     EXPECT_FALSE(box->isChecked());
-    dialog->cmdOKClick();
+    controls.cmdOK->click();
     EXPECT_EQ(storeFile().find("SearchArchives"), std::string::npos);
 
     for (const bool ticked : {true, false}) {
