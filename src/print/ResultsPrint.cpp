@@ -1,9 +1,10 @@
 #include "print/ResultsPrint.h"
 
+#include "platform/DisplayText.h"
 #include "platform/ui/ReportPrinter.h"
 #include "platform/ui/TextReportWriter.h"
 #include "print/PrintTexts.h"
-#include "platform/DisplayText.h"
+#include "search/MatchListing.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -97,7 +98,7 @@ void ResultsPrint::qrMatchesTextNeedData(bool& moreData) {
     if (!moreData) return;
     const MatchLine& line = lines_[std::size_t(LineCursor)];
     qrMatches.lblLineNo.text = displayText(line.LineNumber);
-    qrMatches.lblTextLine.text = displayText(line.Text);
+    qrMatches.lblTextLine.text = withCutMarks(line, displayText(line.Text));
 }
 
 } // namespace ferrolux

@@ -168,9 +168,20 @@ std::vector<MatchLine> listFileMatches(GrepEngine& engine, const FileResult& row
     return snippets;
 }
 
+namespace {
+const QString cutBeforeMark = QStringLiteral("\u2026 ");
+const QString cutAfterMark = QStringLiteral(" \u2026");
+} // namespace
+
+QString withCutMarks(const MatchLine& line, QString text) {
+    if (line.CutBefore) text.prepend(cutBeforeMark);
+    if (line.Truncated) text += cutAfterMark;
+    return text;
+}
+
 ShownLine shownLine(const MatchLine& line) {
     ShownLine shown;
-    if (line.CutBefore) shown.text = QStringLiteral("\u2026 ");
+    if (line.CutBefore) shown.text = cutBeforeMark;
     const std::string_view text = line.Text;
     size_t at = 0;
     for (const MatchSpan& span : line.Spans) {
@@ -182,7 +193,7 @@ ShownLine shownLine(const MatchLine& line) {
         at = span.end;
     }
     shown.text += shownPiece(text.substr(at));
-    if (line.Truncated) shown.text += QStringLiteral(" \u2026");
+    if (line.Truncated) shown.text += cutAfterMark;
     return shown;
 }
 

@@ -36,4 +36,8 @@ struct ShownLine {
 };
 ShownLine shownLine(const MatchLine& line);
 
+// The marks of a cut line around its text (the printed report keeps the
+// line's own tabs, so it marks the cuts without the rest of shownLine).
+QString withCutMarks(const MatchLine& line, QString text);
+
 } // namespace ferrolux

@@ -220,6 +220,18 @@ TEST_F(Printing, TheSelectedFileExportHoldsExactlyTheListedLines) {
     EXPECT_EQ(exported(1), expectedFile("selected-file.txt"));
 }
 
+TEST_F(Printing, TheCutsOfALongLineAreMarkedInPrintAsInTheList) {
+    showResults(fixedRows());
+    MatchLine cutBoth{"7", "near the hello in a long line", true, true};
+    MatchLine cutAfter{"8", "hello at the start of a long line", false, true};
+    ui.lstLines1->setLines({cutBoth, cutAfter, {"9", "a whole hello line", false}});
+    const std::string text = exported(1);
+    EXPECT_TRUE(contains(text, "\xE2\x80\xA6 near the hello in a long line \xE2\x80\xA6")) << text;
+    EXPECT_TRUE(contains(text, " hello at the start of a long line \xE2\x80\xA6")) << text;
+    EXPECT_FALSE(contains(text, "\xE2\x80\xA6 hello at the start")) << text;
+    EXPECT_FALSE(contains(text, "a whole hello line \xE2\x80\xA6")) << text;
+}
+
 TEST_F(Printing, TheAllFilesExportSearchesEveryFileAgain) {
     folder.write("a.txt", "hello one\nnothing\nhello two\n");
     folder.write("b.txt", "just one hello\n");
