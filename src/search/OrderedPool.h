@@ -21,6 +21,11 @@ namespace ferrolux {
 //
 // An item submitted as done (a note) needs no work; it is only released in
 // its turn.
+//
+// Hand-offs are batched, as items are often tiny files: a worker that is
+// busy comes back for more without being woken, an idle one is woken when
+// nobody works or a run's worth waits, and a full window is made room in by
+// a quarter at a time, not an item at a time.
 template <typename Item>
 class OrderedPool {
 public:
@@ -63,7 +68,15 @@ public:
         if (!parallel()) return;
         std::unique_lock lock(mutex_);
         while (released_ < submitted_)
-            releaseHead(lock);
+            releaseHead(lock, released_);
+    }
+
+    // Wakes idle workers for the items not started yet: the submitter calls
+    // it before it may be a while without submitting (listing a folder).
+    void wakeIdle() {
+        if (!parallel()) return;
+        const std::lock_guard lock(mutex_);
+        wakeForBacklog();
     }
 
 private:
@@ -83,26 +96,40 @@ private:
         }
         std::unique_lock lock(mutex_);
         while (submitted_ - released_ == slots_.size())
-            releaseHead(lock);
+            releaseHead(lock, released_ + std::min<uint64_t>(slots_.size() / 4,
+                                                             submitted_ - released_ - 1));
         Slot& s = slot(submitted_++);
         s.item = std::move(item);
         s.done = done;
         s.started = false;
-        if (!done && idleWorkers_ > 0) workAvailable_.notify_one();
+        if (!done && idleWorkers_ > 0 &&
+            (idleWorkers_ == int(workerCount_) || submitted_ - started_ >= kMaxRun))
+            workAvailable_.notify_one();
         releaseFinished(lock);
     }
 
-    // Waits for the oldest item and releases it, with the finished ones after it.
-    void releaseHead(std::unique_lock<std::mutex>& lock) {
+    // One idle worker per item not started (notes count too: a spare wake-up at most).
+    void wakeForBacklog() {
+        const uint64_t wake = std::min<uint64_t>(submitted_ - started_, uint64_t(idleWorkers_));
+        for (uint64_t i = 0; i < wake; ++i)
+            workAvailable_.notify_one();
+    }
+
+    // Waits until the oldest item and `until` (not older, not yet submitted
+    // past) are done, then releases the finished items from the oldest on.
+    void releaseHead(std::unique_lock<std::mutex>& lock, uint64_t until) {
         Slot& head = slot(released_);
-        if (!head.done) {
-            if (waiting_ && head.started) {
+        const auto ready = [&] { return head.done && slot(until).done; };
+        if (!ready()) {
+            if (waiting_ && head.started && !head.done) {
                 lock.unlock();
                 waiting_(head.item); // the worker on it does not touch what is read here
                 lock.lock();
             }
+            wakeForBacklog(); // nobody may be working on what is waited for
+            waitedFor_ = until;
             ++releaserWaiting_;
-            headDone_.wait(lock, [&] { return head.done; });
+            releasable_.wait(lock, ready);
             --releaserWaiting_;
         }
         releaseFinished(lock);
@@ -142,12 +169,10 @@ private:
             for (const uint64_t sequence : run)
                 work_(worker, slot(sequence).item);
             lock.lock();
-            bool head = false;
-            for (const uint64_t sequence : run) {
+            for (const uint64_t sequence : run)
                 slot(sequence).done = true;
-                head = head || sequence == released_;
-            }
-            if (head && releaserWaiting_ > 0) headDone_.notify_one();
+            if (releaserWaiting_ > 0 && slot(released_).done && slot(waitedFor_).done)
+                releasable_.notify_one();
         }
     }
 
@@ -181,10 +206,11 @@ private:
 
     std::mutex mutex_;
     std::condition_variable workAvailable_;
-    std::condition_variable headDone_;
+    std::condition_variable releasable_;
     uint64_t submitted_ = 0; // items handed in
     uint64_t started_ = 0;   // items a worker took (notes skipped)
     uint64_t released_ = 0;  // items handed back
+    uint64_t waitedFor_ = 0; // besides the oldest, the item the releaser waits for
     int idleWorkers_ = 0;
     int releaserWaiting_ = 0;
     bool stopping_ = false;

@@ -108,7 +108,10 @@ SearchRun::SearchRun(SearchState& state, const SearchRequest& request, int32_t m
             std::make_unique<FileSearch>(state_.SearchPattern, maxMatchLen, &state_.Canceled));
     Tree1.setFolderBudget(folderDescriptorBudget(threads));
     Tree1.FoldersToSkip = maskList(request_.FoldersToSkip);
-    Tree1.ProcessMessages = [this] { host_.processPendingMessages(); };
+    Tree1.ProcessMessages = [this] {
+        pool_->wakeIdle(); // the files found so far are searched while the next folder is listed
+        host_.processPendingMessages();
+    };
     Tree1.OnDirectoryFound = [this](TTreeScanner&) { Tree1DirectoryFound(); };
     Tree1.OnFileFound = [this](TTreeScanner&) { Tree1FileFound(); };
     Tree1.OnSubdirectoriesListed = [this](const std::shared_ptr<const UniqueFd>& folder,

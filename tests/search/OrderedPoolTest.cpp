@@ -174,3 +174,66 @@ TEST(OrderedPool, RunsOfABacklogAreWorkedOnceAndReleasedInOrder) {
         ASSERT_EQ(worked[size_t(i)].load(), i % 11 == 5 ? 0 : 1) << i;
     }
 }
+
+// A worker that is busy is not woken for every item; before the submitter
+// turns to something slow, wakeIdle hands what waits to an idle worker.
+TEST(OrderedPool, WakeIdleStartsWhatWaitsWhileAnotherWorkerIsBusy) {
+    std::atomic<bool> firstTaken{false};
+    std::atomic<bool> letGo{false};
+    std::atomic<bool> secondDone{false};
+    {
+        OrderedPool<Item> pool(
+            2, 64,
+            [&](int, Item& item) {
+                if (item.number == 1) {
+                    secondDone = true;
+                    return;
+                }
+                firstTaken = true;
+                while (!letGo)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            },
+            [](Item&) {});
+        pool.submit(Item{0, false, 0, {}});
+        while (!firstTaken)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        pool.submit(Item{1, false, 0, {}});
+        pool.wakeIdle();
+        // Item 0 holds its worker until item 1 was searched by the other.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!secondDone && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_TRUE(secondDone.load()) << "the waiting item was left for the busy worker";
+        letGo = true;
+        pool.drain();
+    }
+}
+
+// Making room in a full window waits for more than the oldest item; every
+// window size still releases each item once, in order.
+TEST(OrderedPool, AFullWindowOfAnySizeReleasesInOrder) {
+    constexpr int kItems = 2000;
+    for (const size_t window : {1u, 3u, 4u, 7u, 8u, 33u}) {
+        std::vector<int> released;
+        {
+            OrderedPool<Item> pool(
+                3, window, [](int, Item& item) { item.square = item.number * item.number; },
+                [&](Item& item) {
+                    if (!item.isNote) {
+                        EXPECT_EQ(item.square, item.number * item.number);
+                    }
+                    released.push_back(item.number);
+                });
+            for (int i = 0; i < kItems; ++i) {
+                if (i % 13 == 0)
+                    pool.note(Item{i, true, 0, {}});
+                else
+                    pool.submit(Item{i, false, 0, {}});
+            }
+            pool.drain();
+        }
+        ASSERT_EQ(released.size(), size_t(kItems)) << "window " << window;
+        for (int i = 0; i < kItems; ++i)
+            ASSERT_EQ(released[size_t(i)], i) << "window " << window;
+    }
+}
