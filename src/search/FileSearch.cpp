@@ -32,6 +32,11 @@ bool looksBinary(const char* bytes, size_t count) {
     return false;
 }
 
+size_t pageSize() {
+    static const size_t size = size_t(::sysconf(_SC_PAGESIZE));
+    return size;
+}
+
 // read(2) until `size` bytes, the end of the file or an error (-1).
 ssize_t readFully(int fd, char* into, size_t size) {
     size_t total = 0;
@@ -50,10 +55,14 @@ ssize_t readFully(int fd, char* into, size_t size) {
 // A file opened for the search, with its first bytes read already.
 class FileSearch::OpenedFile {
 public:
-    ~OpenedFile() {
+    ~OpenedFile() { close(); }
+
+    void close() {
         if (!fd) return;
+        const int error = errno;
         fd.reset();
         descriptorReturned(); // a walk may wait for one
+        errno = error;
     }
 
     UniqueFd fd;
@@ -61,6 +70,10 @@ public:
     const char* head = nullptr;
     size_t headSize = 0;
     Utf16Order utf16 = Utf16Order::None;
+    size_t preRead = 0;       // bytes of its start in the head buffer already
+    bool probed = false;      // a read that would not wait was tried (see readsWhole)
+    bool notInMemory = false; // and found none of it in memory
+    bool statusLater = false; // read whole before its status was asked (see readsWhole)
 
     // Whether the head holds the whole file as its size said when opened;
     // a file that grows meanwhile is searched as it was then.
@@ -128,12 +141,57 @@ FileOutcome FileSearch::search(const std::string& path, const FileSearchOptions&
     return searchOpenedOrTell(file, std::string_view(path).substr(path.rfind('/') + 1), options);
 }
 
-FileOutcome FileSearch::searchAt(int dirFd, const char* name, const FileSearchOptions& options) {
+// A listed file is most often small and in memory: one read settles it, and
+// its status is asked only when it makes a row.
+FileOutcome FileSearch::searchAt(int dirFd, const char* name, const FileSearchOptions& options,
+                                 std::optional<dev_t> folderDevice) {
     if (canceled()) return {};
     OpenedFile file;
-    file.fd.reset(
-        openWaitingForDescriptor([&] { return openRegularFileAt(dirFd, name, file.info); }));
+    if (!folderDevice || fileSystemOf(*folderDevice, dirFd) != FileSystemKind::Stored) {
+        file.fd.reset(
+            openWaitingForDescriptor([&] { return openRegularFileAt(dirFd, name, file.info); }));
+        return searchOpenedOrTell(file, name, options);
+    }
+    file.fd.reset(openWaitingForDescriptor([&] { return openEntryAt(dirFd, name); }));
+    if (!file.fd && errno == ELOOP) {
+        // A link: followed, to a regular file only.
+        file.fd.reset(
+            openWaitingForDescriptor([&] { return openRegularFileAt(dirFd, name, file.info); }));
+    } else if (file.fd && !(!options.archive && readsWhole(file)) && !takeStatus(file)) {
+        file.close();
+    }
+    if (file.statusLater) return searchOpened(file, options); // in a stored folder
     return searchOpenedOrTell(file, name, options);
+}
+
+// One read at offset 0 that does not wait. A FIFO or terminal cannot be read
+// at an offset and the kernel's files never read without waiting, so nothing
+// is taken from them. When the bytes end within a page, short of the head,
+// the file ended there: it is read whole. Else the bytes are kept and the
+// file is read on after them.
+bool FileSearch::readsWhole(OpenedFile& file) {
+    iovec part{head_.get(), kHeadBytes};
+    const ssize_t n = ::preadv2(file.fd.get(), &part, 1, 0, RWF_NOWAIT);
+    file.probed = true;
+    file.notInMemory = n < 0 && errno == EAGAIN;
+    if (n <= 0) return false;
+    if (size_t(n) < kHeadBytes && size_t(n) % pageSize() != 0) {
+        file.preRead = size_t(n);
+        file.info.st_size = n;
+        file.statusLater = true;
+        return true;
+    }
+    if (::lseek(file.fd.get(), n, SEEK_SET) == n) file.preRead = size_t(n);
+    return false;
+}
+
+// The status of a file opened by openEntryAt: false, with errno set, for
+// anything but a regular file.
+bool FileSearch::takeStatus(OpenedFile& file) {
+    if (::fstat(file.fd.get(), &file.info) != 0) return false;
+    if (S_ISREG(file.info.st_mode)) return true;
+    errno = EINVAL;
+    return false;
 }
 
 // Searches a file that was opened, or tells why it could not be (errno) or
@@ -152,15 +210,20 @@ FileOutcome FileSearch::searchOpenedOrTell(OpenedFile& file, std::string_view na
     return outcome;
 }
 
+// fd: any descriptor on that device.
+FileSystemKind FileSearch::fileSystemOf(dev_t device, int fd) {
+    if (!deviceKnown_ || device != device_) {
+        device_ = device;
+        fileSystem_ = fileSystemKind(fd);
+        deviceKnown_ = true;
+    }
+    return fileSystem_;
+}
+
 // Decided before the first read: one read of the kernel log takes its
 // messages from everyone else.
 bool FileSearch::isKernelStreamFile(const OpenedFile& file, std::string_view name) {
-    if (!deviceKnown_ || file.info.st_dev != device_) {
-        device_ = file.info.st_dev;
-        fileSystem_ = fileSystemKind(file.fd.get());
-        deviceKnown_ = true;
-    }
-    if (fileSystem_ == FileSystemKind::Stored) return false;
+    if (fileSystemOf(file.info.st_dev, file.fd.get()) == FileSystemKind::Stored) return false;
     return isKernelStream({fileSystem_, ::lseek(file.fd.get(), 0, SEEK_CUR) >= 0, name});
 }
 
@@ -200,6 +263,13 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
                                                           : countText(file, options.caseSensitive);
     outcome.cutShort = !matches;
     outcome.matches = matches.value_or(0);
+    if (file.statusLater && outcome.matches > 0) {
+        // Its row needs its size and time; what is not a regular file (put in
+        // the listed file's place) is turned away as when opened.
+        if (!takeStatus(file)) return FileOutcome{FileOutcome::Kind::Unreadable, errno};
+        outcome.size = file.info.st_size;
+        outcome.modified = file.info.st_mtim.tv_sec;
+    }
     return outcome;
 }
 
@@ -207,8 +277,10 @@ FileOutcome FileSearch::searchOpened(OpenedFile& file, const FileSearchOptions& 
 // told as coming from the disk, so that the search can read ahead; it is
 // then read as usual. Kernel files are read as they are.
 ssize_t FileSearch::readHead(OpenedFile& file, size_t want, bool& fromDisk) {
-    size_t got = 0;
-    if (fileSystem_ == FileSystemKind::Stored && want > 0) {
+    size_t got = std::min(file.preRead, want);
+    fromDisk = file.notInMemory || (got > 0 && got < want); // a part was in memory
+    if (got == want) return ssize_t(got);
+    if (!file.probed && fileSystem_ == FileSystemKind::Stored) {
         iovec part{head_.get(), want};
         const ssize_t n = ::preadv2(file.fd.get(), &part, 1, -1, RWF_NOWAIT);
         if (n >= 0) got = size_t(n);

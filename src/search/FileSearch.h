@@ -55,8 +55,11 @@ public:
     FileSearch(std::string pattern, int32_t maxMatchLen, const std::atomic<bool>* canceled);
 
     FileOutcome search(const std::string& path, const FileSearchOptions& options);
-    // The same for the entry `name` of the open directory dirFd.
-    FileOutcome searchAt(int dirFd, const char* name, const FileSearchOptions& options);
+    // The same for the entry `name` of the open directory dirFd. With the
+    // folder's device, a small file in memory on a stored file system is
+    // settled by its first read, its status asked only when it has matches.
+    FileOutcome searchAt(int dirFd, const char* name, const FileSearchOptions& options,
+                         std::optional<dev_t> folderDevice = std::nullopt);
 
 private:
     class OpenedFile;
@@ -64,7 +67,10 @@ private:
     FileOutcome searchOpened(OpenedFile& file, const FileSearchOptions& options);
     FileOutcome searchOpenedOrTell(OpenedFile& file, std::string_view name,
                                    const FileSearchOptions& options);
+    FileSystemKind fileSystemOf(dev_t device, int fd);
     bool isKernelStreamFile(const OpenedFile& file, std::string_view name);
+    bool readsWhole(OpenedFile& file);
+    static bool takeStatus(OpenedFile& file);
     ssize_t readHead(OpenedFile& file, size_t want, bool& fromDisk);
     std::optional<int64_t> countText(OpenedFile& file, bool caseSensitive);
     std::optional<int64_t> countBinary(OpenedFile& file, bool caseSensitive);
@@ -78,7 +84,7 @@ private:
     engine::PatternHandle linePatterns_[2]; // case-insensitive, case-sensitive
     bool compiled_[2] = {false, false};
     std::unique_ptr<char[]> head_; // the first bytes of the file, read once
-    // The file system of the last file's device: asked once per device.
+    // The file system of the last device asked about: asked once per device.
     dev_t device_ = 0;
     FileSystemKind fileSystem_ = FileSystemKind::Stored;
     bool deviceKnown_ = false;

@@ -58,6 +58,7 @@ struct SearchRun::WalkItem {
     uint64_t sequence = 0; // of the files, in walk order
     std::string path;
     std::shared_ptr<const UniqueFd> directory; // the open folder of path, if shared
+    dev_t folderDevice = 0;                    // that folder's device
     FileSearchOptions options;
     std::string archive; // the archive the file was extracted from, in the Zip phase
     FileOutcome outcome;
@@ -207,6 +208,7 @@ void SearchRun::Tree1FileFound() {
     WalkItem item;
     item.path = Tree1.FileFound();
     item.directory = Tree1.Directory();
+    item.folderDevice = Tree1.DirectoryDevice();
     item.options.archive = hasZipExtension(item.path);
     if (item.options.archive && !live.SearchZipFiles) return;
     if (request_.SearchArchives && live.SearchZipFiles && isReadableArchiveName(item.path)) {
@@ -229,7 +231,7 @@ void SearchRun::search(int worker, WalkItem& item) {
     FileSearch& files = *searches_[size_t(worker)];
     const char* name = item.path.c_str() + nameStart(item.path);
     if (item.directory) {
-        item.outcome = files.searchAt(item.directory->get(), name, item.options);
+        item.outcome = files.searchAt(item.directory->get(), name, item.options, item.folderDevice);
     } else if (const std::string folder = item.path.substr(0, nameStart(item.path));
                isExtractionFolder(folder)) {
         // Never along the path of an extracted copy (see scanFrom).

@@ -164,6 +164,7 @@ void TTreeScanner::enter(int fd) {
 
     const std::string::size_type pathLength = fileFound_.size();
     if (heldFolders.load() <= folderBudget_) directory_ = folder;
+    directoryDevice_ = info.st_dev;
     for (const std::string& file : files) {
         fileFound_ += file;
         if (OnFileFound) OnFileFound(*this);

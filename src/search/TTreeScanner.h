@@ -73,6 +73,8 @@ public:
     // opened by name; whoever keeps a share keeps it open. Null when the
     // folders open already use up the budget.
     const std::shared_ptr<const UniqueFd>& Directory() const { return directory_; }
+    // While a file is reported: the device of its directory.
+    dev_t DirectoryDevice() const { return directoryDevice_; }
     bool SearchInProgress() const { return searchInProgress_; }
     const std::string& InitialDirectory() const { return initialDirectory_; }
     // opened: when not -1, that directory already open, where the walk then
@@ -106,6 +108,7 @@ private:
     std::vector<Level> levels_; // the folders whose subdirectories are being walked
     size_t closedBelow_ = 0;    // levels under this index hold no folder open
     std::shared_ptr<const UniqueFd> directory_;
+    dev_t directoryDevice_ = 0;
     std::string initialDirectory_;
     int initialFolder_ = -1;
     std::string fileMask_;

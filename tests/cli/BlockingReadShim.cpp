@@ -78,13 +78,13 @@ std::string pathOf(int fd) {
     return length > 0 ? std::string(path, size_t(length)) : std::string();
 }
 
-// The name of fd's file when it lies in the folder acting as proc.
+// The name of fd's file when it is the folder acting as proc or lies in it.
 bool inProcFolder(int fd, std::string& name) {
     static const char* folder = std::getenv("FERROLUX_TEST_PROC_FOLDER");
     if (!folder) return false;
     const std::string path = pathOf(fd);
     const std::string prefix = std::string(folder) + "/";
-    if (path.compare(0, prefix.size(), prefix) != 0) return false;
+    if (path != folder && path.compare(0, prefix.size(), prefix) != 0) return false;
     name = path.substr(path.rfind('/') + 1);
     return true;
 }

@@ -233,3 +233,115 @@ TEST(OneFileSearch, TellsAFileFromTheDiskAndCountsItWhole) {
         EXPECT_EQ(outcome.fromDisk, c.fromDisk) << c.name;
     }
 }
+
+namespace {
+
+// A folder opened as the walk holds it, with its device.
+struct ListedFolder {
+    explicit ListedFolder(const std::string& path)
+        : fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+        struct stat info {};
+        EXPECT_EQ(::fstat(fd.get(), &info), 0) << path;
+        device = info.st_dev;
+    }
+    ferrolux::UniqueFd fd;
+    dev_t device = 0;
+};
+
+} // namespace
+
+// A listed file may be settled by its first read and asked for its status
+// only when it has matches: whatever its size against the page and the
+// head, it is counted, classified and dated as when opened by its path.
+TEST(OneFileSearch, AListedFileCountsAsWhenOpenedByItsPath) {
+    TempDir dir;
+    FileSearch search("needle", 300, nullptr);
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE)), head = size_t(64) << 10;
+    struct Case {
+        size_t size;
+        bool binary;
+    } cases[] = {{0, false},        {1, false},        {7, false},        {page - 1, false},
+                 {page, false},     {page + 1, false}, {2 * page, false}, {3 * page + 5, true},
+                 {head - 1, false}, {head, false},     {head + 1, true},  {5 * head + 3, false}};
+    for (const Case& c : cases) {
+        // A needle first and last: a file read short of its end misses one.
+        const std::string first = c.binary ? std::string("\0needle\n", 8) : "needle\n";
+        std::string bytes = first.substr(0, c.size);
+        if (c.size >= 16) bytes += std::string(c.size - first.size() - 7, 'x') + "\nneedle";
+        const std::string name = std::string("f").append(std::to_string(c.size));
+        const std::string path = dir.write(name, bytes);
+        const ListedFolder folder(dir.path());
+        const FileOutcome listed =
+            search.searchAt(folder.fd.get(), name.c_str(), kBothTypes, folder.device);
+        const FileOutcome byPath = search.search(path, kBothTypes);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(listed.kind, Kind::Searched) << c.size;
+        EXPECT_EQ(listed.matches, byPath.matches) << c.size;
+        EXPECT_EQ(listed.matches, c.size == 0   ? 0
+                                  : c.size < 16 ? int64_t(c.size >= 7)
+                                                : 2)
+            << c.size;
+        EXPECT_EQ(listed.binary, byPath.binary) << c.size;
+        EXPECT_FALSE(listed.fromDisk) << c.size;
+        if (listed.matches == 0) continue; // no row: its size and time are not asked for
+        EXPECT_EQ(listed.size, int64_t(info.st_size)) << c.size;
+        EXPECT_EQ(listed.modified, int64_t(info.st_mtim.tv_sec)) << c.size;
+    }
+}
+
+// A small listed file with only its first page in memory: that first read
+// ends at the page, not at the file's end, and the rest is read.
+TEST(OneFileSearch, AListedFilePartlyInMemoryIsReadToItsEnd) {
+    TempDir dir;
+    FileSearch search("needle", 300, nullptr);
+    const size_t page = size_t(::sysconf(_SC_PAGESIZE));
+    const std::string text = "needle\n" + std::string(2 * page, 'a') + "\nneedle\n";
+    for (const int keep : {0, int(page)}) {
+        const std::string name = std::string("kept-").append(std::to_string(keep));
+        const std::string path = dir.write(name, text);
+        if (!dropFromMemory(path, size_t(keep)))
+            GTEST_SKIP() << "this file system keeps its files in memory";
+        const ListedFolder folder(dir.path());
+        const FileOutcome outcome =
+            search.searchAt(folder.fd.get(), name.c_str(), kBothTypes, folder.device);
+        EXPECT_EQ(outcome.kind, Kind::Searched) << keep;
+        EXPECT_EQ(outcome.matches, 2) << keep;
+        EXPECT_EQ(outcome.size, int64_t(text.size())) << keep;
+        EXPECT_TRUE(outcome.fromDisk) << keep;
+    }
+}
+
+// What took a listed file's place is told as when opened by path: a link is
+// followed to a regular file only, and a FIFO is turned away with nothing
+// taken from it (another program's data).
+TEST(OneFileSearch, AListedEntryThatIsNoPlainFileIsHandledAsByPath) {
+    TempDir dir;
+    FileSearch search("needle", 300, nullptr);
+    dir.write("a.txt", "needle\nneedle\n");
+    ASSERT_EQ(::symlink("a.txt", dir.file("link.txt").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("pipe", dir.file("link-to-pipe").c_str()), 0);
+    const ferrolux::UniqueFd writer(::open(dir.file("pipe").c_str(), O_RDWR | O_NONBLOCK));
+    ASSERT_TRUE(writer);
+    ASSERT_EQ(::write(writer.get(), "needle\n", 7), 7);
+    const ListedFolder folder(dir.path());
+    struct Case {
+        const char* name;
+        Kind kind;
+        int error;
+        int64_t matches;
+    } cases[] = {{"link.txt", Kind::Searched, 0, 2},
+                 {"pipe", Kind::Unreadable, EINVAL, 0},
+                 {"link-to-pipe", Kind::Unreadable, EINVAL, 0},
+                 {"missing", Kind::Unreadable, ENOENT, 0}};
+    for (const Case& c : cases) {
+        const FileOutcome outcome =
+            search.searchAt(folder.fd.get(), c.name, kBothTypes, folder.device);
+        EXPECT_EQ(outcome.kind, c.kind) << c.name;
+        EXPECT_EQ(outcome.error, c.error) << c.name;
+        EXPECT_EQ(outcome.matches, c.matches) << c.name;
+    }
+    char left[16] = {};
+    EXPECT_EQ(::read(writer.get(), left, sizeof left), 7) << "the FIFO's bytes were taken";
+}

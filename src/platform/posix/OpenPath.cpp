@@ -83,4 +83,8 @@ int openRegularFileAt(int dirFd, const char* name, struct stat& st) {
     return keepIfRegular(::openat(dirFd, name, kReadFlags), st);
 }
 
+int openEntryAt(int dirFd, const char* name) {
+    return ::openat(dirFd, name, kReadFlags | O_NOFOLLOW);
+}
+
 } // namespace ferrolux

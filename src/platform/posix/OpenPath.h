@@ -22,5 +22,9 @@ int openRegularFile(const std::string& path, struct stat& info);
 // The same for the entry `name` of an open directory: no walk along the
 // path again, which costs more than the open itself on deep trees.
 int openRegularFileAt(int dirFd, const char* name, struct stat& info);
+// The entry `name` of an open directory, opened as openRegularFileAt does
+// but not asked for its status, and only when it is not a link (ELOOP): the
+// caller must tell a regular file before it reads with read(2).
+int openEntryAt(int dirFd, const char* name);
 
 } // namespace ferrolux
