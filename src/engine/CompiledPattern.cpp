@@ -32,6 +32,22 @@ constexpr size_t SettledReach = 64;
 // looks only around the literal's occurrences.
 constexpr size_t GuidedSpan = size_t(64) << 10;
 
+// RE2 cannot be stopped, and where its DFA gives up (a large pattern over a
+// long line) it reads a byte in microseconds: a few nanoseconds per
+// instruction of its program, following every thread or building a DFA
+// state. A stretch it gets through within CallTime even so (at least
+// PacedSpan) is searched in one call; a longer one is asked over prefixes
+// from half that length, growing by half up to the whole stretch, so that
+// no call reads many bytes more than the one before it (each byte new to
+// RE2 may cost it a new DFA state: a quick prefix says little of the rest).
+// When a call would outlast CallTime, the thread matcher, which looks at
+// Stop as it goes, searches the stretch instead. It may take programs this
+// large: slow, but never deaf.
+constexpr auto CallTime = std::chrono::milliseconds(50);
+constexpr size_t UnpacedWork = size_t(12) << 20; // bytes x instructions
+constexpr size_t PacedSpan = size_t(1) << 10;
+constexpr size_t StepwiseInstructions = size_t(1) << 16;
+
 // How far past a match a lone byte is looked for that may make a longer
 // match read one character at a time.
 constexpr size_t LoneReach = 256;
@@ -207,11 +223,14 @@ ConjunctMatcher::ConjunctMatcher(const Alternation& alternatives, bool lineText,
     budget.length -= expression->size();
     regex_ = compileRegex(*expression, budget.memory, error);
     if (!regex_) return;
+    pacedSpan_ =
+        std::max(PacedSpan, UnpacedWork / static_cast<size_t>(std::max(1, regex_->ProgramSize())));
     spansLines_ = std::any_of(alternatives.begin(), alternatives.end(), spansLines);
     usePrefilter(alternatives);
     if (holdsWordBoundary(alternatives) && boundedLiterals_.empty())
         boundaries_ = WordBoundaryMatcher::build(alternatives, error);
     if (!error.empty()) return;
+    if (!boundaries_) alternatives_ = alternatives;
     std::bitset<256> lone;
     const Alternation byCharacter = withLoneBytes(alternatives, lone);
     if (lone.none()) return;
@@ -284,7 +303,6 @@ std::optional<Span> ConjunctMatcher::regexMatchAt(std::string_view text, size_t 
 
 std::optional<Span> ConjunctMatcher::slicedSearch(std::string_view text, size_t from, size_t limit,
                                                   bool lineOnly, const CancelFlag* cancel) const {
-    const re2::StringPiece piece(text.data(), text.size());
     SliceSize slice;
     for (size_t start = from;;) {
         if (isCanceled(cancel)) return std::nullopt;
@@ -292,15 +310,17 @@ std::optional<Span> ConjunctMatcher::slicedSearch(std::string_view text, size_t 
         const size_t end = limit - start > slice.bytes()
                                ? lineEndFrom(text.data(), start + slice.bytes(), limit, false)
                                : limit;
+        // A slice that a long line stretched past its size is paced.
+        const bool stretched = end - start > 2 * slice.bytes();
         slice.startCall();
         std::optional<Span> match;
         if (lineOnly && lineEndFrom(text.data(), start, end, false) == end) {
             // One long line: whether it holds a match is cheaper to learn
             // than where the match lies.
-            if (regex_->Match(piece, start, end, re2::RE2::UNANCHORED, nullptr, 0))
-                match = Span{start, start};
+            if (regexMatches(text, start, end, cancel)) match = Span{start, start};
         } else {
-            match = regexSearch(text, start, end);
+            match =
+                stretched ? pacedSearch(text, start, end, cancel) : regexSearch(text, start, end);
         }
         slice.endCall();
         if (match || end >= limit) return match;
@@ -308,9 +328,80 @@ std::optional<Span> ConjunctMatcher::slicedSearch(std::string_view text, size_t 
     }
 }
 
+ConjunctMatcher::Paced ConjunctMatcher::pace(std::string_view text, size_t from, size_t limit,
+                                             bool existence, const CancelFlag* cancel) const {
+    if (from >= limit || limit - from <= pacedSpan_) return {Pace::OneCall, std::nullopt};
+    const re2::StringPiece piece(text.data(), text.size());
+    const auto probe = [&](size_t end, std::optional<Span>& match) {
+        const auto started = std::chrono::steady_clock::now();
+        re2::StringPiece found;
+        match.reset();
+        if (regex_->Match(piece, from, end, re2::RE2::UNANCHORED, existence ? nullptr : &found,
+                          existence ? 0 : 1)) {
+            const size_t at = existence ? from : static_cast<size_t>(found.data() - text.data());
+            match = Span{at, at + found.size()};
+        }
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
+    };
+    for (size_t window = pacedSpan_ / 2;; window += window / 2) {
+        if (isCanceled(cancel)) return {Pace::Answered, std::nullopt}; // not used after Stop
+        const size_t end = limit - from > window ? from + window : limit;
+        std::optional<Span> match;
+        auto took = probe(end, match);
+        // A match within a prefix is one in the stretch: the text past the
+        // prefix is context, as the text before it is. Where is not known
+        // until the prefix is the whole stretch.
+        if (end == limit || (match && existence)) return {Pace::Answered, match};
+        // A slow probe is asked again: RE2's DFA builds its states as it
+        // meets them, and once built they make the same prefix quick.
+        if (took > CallTime / 4 && !isCanceled(cancel)) took = probe(end, match);
+        // RE2 reads this stretch at a crawl: the next probe would be too long.
+        if (1.5 * took > CallTime)
+            return {stepwise() ? Pace::Stepwise : Pace::OneCall, std::nullopt};
+    }
+}
+
+bool ConjunctMatcher::regexMatches(std::string_view text, size_t from, size_t limit,
+                                   const CancelFlag* cancel) const {
+    const Paced paced = pace(text, from, limit, true, cancel);
+    switch (paced.pace) {
+    case Pace::Answered:
+        return paced.match.has_value();
+    case Pace::Stepwise:
+        return stepwise()->find(text, from, limit, limit, cancel).has_value();
+    case Pace::OneCall:
+        break;
+    }
+    const re2::StringPiece piece(text.data(), text.size());
+    return regex_->Match(piece, from, limit, re2::RE2::UNANCHORED, nullptr, 0);
+}
+
+std::optional<Span> ConjunctMatcher::pacedSearch(std::string_view text, size_t from, size_t limit,
+                                                 const CancelFlag* cancel) const {
+    const Paced paced = pace(text, from, limit, false, cancel);
+    switch (paced.pace) {
+    case Pace::Answered:
+        return paced.match;
+    case Pace::Stepwise:
+        return stepwise()->find(text, from, limit, limit, cancel);
+    case Pace::OneCall:
+        break;
+    }
+    return regexSearch(text, from, limit);
+}
+
+const WordBoundaryMatcher* ConjunctMatcher::stepwise() const {
+    if (boundaries_) return boundaries_.get();
+    std::call_once(stepwiseBuilt_, [this] {
+        std::string tooLarge; // then RE2 searches in one call, as before
+        stepwise_ = WordBoundaryMatcher::build(alternatives_, tooLarge, StepwiseInstructions);
+    });
+    return stepwise_.get();
+}
+
 std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t from, size_t limit,
                                                const CancelFlag* cancel) const {
-    if (spansLines_) return regexSearch(text, from, limit);
+    if (spansLines_) return pacedSearch(text, from, limit, cancel);
     if (!prefilter_) return slicedSearch(text, from, limit, false, cancel);
     const size_t lead = prefilter_->maxLead();
     size_t untried = from; // starts before this are known to hold no match
@@ -335,7 +426,7 @@ std::optional<Span> ConjunctMatcher::regexFind(std::string_view text, size_t fro
                                  ? hit - lead
                                  : lineStartBefore(text.data(), from, hit, true);
         const size_t lineEnd = lineEndFrom(text.data(), hit, limit, false);
-        if (auto match = regexSearch(text, start, lineEnd)) return match;
+        if (auto match = pacedSearch(text, start, lineEnd, cancel)) return match;
         if (lineEnd >= limit) return std::nullopt;
         from = pos = untried = lineEnd + 1;
     }
@@ -395,8 +486,7 @@ bool ConjunctMatcher::matchesIn(std::string_view text, size_t from, size_t limit
     // the literal's occurrences, as it does when it finds lines.
     if (prefilter_ && !spansLines_ && limit - from > GuidedSpan)
         return find(text, from, limit, cancel).has_value();
-    const re2::StringPiece piece(text.data(), text.size());
-    if (!regex_->Match(piece, from, limit, re2::RE2::UNANCHORED, nullptr, 0)) return false;
+    if (!regexMatches(text, from, limit, cancel)) return false;
     if (!boundaries_) return true;
     // A line is settled all at once.
     if (lineText_) return boundaries_->find(text, from, limit, limit, cancel).has_value();
@@ -426,7 +516,7 @@ size_t ConjunctMatcher::candidate(std::string_view text, size_t from, size_t lim
     }
     exact = !boundaries_;
     // Only the match's line is wanted, not where on it the match lies.
-    const auto match = spansLines_ ? regexSearch(text, from, limit)
+    const auto match = spansLines_ ? pacedSearch(text, from, limit, cancel)
                                    : slicedSearch(text, from, limit, lineText_, cancel);
     return match ? match->start : npos;
 }

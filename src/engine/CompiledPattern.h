@@ -6,6 +6,7 @@
 #include <bitset>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -110,6 +111,26 @@ private:
     // holds a match, which then is reported empty at the line's start.
     std::optional<Span> slicedSearch(std::string_view text, size_t from, size_t limit,
                                      bool lineOnly, const CancelFlag* cancel) const;
+    // How a stretch is searched with RE2, which cannot be stopped: in one
+    // call (a short stretch), stepwise when RE2 would be too slow, or it was
+    // answered by calls over growing prefixes (match: the match found, or
+    // its start only where only whether there is one was asked).
+    enum class Pace { OneCall, Stepwise, Answered };
+    struct Paced {
+        Pace pace;
+        std::optional<Span> match;
+    };
+    Paced pace(std::string_view text, size_t from, size_t limit, bool existence,
+               const CancelFlag* cancel) const;
+    // Whether the regex matches in [from, limit], and its first match there,
+    // each within the time of one short call or else stepwise.
+    bool regexMatches(std::string_view text, size_t from, size_t limit,
+                      const CancelFlag* cancel) const;
+    std::optional<Span> pacedSearch(std::string_view text, size_t from, size_t limit,
+                                    const CancelFlag* cancel) const;
+    // The thread matcher of the alternatives (built when first needed), or
+    // nothing when they are too large for it.
+    const WordBoundaryMatcher* stepwise() const;
     std::optional<Span> findBoundedLiteral(std::string_view text, size_t from, size_t limit,
                                            const CancelFlag* cancel) const;
     std::optional<Span> findWithBoundaries(std::string_view text, size_t from, size_t limit,
@@ -118,6 +139,9 @@ private:
     std::unique_ptr<re2::RE2> regex_;
     std::unique_ptr<WordBoundaryMatcher> boundaries_;  // when the alternatives hold \< or \>
     std::unique_ptr<WordBoundaryMatcher> byCharacter_; // when loneBytes_ holds any
+    Alternation alternatives_; // for the stepwise matcher, when boundaries_ is not one
+    mutable std::once_flag stepwiseBuilt_;
+    mutable std::unique_ptr<WordBoundaryMatcher> stepwise_;
     std::bitset<256> loneBytes_;
     std::vector<BoundedLiteral> boundedLiterals_; // when every alternative is one
     std::optional<LiteralPrefilter> prefilter_;
@@ -125,6 +149,7 @@ private:
     bool singleLiteral_ = false; // ...and there is just one
     bool spansLines_ = false;    // a match can hold a CR or LF
     bool lineText_ = false;
+    size_t pacedSpan_ = 0; // longer stretches are searched in paced calls
 };
 
 // Where a compiled pattern is used: the in-memory interface sees any bytes;

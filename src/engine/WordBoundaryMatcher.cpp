@@ -9,9 +9,6 @@ namespace ferrolux::engine {
 
 namespace {
 
-// Past this size the per-byte cost of running every thread grows too large
-// (a few thousand alternatives between \< and \>).
-constexpr size_t MaxInstructions = 8192;
 // A thread inside a UTF-8 character waits up to three bytes: four states
 // per instruction.
 constexpr uint32_t SkipStates = 4;
@@ -19,9 +16,11 @@ constexpr uint32_t SkipStates = 4;
 // long run of optional items makes them grow with its square); past it,
 // closures walk the program instead.
 constexpr size_t MaxClosureEntries = size_t(1) << 18;
-// Positions between two looks at the cancel flag: some milliseconds of work
-// for the largest programs.
-constexpr size_t CancelStride = 1024;
+// Positions between two looks at the cancel flag: each position costs up to
+// a few nanoseconds per instruction, so the stride shrinks as the program
+// grows and a look comes every millisecond or so.
+constexpr size_t CancelWork = size_t(1) << 18;
+constexpr size_t MaxCancelStride = 1024;
 
 } // namespace
 
@@ -64,14 +63,17 @@ bool WordBoundaryMatcher::Set::containsWide(char32_t cp) const {
 WordBoundaryMatcher::~WordBoundaryMatcher() = default;
 
 std::unique_ptr<WordBoundaryMatcher> WordBoundaryMatcher::build(const Alternation& alternatives,
-                                                                std::string& error) {
+                                                                std::string& error,
+                                                                size_t maxInstructions) {
     std::unique_ptr<WordBoundaryMatcher> matcher(new WordBoundaryMatcher);
     matcher->compileAlternatives(alternatives);
-    if (matcher->program_.size() > MaxInstructions) {
+    if (matcher->program_.size() > maxInstructions) {
         error = "The pattern is too complex around \\< or \\>";
         return nullptr;
     }
     matcher->computeClosures();
+    matcher->cancelStride_ =
+        std::clamp<size_t>(CancelWork / matcher->program_.size(), 1, MaxCancelStride);
     return matcher;
 }
 
@@ -312,7 +314,7 @@ std::optional<Span> WordBoundaryMatcher::find(std::string_view text, size_t from
     std::optional<Span> best;
     Character here = characterAt(text, from, limit);
     for (size_t pos = from; pos <= limit; ++pos) {
-        if (cancel && (pos - from) % CancelStride == 0 && cancel->load(std::memory_order_relaxed))
+        if (cancel && (pos - from) % cancelStride_ == 0 && cancel->load(std::memory_order_relaxed))
             return std::nullopt;
         // A new attempt starts here, after every attempt that began earlier
         // (unless the assertion it begins with fails here).

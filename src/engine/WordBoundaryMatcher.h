@@ -25,12 +25,21 @@ struct Span;
 // time is linear in the text: at most a few states per item per byte. It
 // reads characters as the word rule does: a valid UTF-8 sequence is taken
 // whole or not at all, so a class never takes part of a character.
+//
+// Unlike RE2 it looks at Stop as it goes, so it also takes over any
+// alternatives where one RE2 call over a long line would run too long.
 class WordBoundaryMatcher {
 public:
-    // Nothing, with a reason in error, when the alternatives are too many or
-    // too long for that to stay fast.
+    // Past this size the per-byte cost of running every thread grows too
+    // large for a matcher that settles every candidate (a few thousand
+    // alternatives between \< and \>).
+    static constexpr size_t MaxInstructions = 8192;
+
+    // Nothing, with a reason in error, when the alternatives compile to more
+    // than maxInstructions.
     static std::unique_ptr<WordBoundaryMatcher> build(const Alternation& alternatives,
-                                                      std::string& error);
+                                                      std::string& error,
+                                                      size_t maxInstructions = MaxInstructions);
     ~WordBoundaryMatcher();
 
     // The leftmost match that starts in [from, lastStart] and ends by limit;
@@ -88,6 +97,7 @@ private:
     // in closureEntries_; empty when the lists grew too large.
     std::vector<std::pair<uint32_t, uint32_t>> closures_;
     std::vector<uint32_t> closureEntries_;
+    size_t cancelStride_ = 1;
 };
 
 } // namespace ferrolux::engine

@@ -6,6 +6,7 @@
 #include "TempDir.h"
 #include "engine/LineSearch.h"
 #include "engine/Searcher.h"
+#include "engine/WordBoundaryMatcher.h"
 #include "search/BinaryScan.h"
 #include "search/FileSearch.h"
 #include "search/GrepEngine.h"
@@ -265,6 +266,43 @@ TEST(ExhaustiveComparison, OperatorsAndAnchors) {
          {"a\\nb", true}, {"a\\r", true},  {"[\\r\\n]", true}, {"[^\\n]*", true}, {"\\.", true},
          {"a&b", true},   {"a|b&b", true}, {"b&a&^a", true},   {"^b-&a$", true},  {"a b", true}},
         "ab \r\n", 5);
+}
+
+// Where one RE2 call over a long stretch would run too long to heed Stop,
+// the thread matcher searches the stretch instead: it must find the match
+// RE2 finds, for alternatives without \< or \> too.
+TEST(ExhaustiveComparison, TheThreadMatcherFindsWhatRE2FindsWhereItStandsIn) {
+    const char* patterns[] = {
+        "a",     "ab",      "a*",    "a+b",   "a-b",  "ba*",      ".",       "a.b",
+        "[ab]",  "[^a]",    "[^ ]+", "^a",    "b$",   "^$",       "^a*$",    "a|b",
+        "ab|a",  "a|ab",    "a*|b",  "a-|b",  ".*b",  "a.*",      "*a",      "-b",
+        "b$|^a", "a\\r\\n", "\\n",   "a\\nb", "a\\r", "[\\r\\n]", "[^\\n]*", "a-a-a-[^a]"};
+    const auto texts = allStrings("ab \r\n", 5);
+    for (const char* pattern : patterns) {
+        SCOPED_TRACE(std::string("pattern ") + printable(pattern));
+        const auto parsed = engine::parsePattern(pattern, true);
+        ASSERT_TRUE(parsed.error.empty()) << parsed.error;
+        ASSERT_EQ(parsed.pattern.conjuncts.size(), 1u);
+        std::string error;
+        const auto matcher =
+            engine::WordBoundaryMatcher::build(parsed.pattern.conjuncts.front(), error);
+        ASSERT_TRUE(matcher) << error;
+        const test::ReferenceMatcher reference(pattern, true, false);
+        int failures = 0;
+        for (const std::string& text : texts) {
+            const auto found = matcher->find(text, 0, text.size(), text.size());
+            std::optional<std::pair<size_t, size_t>> actual;
+            // What follows a final line break is no line: nothing matches there.
+            if (found && !(found->start == text.size() && (text.empty() || text.back() == '\n')))
+                actual.emplace(found->start, found->end);
+            const auto expected = reference.find(text, 0);
+            if (actual != expected && ++failures <= 3)
+                ADD_FAILURE() << "text \"" << printable(text)
+                              << "\": " << ::testing::PrintToString(actual) << " expected "
+                              << ::testing::PrintToString(expected);
+        }
+        EXPECT_EQ(failures, 0);
+    }
 }
 
 TEST(ExhaustiveComparison, WordBoundaries) {

@@ -112,5 +112,33 @@ TEST(Searcher, FindsSpansInMemoryAndRefusesBadPatterns) {
     EXPECT_FALSE(error.empty());
 }
 
+// A line longer than what one RE2 call may read is searched over growing
+// prefixes: a match is found wherever it lies, at the first prefix's end,
+// across the later ones' ends or at the line's end, and only it.
+TEST(Searcher, FindsTheOneMatchOfALongLineWhereverItLies) {
+    const size_t size = size_t(3) << 20;
+    const char* patterns[] = {"[xz][0-9]+y", "[xz][0-9][0-9][0-9][yw]"};
+    const size_t places[] = {0, 1000, (size_t(1) << 18) - 2, 700001, size - 5};
+    for (const char* source : patterns) {
+        std::string error;
+        const auto memory = compileForMemory(source, true, error);
+        ASSERT_TRUE(memory) << error;
+        for (const size_t place : places) {
+            SCOPED_TRACE(std::string(source) + " at " + std::to_string(place));
+            std::string line(size, 'a');
+            line.replace(place, 5, "x123y");
+            const auto span = Searcher::findIn(*memory, line, 0, line.size());
+            ASSERT_TRUE(span);
+            EXPECT_EQ(span->start, place);
+            EXPECT_EQ(span->end, place + 5);
+            EXPECT_FALSE(Searcher::findIn(*memory, line, place + 1, line.size()));
+            Searcher searcher;
+            EXPECT_EQ(searcher.countLines(lines(source), text(line + "\n" + line), nullptr), 2);
+        }
+        Searcher searcher;
+        EXPECT_EQ(searcher.countLines(lines(source), text(std::string(size, 'a')), nullptr), 0);
+    }
+}
+
 } // namespace
 } // namespace ferrolux::engine

@@ -71,57 +71,95 @@ std::string manyWordAlternatives() {
     return pattern;
 }
 
+// Optional letters, more than RE2's DFA can hold states for: RE2 then
+// follows thousands of threads at every byte, minutes for a long line, in
+// calls it cannot be stopped in.
+std::string manyOptionalLetters() {
+    std::string pattern;
+    for (int i = 0; i < 5000; ++i)
+        pattern += "a-";
+    return pattern + "[^a]";
+}
+
+// Raises Stop once the search has run a moment, deep inside the matcher
+// (every case runs for minutes unheeded), and tells whether it then ended
+// promptly and without a result.
+template <class Result>
+void expectStopEnds(std::future<std::optional<Result>>& search, std::atomic<bool>& cancel) {
+    ASSERT_EQ(search.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout)
+        << "the search ended before Stop";
+    cancel = true;
+    // Generous: a search that does not see Stop runs for minutes.
+    ASSERT_EQ(search.wait_for(std::chrono::seconds(60)), std::future_status::ready);
+    EXPECT_FALSE(search.get().has_value()) << "the search ended without seeing Stop";
+}
+
 TEST(Stop, EndsACountInsideTheMatchersOfEachSlowPath) {
-    // A line longer than the largest buffer is searched in windows.
-    const std::string windowedLine = randomLetters(GrepLimits{}.maxLineBuffer + (1 << 20), 5);
-    const std::string line = windowedLine.substr(0, GrepLimits{}.maxLineBuffer - (1 << 20));
     const struct {
         const char* what;
-        std::string text;
-        size_t announceAfter; // then the text to search is in the engine's buffer
-    } cases[] = {
-        {"one long line", line + "\n", line.size()},
-        {"one line in windows", windowedLine + "\n", GrepLimits{}.maxLineBuffer},
+        std::string pattern;
+        std::string line; // longer than the largest buffer: searched in windows
+    } patterns[] = {
+        {"whole words", manyWordAlternatives(),
+         randomLetters(GrepLimits{}.maxLineBuffer + (1 << 20), 5)},
+        {"optional letters", manyOptionalLetters(),
+         std::string(GrepLimits{}.maxLineBuffer + (1 << 20), 'a')},
     };
-    const std::string words = manyWordAlternatives();
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string error;
-        const PatternHandle pattern = compileForLines(words, true, error);
-        ASSERT_TRUE(pattern) << error;
-        auto source = std::make_unique<AnnouncingSource>(c.text, c.announceAfter);
-        AnnouncingSource& announcing = *source;
-        std::atomic<bool> cancel{false};
-        Searcher searcher;
-        auto count = std::async(std::launch::async, [&] {
-            return searcher.countLines(pattern, std::move(source), &cancel);
-        });
-        announcing.waitForAnnouncement();
-        cancel = true;
-        // Generous: a search that does not see Stop runs for minutes.
-        ASSERT_EQ(count.wait_for(std::chrono::seconds(60)), std::future_status::ready);
-        EXPECT_FALSE(count.get().has_value()) << "the count ended without seeing Stop";
+    for (const auto& p : patterns) {
+        const std::string line = p.line.substr(0, GrepLimits{}.maxLineBuffer - (1 << 20));
+        const struct {
+            const char* what;
+            std::string text;
+            size_t announceAfter; // then the text to search is in the engine's buffer
+        } cases[] = {
+            {"one long line", line + "\n", line.size()},
+            {"one line in windows", p.line + "\n", GrepLimits{}.maxLineBuffer},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(p.what) + ", " + c.what);
+            std::string error;
+            const PatternHandle pattern = compileForLines(p.pattern, true, error);
+            ASSERT_TRUE(pattern) << error;
+            auto source = std::make_unique<AnnouncingSource>(c.text, c.announceAfter);
+            AnnouncingSource& announcing = *source;
+            std::atomic<bool> cancel{false};
+            Searcher searcher;
+            auto count = std::async(std::launch::async, [&] {
+                return searcher.countLines(pattern, std::move(source), &cancel);
+            });
+            announcing.waitForAnnouncement();
+            expectStopEnds(count, cancel);
+        }
     }
 }
 
 TEST(Stop, EndsASearchOfTextHeldInMemory) {
-    // Whole words over one word as long as a window of the binary scan: the
-    // match attempt runs to the text's end.
-    const std::string text = randomLetters(size_t(1) << 20, 6);
-    std::string error;
-    const PatternHandle pattern = compileForMemory(manyWordAlternatives(), true, error);
-    ASSERT_TRUE(pattern) << error;
-    std::atomic<bool> cancel{false};
-    std::promise<void> started;
-    auto match = std::async(std::launch::async, [&] {
-        MemoryMatches matches(*pattern, &cancel);
-        started.set_value();
-        return matches.next(text, 0, text.size());
-    });
-    started.get_future().wait();
-    cancel = true;
-    ASSERT_EQ(match.wait_for(std::chrono::seconds(60)), std::future_status::ready);
-    EXPECT_FALSE(match.get().has_value()) << "the search ended without seeing Stop";
+    // Over one word as long as a window of the binary scan, the match
+    // attempt of whole words runs to the text's end; optional letters make
+    // RE2 crawl through the text.
+    const struct {
+        const char* what;
+        std::string pattern;
+        std::string text;
+    } cases[] = {
+        {"whole words", manyWordAlternatives(), randomLetters(size_t(1) << 20, 6)},
+        {"optional letters", manyOptionalLetters(), std::string(size_t(8) << 20, 'a')},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string error;
+        const PatternHandle pattern = compileForMemory(c.pattern, true, error);
+        ASSERT_TRUE(pattern) << error;
+        std::atomic<bool> cancel{false};
+        std::promise<void> started;
+        auto match = std::async(std::launch::async, [&] {
+            MemoryMatches matches(*pattern, &cancel);
+            started.set_value();
+            return matches.next(c.text, 0, c.text.size());
+        });
+        started.get_future().wait();
+        expectStopEnds(match, cancel);
+    }
 }
 
 } // namespace
