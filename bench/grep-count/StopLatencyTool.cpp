@@ -8,6 +8,7 @@
 // Usage: ferrolux-stop-latency [DELAY_MS [CASE]]
 //   DELAY_MS  when Stop is raised (default 300)
 //   CASE      only the pattern whose label holds this text
+#include "SlowPatterns.h"
 #include "engine/MemoryMatches.h"
 #include "engine/Searcher.h"
 
@@ -16,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <future>
-#include <random>
 #include <string>
 #include <thread>
 
@@ -51,34 +51,6 @@ private:
     bool told_ = false;
 };
 
-std::string randomText(size_t size, const char* alphabet, unsigned seed) {
-    std::mt19937 random(seed);
-    const size_t letters = std::char_traits<char>::length(alphabet);
-    std::string text(size, ' ');
-    for (char& c : text)
-        c = alphabet[random() % letters];
-    return text;
-}
-
-std::string repeat(const std::string& unit, int times) {
-    std::string out;
-    for (int i = 0; i < times; ++i)
-        out += unit;
-    return out;
-}
-
-std::string wordAlternatives() {
-    std::mt19937 random(19);
-    std::string pattern;
-    for (int i = 0; i < 500; ++i) {
-        std::string word = "[a-z]*";
-        for (int k = 0; k < 3; ++k)
-            word += char('a' + random() % 26);
-        pattern += (i ? "|\\<" : "\\<") + word + "[a-z]*\\>";
-    }
-    return pattern;
-}
-
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
@@ -111,9 +83,9 @@ int main(int argc, char** argv) {
         std::string pattern;
         const char* alphabet;
     } cases[] = {
-        {"[ab]*a[ab]x20[^ab] (DFA gives up)", "[ab]*a" + repeat("[ab]", 20) + "[^ab]", "ab"},
-        {"a- x5000 [^a] (DFA too large)", repeat("a-", 5000) + "[^a]", "a"},
-        {"500 alternatives \\<[a-z]*xyz[a-z]*\\>", wordAlternatives(),
+        {"[ab]*a[ab]x20[^ab] (DFA gives up)", test::dfaDefeating(), "ab"},
+        {"a- x5000 [^a] (DFA too large)", test::manyOptionalLetters(), "a"},
+        {"500 alternatives \\<[a-z]*xyz[a-z]*\\>", test::manyWordAlternatives(),
          "abcdefghijklmnopqrstuvwxyz"},
     };
     std::printf("Time from Stop to the end of the search (Stop raised %lld ms into it)\n",
@@ -130,7 +102,7 @@ int main(int argc, char** argv) {
             continue;
         }
         for (const size_t size : {lineBytes, windowedBytes}) {
-            const std::string text = randomText(size, c.alphabet, 5) + "\n";
+            const std::string text = test::randomText(size, c.alphabet, 5) + "\n";
             std::promise<void> given;
             std::atomic<bool> cancel{false};
             Searcher searcher;
@@ -141,7 +113,7 @@ int main(int argc, char** argv) {
                          return searcher.countLines(lines, std::move(source), &cancel);
                      });
         }
-        const std::string window = randomText(size_t(1) << 20, c.alphabet, 6);
+        const std::string window = test::randomText(size_t(1) << 20, c.alphabet, 6);
         std::promise<void> started;
         std::atomic<bool> cancel{false};
         timeStop("1 MiB held in memory", delay, started.get_future(), cancel, [&] {

@@ -1,6 +1,7 @@
 // Stop reaches the matchers while they work on one stretch of text: raised
 // from another thread once the text is in the engine's hands, the search
 // ends at once. Each case runs for minutes when Stop is not looked at.
+#include "SlowPatterns.h"
 #include "engine/MemoryMatches.h"
 #include "engine/Searcher.h"
 
@@ -9,7 +10,6 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <mutex>
-#include <random>
 
 namespace ferrolux::engine {
 namespace {
@@ -47,38 +47,7 @@ private:
 };
 
 std::string randomLetters(size_t size, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string text(size, 'a');
-    for (char& c : text)
-        c = char('a' + random() % 26);
-    return text;
-}
-
-// 500 alternatives, each a word holding three given letters: too many for
-// a literal prefilter; over a line that is one word, the word matcher
-// follows thousands of threads to the word's end.
-std::string manyWordAlternatives() {
-    std::mt19937 random(19);
-    std::string pattern;
-    for (int i = 0; i < 500; ++i) {
-        std::string word = "[a-z]*";
-        for (int k = 0; k < 3; ++k)
-            word += char('a' + random() % 26);
-        word += "[a-z]*";
-        if (i > 0) pattern += '|';
-        pattern += "\\<" + word + "\\>";
-    }
-    return pattern;
-}
-
-// Optional letters, more than RE2's DFA can hold states for: RE2 then
-// follows thousands of threads at every byte, minutes for a long line, in
-// calls it cannot be stopped in.
-std::string manyOptionalLetters() {
-    std::string pattern;
-    for (int i = 0; i < 5000; ++i)
-        pattern += "a-";
-    return pattern + "[^a]";
+    return test::randomText(size, "abcdefghijklmnopqrstuvwxyz", seed);
 }
 
 // Raises Stop once the search has run a moment, deep inside the matcher
@@ -100,9 +69,9 @@ TEST(Stop, EndsACountInsideTheMatchersOfEachSlowPath) {
         std::string pattern;
         std::string line; // longer than the largest buffer: searched in windows
     } patterns[] = {
-        {"whole words", manyWordAlternatives(),
+        {"whole words", test::manyWordAlternatives(),
          randomLetters(GrepLimits{}.maxLineBuffer + (1 << 20), 5)},
-        {"optional letters", manyOptionalLetters(),
+        {"optional letters", test::manyOptionalLetters(),
          std::string(GrepLimits{}.maxLineBuffer + (1 << 20), 'a')},
     };
     for (const auto& p : patterns) {
@@ -142,8 +111,8 @@ TEST(Stop, EndsASearchOfTextHeldInMemory) {
         std::string pattern;
         std::string text;
     } cases[] = {
-        {"whole words", manyWordAlternatives(), randomLetters(size_t(1) << 20, 6)},
-        {"optional letters", manyOptionalLetters(), std::string(size_t(8) << 20, 'a')},
+        {"whole words", test::manyWordAlternatives(), randomLetters(size_t(1) << 20, 6)},
+        {"optional letters", test::manyOptionalLetters(), std::string(size_t(8) << 20, 'a')},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
