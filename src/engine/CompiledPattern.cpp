@@ -43,8 +43,8 @@ constexpr size_t GuidedSpan = size_t(64) << 10;
 // When a call would outlast CallTime, the thread matcher, which looks at
 // Stop as it goes, searches the stretch instead. It may take programs this
 // large: slow, but never deaf.
-constexpr auto CallTime = std::chrono::milliseconds(50);
-constexpr size_t UnpacedWork = size_t(12) << 20; // bytes x instructions
+constexpr auto CallTime = std::chrono::milliseconds(40);
+constexpr size_t UnpacedWork = size_t(10) << 20; // bytes x instructions
 constexpr size_t PacedSpan = size_t(1) << 10;
 constexpr size_t StepwiseInstructions = size_t(1) << 16;
 
@@ -343,21 +343,31 @@ ConjunctMatcher::Paced ConjunctMatcher::pace(std::string_view text, size_t from,
         }
         return std::chrono::duration<double>(std::chrono::steady_clock::now() - started);
     };
-    for (size_t window = pacedSpan_ / 2;; window += window / 2) {
+    std::chrono::duration<double> lastTook{0};
+    for (size_t window = pacedSpan_ / 2;;) {
         if (isCanceled(cancel)) return {Pace::Answered, std::nullopt}; // not used after Stop
         const size_t end = limit - from > window ? from + window : limit;
         std::optional<Span> match;
-        auto took = probe(end, match);
+        const auto took = probe(end, match);
         // A match within a prefix is one in the stretch: the text past the
         // prefix is context, as the text before it is. Where is not known
         // until the prefix is the whole stretch.
         if (end == limit || (match && existence)) return {Pace::Answered, match};
         // A slow probe is asked again: RE2's DFA builds its states as it
-        // meets them, and once built they make the same prefix quick.
-        if (took > CallTime / 4 && !isCanceled(cancel)) took = probe(end, match);
-        // RE2 reads this stretch at a crawl: the next probe would be too long.
-        if (1.5 * took > CallTime)
+        // meets them, and once built they make the same prefix quick. A
+        // second slow answer: RE2 reads this stretch at a crawl.
+        auto again = took;
+        if (took > CallTime / 4 && !isCanceled(cancel)) again = probe(end, match);
+        if (1.5 * again > CallTime)
             return {stepwise() ? Pace::Stepwise : Pace::OneCall, std::nullopt};
+        // The bytes new to the next probe cost what the last ones did, or
+        // more where each new state is larger than the last: fewer of them
+        // when the next probe would run too long.
+        const double growth = lastTook.count() > 0 ? std::max(1.5, took / lastTook) : 1.5;
+        const double share = std::min(1.0, CallTime / (took * growth));
+        window +=
+            std::max(static_cast<size_t>(static_cast<double>(window / 2) * share), PacedSpan / 4);
+        lastTook = took;
     }
 }
 
