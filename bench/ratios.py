@@ -70,7 +70,7 @@ if any("baseline" in m for m in runs.values()):
 old = os.path.join(out, "json", "noliteral.json")
 if os.path.exists(old):
     r = json.load(open(old))["results"]
-    new, new1, base = (x["median"] for x in r)
+    new, new1, base, base1 = (x["median"] for x in r)
     print("\nPattern without a required literal (^[a-z]+$): default %.3f s, -j 1 %.3f s, "
-          "baseline %.3f s; default / baseline %s, -j 1 / baseline %s (target <= 1.0)."
-          % (new, new1, base, ratio(new, base), ratio(new1, base)))
+          "baseline %.3f s, baseline -j 1 %.3f s; default / baseline %s, -j 1 / baseline -j 1 %s "
+          "(target <= 1.0)." % (new, new1, base, base1, ratio(new, base), ratio(new1, base1)))

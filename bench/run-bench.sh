@@ -153,6 +153,7 @@ if [ -n "$baseline" ]; then
         "$(q "$exe") -r --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral 2>/dev/null" \
         "$(q "$exe") -r -j 1 --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral-j1 2>/dev/null" \
         "$(q "$old") -r --case-sensitive '^[a-z]+\$' $qc > $out/out/noliteral-old 2>/dev/null" \
+        "$(q "$old") -r -j 1 --case-sensitive '^[a-z]+\$' $qc > /dev/null 2>&1" \
         > /dev/null 2>&1
     cmp -s <(cut -f1-5 "$out/out/noliteral") <(cut -f1-5 "$out/out/noliteral-old") &&
         echo "  rows: the same as the baseline's ($(wc -l < "$out/out/noliteral"))" ||
